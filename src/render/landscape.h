@@ -1,0 +1,73 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "polar_table.h"
+
+constexpr int MAP_CELLS = 256 * 256;
+
+constexpr uint8_t PATH_COS_X = 1;  // camera X follows a cosine
+constexpr uint8_t PATH_SIN_Y = 2;  // camera Y follows a sine
+
+constexpr uint8_t VIEW_PERSPECTIVE = 1;
+constexpr uint8_t VIEW_TUNNEL = 2;
+constexpr uint8_t VIEW_RADIAL = 4;
+
+constexpr uint8_t SHADE_LIGHT = 1;  // slope light from the shade map
+constexpr uint8_t SHADE_FADE = 2;   // fade with depth
+constexpr uint8_t SHADE_FILL = 16;  // fill the target with clearValue
+
+// The voxel landscape: a 256 x 256 height field flown over column by column, front to back.
+// Tracks overwrite the animated fields before each RenderLandscape.
+struct Landscape {
+    Landscape();  // allocates the maps and the intermediate, builds both polar tables
+
+    uint8_t* activeHeights = nullptr;
+    std::unique_ptr<uint8_t[]> landHeights;
+    std::unique_ptr<uint8_t[]> waterHeights;
+    uint8_t heightSource = 0;
+    uint32_t* activeColours = nullptr;
+    std::array<std::unique_ptr<uint32_t[]>, 6> colourMaps;
+    uint8_t colourSource = 0;
+    uint8_t* shadeMap = nullptr;
+    uint8_t pathFlags = PATH_COS_X | PATH_SIN_Y;
+    uint8_t viewMode = VIEW_RADIAL;
+    uint8_t enabled = 0;
+    uint8_t clearValue = 0;
+    uint8_t swayEnabled = 0;
+    float swayClock = 0.0f;
+    float swayRate = 0.0f;
+    uint8_t swayAmount = 0;
+    float advanceClock = 0.0f;
+    uint16_t advanceRate = 0;
+    float pathClockX = 0.0f;
+    float pathClockY = 0.0f;
+    float pathRateX = 2.0f;
+    float pathRateY = 2.0f;
+    float pathPhaseX = 0.0f;
+    float pathPhaseY = 0.0f;
+    float columnShift = 0.0f;
+    uint8_t mapOffsetX = 0;
+    uint8_t mapOffsetY = 0;
+    int8_t slopeBiasX = 0;
+    int8_t slopeBiasY = 0;
+    float lightClockX = 0.0f;
+    float lightRateX = 0.0f;
+    float scaleX = 0.0f;
+    float lightClockY = 0.0f;
+    float lightRateY = 0.0f;
+    float scaleY = 0.0f;
+    PolarTable tunnelTable;
+    PolarTable radialTable;
+    PolarTable* activeTable = nullptr;
+    float light = 0.0f;
+    uint8_t shadeFlags = 4;
+    std::unique_ptr<uint32_t[]> intermediate;  // 640 x 640 pixels, used with a row stride of 256
+    uint16_t intermediateRows = 640;
+    uint16_t intermediateCols = 640;
+    uint32_t intermediatePixels = 640 * 640;
+};
+
+// Draws one frame of the landscape into frameBuffer.
+void RenderLandscape(Landscape& landscape);

@@ -1,0 +1,22 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+
+// Per screen pixel: the row (distance) and column (angle) of a 256-column intermediate
+// image, so that the image's rows become rings and its columns sectors around the centre.
+struct PolarEntry {
+    uint16_t distance;
+    uint8_t angle;
+    uint8_t spare;
+};
+
+constexpr uint8_t POLAR_DISTANCE = 1;  // plain distance from the centre (same as POLAR_TUNNEL)
+constexpr uint8_t POLAR_TUNNEL = 2;    // plain distance from the centre
+constexpr uint8_t POLAR_RADIAL = 4;    // 255 at the centre, shrinking outward
+
+struct PolarTable {
+    std::unique_ptr<PolarEntry[]> entries;  // 640 x 480, in screen order
+};
+
+// Allocates and fills the table's entries; returns the table.
+PolarTable& BuildPolarTable(PolarTable& table, uint8_t flags);
