@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "polar_table.h"
+#include "render/polar_table.h"
 
 constexpr int MAP_CELLS = 256 * 256;
 

@@ -1,0 +1,3 @@
+#include "render/random.h"
+
+uint32_t randomState = 0;
