@@ -78,14 +78,18 @@ Rgb TestColour(const TerrainSample& s) {
                                                {40, 90, 255},
                                                {230, 40, 220},
                                                {240, 240, 240}}};
-    if (s.x % 32 == 0 || s.y % 32 == 0) {
+    // The pattern is shifted by two cells so that the map's own wrap edge falls inside a square, not on a
+    // line.
+    const int x = (s.x + 2) % MAP_SIDE;
+    const int y = (s.y + 2) % MAP_SIDE;
+    if (x % 32 == 0 || y % 32 == 0) {
         return {255, 255, 255};
     }
-    if (s.x % 8 == 0 || s.y % 8 == 0) {
+    if (x % 8 == 0 || y % 8 == 0) {
         return {20, 20, 20};
     }
     const int band = std::min(7, static_cast<int>(s.height * 8.0f));
-    const bool light = ((s.x / 16) + (s.y / 16)) % 2 == 0;
+    const bool light = ((x / 16) + (y / 16)) % 2 == 0;
     return Scale(bands[band], light ? 1.0f : 0.6f);
 }
 
