@@ -9,7 +9,7 @@ TextLine Heading(const std::string& text) {
     return {text, 64, true, HEADING};
 }
 TextLine Body(const std::string& text) {
-    return {text, 36, false, BODY};
+    return {text, 38, false, BODY};
 }
 
 }  // namespace

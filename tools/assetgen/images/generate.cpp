@@ -27,6 +27,7 @@ void GeneratePreviews(const std::filesystem::path& previewDir) {
     DescribeHeights("waterheight", water);
     WriteHeightPreview(land, previewDir / "heightmap2.png");
     WriteHeightPreview(water, previewDir / "waterheight.png");
+    WriteReliefPreview(land, previewDir / "heightmap2_relief.png");
     for (const ColourMapRecipe& recipe : ColourMapRecipes()) {
         const ColourMap map = MakeColourMap(land, recipe);
         WriteColourPreview(map, recipe.curve, previewDir / (recipe.fileName + ".png"));

@@ -20,6 +20,21 @@ void WriteHeightPreview(const HeightMap& map, const std::filesystem::path& path)
     WritePng(path, surface.get());
 }
 
+void WriteReliefPreview(const HeightMap& map, const std::filesystem::path& path) {
+    SurfacePtr surface = MakeRgbSurface(MAP_SIDE, MAP_SIDE);
+    for (int y = 0; y < MAP_SIDE; ++y) {
+        for (int x = 0; x < MAP_SIDE; ++x) {
+            // Lambert shading with light from the upper left, to judge the relief by eye.
+            const float dx = static_cast<float>(map.At(x + 1, y) - map.At(x - 1, y)) / 2.0f;
+            const float dy = static_cast<float>(map.At(x, y + 1) - map.At(x, y - 1)) / 2.0f;
+            const float shade = (dx + dy) * -0.05f + 1.0f / std::sqrt(1.0f + (dx * dx + dy * dy) * 0.01f);
+            const uint8_t v = static_cast<uint8_t>(std::clamp(shade * 150.0f, 0.0f, 255.0f));
+            PutRgb(surface.get(), x, y, v, v, v);
+        }
+    }
+    WritePng(path, surface.get());
+}
+
 void WriteColourPreview(const ColourMap& map, const ColourCurve& curve, const std::filesystem::path& path) {
     SurfacePtr surface = MakeRgbSurface(MAP_SIDE * 2, MAP_SIDE);
     for (int y = 0; y < MAP_SIDE; ++y) {

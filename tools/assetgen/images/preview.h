@@ -9,6 +9,9 @@
 // The height map as a grey picture.
 void WriteHeightPreview(const HeightMap& map, const std::filesystem::path& path);
 
+// The height map lit from the upper left, to judge its relief.
+void WriteReliefPreview(const HeightMap& map, const std::filesystem::path& path);
+
 // A colour map as stored and as the show displays it after its curve, side by side.
 void WriteColourPreview(const ColourMap& map, const ColourCurve& curve, const std::filesystem::path& path);
 
