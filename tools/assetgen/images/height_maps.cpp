@@ -53,11 +53,67 @@ void Equalise(Field& field, float strength) {
     }
 }
 
-// Valley floors widen and flatten, peaks stay sharp: the shape of eroded terrain rather than of plain noise.
-void ShapeValleys(Field& field) {
+// Lifts the middle heights: the show shades by height, so most of the land should stand high enough to be
+// seen, while the valley floors still reach down to black.
+void LiftMiddleHeights(Field& field) {
     for (float& h : field.cells) {
-        h = std::pow(h, 1.15f);
+        h = std::pow(h, 0.85f);
     }
+}
+
+// Mean of the field over the square of side 2 * radius + 1 around every cell, wrapping at the edges.
+Field BoxMean(const Field& field, int radius) {
+    Field across;
+    for (int y = 0; y < MAP_SIDE; ++y) {
+        for (int x = 0; x < MAP_SIDE; ++x) {
+            float sum = 0.0f;
+            for (int k = -radius; k <= radius; ++k) {
+                sum += field.At(x + k, y);
+            }
+            across.cells[CellIndex(x, y)] = sum / static_cast<float>(2 * radius + 1);
+        }
+    }
+    Field mean;
+    for (int y = 0; y < MAP_SIDE; ++y) {
+        for (int x = 0; x < MAP_SIDE; ++x) {
+            float sum = 0.0f;
+            for (int k = -radius; k <= radius; ++k) {
+                sum += across.At(x, y + k);
+            }
+            mean.cells[CellIndex(x, y)] = sum / static_cast<float>(2 * radius + 1);
+        }
+    }
+    return mean;
+}
+
+// The show's slope light reads its light values from this same map, around cell (255, 128) while its light
+// clocks stand still at the opening. Rolling the map (harmless, it tiles) so that the broadest high ground
+// lies there makes the opening scenes lit rather than dim; a broad slope there, rather than a summit, makes
+// the light come from one side, so that the relief shows.
+Field PlaceOpeningLight(const Field& field) {
+    const Field mean = BoxMean(field, 8);
+    long highest = 0;
+    float bestScore = -1.0f;
+    for (int y = 0; y < MAP_SIDE; ++y) {
+        for (int x = 0; x < MAP_SIDE; ++x) {
+            const float gx = (mean.At(x + 8, y) - mean.At(x - 8, y)) / 16.0f * 255.0f;
+            const float gy = (mean.At(x, y + 8) - mean.At(x, y - 8)) / 16.0f * 255.0f;
+            const float score = mean.At(x, y) + 0.15f * std::sqrt(gx * gx + gy * gy);
+            if (score > bestScore) {
+                bestScore = score;
+                highest = CellIndex(x, y);
+            }
+        }
+    }
+    const int shiftX = 255 - static_cast<int>(highest % MAP_SIDE);
+    const int shiftY = 128 - static_cast<int>(highest / MAP_SIDE);
+    Field rolled;
+    for (int y = 0; y < MAP_SIDE; ++y) {
+        for (int x = 0; x < MAP_SIDE; ++x) {
+            rolled.cells[CellIndex(x + shiftX, y + shiftY)] = field.At(x, y);
+        }
+    }
+    return rolled;
 }
 
 // A few passes of thermal erosion: material slides from cells steeper than `talus` to their lowest neighbour,
@@ -107,10 +163,10 @@ HeightMap MakeLandHeights() {
     }
     Normalise(field, 0.002f, 0.998f);
     Equalise(field, 0.6f);
-    ShapeValleys(field);
+    LiftMiddleHeights(field);
     Erode(field, 6, 0.035f);
     Normalise(field, 0.0f, 0.999f);
-    return Quantise(field);
+    return Quantise(PlaceOpeningLight(field));
 }
 
 HeightMap MakeWaterHeights() {

@@ -88,20 +88,24 @@ void DescribeHeights(const char* name, const HeightMap& map) {
     double slopeSum = 0.0;
     std::vector<int> slopes;
     double lightSum = 0.0;
+    double lightSquares = 0.0;
     for (int y = 0; y < MAP_SIDE; ++y) {
         for (int x = 0; x < MAP_SIDE; ++x) {
             const int dx = std::abs(map.At(x + 1, y) - map.At(x - 1, y));
             slopeSum += dx;
             slopes.push_back(dx);
-            lightSum += SlopeLight(map, x, y);
+            const double light = SlopeLight(map, x, y);
+            lightSum += light;
+            lightSquares += light * light;
         }
     }
     std::sort(slopes.begin(), slopes.end());
     std::printf(
         "%s: height p1 %d p10 %d p50 %d p90 %d p99 %d mean %.1f; |dx| mean %.1f p95 %d max %d; "
-        "opening light mean %.2f\n",
+        "opening light mean %.2f sd %.2f\n",
         name, sorted[MAP_CELLS / 100], sorted[MAP_CELLS / 10], sorted[MAP_CELLS / 2],
         sorted[MAP_CELLS * 9 / 10], sorted[MAP_CELLS * 99 / 100],
         std::accumulate(sorted.begin(), sorted.end(), 0.0) / MAP_CELLS, slopeSum / MAP_CELLS,
-        slopes[MAP_CELLS * 95 / 100], slopes.back(), lightSum / MAP_CELLS);
+        slopes[MAP_CELLS * 95 / 100], slopes.back(), lightSum / MAP_CELLS,
+        std::sqrt(lightSquares / MAP_CELLS - (lightSum / MAP_CELLS) * (lightSum / MAP_CELLS)));
 }
