@@ -24,7 +24,7 @@ Rgb NaturalColour(const TerrainSample& s) {
     const float h = s.height + 0.035f * s.medium;  // ragged borders between the zones
     const Rgb water = Mix({0, 80, 150}, {0, 125, 175}, SmoothStep(0.0f, 0.08f, h));
     const Rgb sand{215, 200, 150};
-    const Rgb grass = Mix({80, 135, 73}, {125, 185, 80}, 0.5f + 0.5f * s.medium);
+    const Rgb grass = Mix({90, 150, 73}, {140, 200, 85}, 0.5f + 0.5f * s.medium);
     const Rgb rock = Mix({105, 100, 95}, {160, 150, 138}, 0.5f + 0.5f * s.fine);
     const Rgb snow{221, 221, 221};
     Rgb c = Mix(water, sand, SmoothStep(0.07f, 0.09f, h));
