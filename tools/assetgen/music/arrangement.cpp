@@ -125,7 +125,7 @@ std::vector<Clip> Clips() {
         {181, 183, snare, "roll"},
 
         // 183-196: the ending resolves under the last texts and fades out.
-        {183, 189, kick, "four", 0.8f},
+        {183, 189, kick, "four"},
         {183, 189, hat, "offbeat", 0.7f},
         {183, 191, bass, "bass-long"},
         {183, 200, pad, "sustain"},
@@ -163,6 +163,10 @@ std::vector<Ramp> Ramps() {
         {arp, brightness, 7, 15, 500, 1200},
 
         // Building through the texts.
+        {master, level, 15, 15, -4, -4},
+        {master, level, 27, 39, -4, -2},
+        {master, level, 39, 39, -1, -1},
+        {master, level, 51, 51, 0, 0},
         {pad, brightness, 15, 39, 1800, 3000},
         {arp, brightness, 15, 39, 1000, 3500},
         {bass, brightness, 15, 39, 400, 900},
@@ -183,7 +187,9 @@ std::vector<Ramp> Ramps() {
         {arp, level, 95, 111, -18, 0},
         {arp, brightness, 95, 122, 400, 4000},
 
-        // The sway: the plucks open up over the whole build.
+        // Half time after the jolt, then the sway: the plucks open up over the whole build.
+        {master, level, 122, 122, -1, -1},
+        {master, level, 130, 159, -5, -1},
         {pad, brightness, 123, 124, 2000, 2000},
         {arp, level, 130, 140, -10, 0},
         {arp, brightness, 130, 159, 400, 5000},
@@ -191,10 +197,13 @@ std::vector<Ramp> Ramps() {
         {snare, level, 155, 159, -8, 0},
 
         // Climax, then the ending darkens and fades out by 196 s.
+        {master, level, 159, 159, 1.5, 1.5},
         {pad, brightness, 159, 160, 4000, 4500},
+        {master, level, 183, 187, 1.5, -1},
         {pad, brightness, 183, 196, 3000, 800},
         {arp, brightness, 183, 195, 3000, 600},
-        {master, level, 189, 196, 0, -70},
+        {master, level, 189, 194, -1, -12},
+        {master, level, 194, 196, -12, -70},
         {master, level, 196, 200, -120, -120},
     };
 }

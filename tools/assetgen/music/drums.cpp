@@ -161,8 +161,8 @@ void RenderImpact(const Note& note, const RenderContext& context, StereoBuffer& 
 }
 
 void RenderRiser(const Note& note, const RenderContext& context, StereoBuffer& out) {
-    // Noise through a band-pass sweeping up four octaves and more, growing louder, ending with
-    // the note so the next downbeat lands in the space it leaves.
+    // Noise through a band-pass sweeping up almost five octaves, growing louder, then falling away
+    // over the last 100 ms so that the downbeat at its end lands in the space it leaves.
     const long start = SampleAt(note.start);
     const long frames = Frames(note.length);
     StateVariableFilter left, right;
@@ -175,7 +175,7 @@ void RenderRiser(const Note& note, const RenderContext& context, StereoBuffer& o
         }
         left.Process(context.noise.Next());
         right.Process(context.noise.Next());
-        const float fadeOut = static_cast<float>(std::min(1.0, (frames - i) / (0.02 * kSampleRate)));
+        const float fadeOut = static_cast<float>(std::min(1.0, (frames - i) / (0.1 * kSampleRate)));
         const float gain = static_cast<float>(progress * progress) * fadeOut * note.velocity;
         out.Add(start + i, left.band * gain, right.band * gain);
     }

@@ -15,16 +15,16 @@ const std::vector<PatternText>& PatternBook() {
         {"half-back", drum, 4, "........X......."},
         {"offbeat", drum, 4, "..x...x...x...x."},
         {"sixteenths", drum, 4, "oox.oox.oox.ooxo"},
-        {"roll", drum, 4, "o.o.o.o.x.x.x.x.|xxxxxxxxXXXXXXXX"},
-        {"fill", drum, 4, "........xxxxXXXX"},
+        {"roll", drum, 4, "o.o.o.o.x.x.x.x.|xxxxxxxxXXXXXXX."},
+        {"fill", drum, 4, "........xxxxXXX."},
         {"build", drum, 4, "xxxxxxxxXXXXXXXX"},
 
         // Bass lines, semitones above the chord's root.
-        {"bass-long", rootOffsets, 4, "0 - - - - - - - - - - - - - - -"},
+        {"bass-long", rootOffsets, 4, "0 - - - - - - - - - - - - - - ."},
         {"bass-offbeat", rootOffsets, 4, ". . 0 . . . 0 . . . 0 . . . 0 ."},
         {"bass-pulse", rootOffsets, 2, "0 0 0 0 0 0 0 12"},
         {"bass-rolling", rootOffsets, 4, ". 0 0 12 . 0 0 12 . 0 0 12 . 0 7 12"},
-        {"bass-drive", rootOffsets, 4, "0 0 12 0 0 0 12 0 0 0 12 0 7 0 12 0"},
+        {"bass-drive", rootOffsets, 4, "0 0 12 0 0 0 12 0 0 0 12 0 7 0 12 ."},
         {"bass-half", rootOffsets, 4, "0 - - - - - . 0 0 - - - 7 - 12 -"},
 
         // Arpeggios, tones of the chord counted upwards.
@@ -43,7 +43,7 @@ const std::vector<PatternText>& PatternBook() {
          "A4 - C5 - E5 - - D5 | C5 - A4 - F4 - A4 - | G4 - - E5 - - D5 C5 | D5 - - B4 - - G4 -"},
         {"climax-melody", notes, 2,
          "E5 - A5 - - G5 E5 - | F5 - - E5 - C5 - - | G5 - - E5 - - D5 C5 | D5 - - B4 - - G4 - |"
-         "F5 - - E5 - D5 - C5 | B4 - - G#4 - - E4 -"},
+         "F5 - - E5 - D5 - C5 | B4 - - G#4 - - E4 ."},
     };
     return book;
 }
