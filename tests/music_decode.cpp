@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <mpg123.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <unistd.h>
 
 namespace {
 
@@ -55,12 +55,15 @@ DecodedAudio Decode(const std::string& path) {
 
 }  // namespace
 
-DecodedAudio DecodeMp3File(const std::string& path) { return Decode(path); }
+DecodedAudio DecodeMp3File(const std::string& path) {
+    return Decode(path);
+}
 
 DecodedAudio DecodeMp3Bytes(const std::vector<unsigned char>& bytes) {
     char path[] = "/tmp/music_test_XXXXXX";
     const int descriptor = mkstemp(path);
-    if (descriptor < 0 || write(descriptor, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+    if (descriptor < 0 ||
+        write(descriptor, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
         ADD_FAILURE() << "cannot write a temporary MP3 file";
         return {};
     }

@@ -33,9 +33,21 @@ TEST_F(MusicFileTest, BreakUnderTheBlackScreenIsNearSilent) {
     const double after = LoudnessDb(*audio, 90, 100);
     EXPECT_LE(during, before - 20.0);
     EXPECT_LE(during, after - 20.0);
+    std::printf("70-80 s %.1f dB, 80-90 s %.1f dB, 90-100 s %.1f dB\n", before, during, after);
 }
 
 TEST_F(MusicFileTest, SectionsGrowLouderTowardsTheClimaxAndEndInSilence) {
+    const struct {
+        double start, end;
+        const char* name;
+    } sections[] = {{0, 15, "intro"},     {15, 27, "drums and bass"}, {27, 39, "building"},
+                    {39, 51, "lift"},     {51, 80, "driving"},        {80, 90, "black screen"},
+                    {90, 122, "tunnel"},  {122, 130, "jolt"},         {130, 159, "sway"},
+                    {159, 183, "climax"}, {183, 196, "ending"},       {196, 200, "tail"}};
+    for (const auto& section : sections) {
+        std::printf("%5.0f-%3.0f s %-14s %6.1f dB\n", section.start, section.end, section.name,
+                    LoudnessDb(*audio, section.start, section.end));
+    }
     const double intro = LoudnessDb(*audio, 0, 15);
     const double texts = LoudnessDb(*audio, 15, 39);
     const double driving = LoudnessDb(*audio, 51, 80);

@@ -13,14 +13,14 @@ std::vector<ChordSpan> Chords() {
         {39, 51, "F G Em Am", 4},  // the lift under the title
         {51, 57, "Am G F", 4},     // the radial view
         {57, 79, "Am F C G", 4},
-        {79, 89, "Am", 20},  // the black screen
+        {79, 89, "Am", 20},         // the black screen
         {89, 121, "Am F Dm E", 8},  // the tunnel
         {121, 123, "E", 4},
-        {123, 131, "Am F", 4},  // after the jolt
+        {123, 131, "Am F", 4},      // after the jolt
         {131, 147, "Am F C G", 8},  // the sway builds
         {147, 159, "F G Am F G E", 4},
         {159, 183, "Am F C G Dm E", 4},  // climax
-        {183, 187, "F G", 4},             // ending
+        {183, 187, "F G", 4},            // ending
         {187, 191, "Esus4 E", 4},
         {191, 200, "Am", 18},
     };
@@ -136,17 +136,17 @@ std::vector<Clip> Clips() {
 std::vector<OneShot> OneShots() {
     using enum Lane;
     return {
-        {7, bell, 1, "E5", 0.5f},       {13, riser, 2, "", 0.7f},      {15, crash, 1, "", 1.0f},
-        {15, impact, 1, "", 0.5f},      {27, crash, 1, "", 1.0f},      {35, riser, 4, "", 0.8f},
-        {39, crash, 1, "", 1.0f},       {39, impact, 1, "", 0.7f},     {49, riser, 2, "", 0.9f},
-        {51, crash, 1, "", 1.0f},       {51, impact, 1, "", 0.8f},     {57, crash, 1, "", 1.0f},
-        {61, crash, 1, "", 0.8f},       {67, riser, 2, "", 0.6f},      {69, crash, 1, "", 0.8f},
-        {115, riser, 7, "", 1.0f},      {122, impact, 1, "", 1.0f},    {122, crash, 1, "", 1.0f},
-        {123, crash, 1, "", 1.0f},      {126.5, impact, 1, "", 0.4f},  {147, crash, 1, "", 1.0f},
-        {147, impact, 1, "", 0.5f},     {153, riser, 6, "", 1.0f},     {159, crash, 1, "", 1.0f},
-        {159, impact, 1, "", 1.0f},     {171, crash, 1, "", 1.0f},     {171, impact, 1, "", 0.5f},
-        {179, riser, 4, "", 0.9f},      {183, crash, 1, "", 1.0f},     {183, impact, 1, "", 0.7f},
-        {186, bell, 1, "E5", 0.6f},     {189, bell, 1, "B4", 0.6f},    {192, bell, 1, "A4", 0.6f},
+        {7, bell, 1, "E5", 0.5f},   {13, riser, 2, "", 0.7f},     {15, crash, 1, "", 1.0f},
+        {15, impact, 1, "", 0.5f},  {27, crash, 1, "", 1.0f},     {35, riser, 4, "", 0.8f},
+        {39, crash, 1, "", 1.0f},   {39, impact, 1, "", 0.7f},    {49, riser, 2, "", 0.9f},
+        {51, crash, 1, "", 1.0f},   {51, impact, 1, "", 0.8f},    {57, crash, 1, "", 1.0f},
+        {61, crash, 1, "", 0.8f},   {67, riser, 2, "", 0.6f},     {69, crash, 1, "", 0.8f},
+        {115, riser, 7, "", 1.0f},  {122, impact, 1, "", 1.0f},   {122, crash, 1, "", 1.0f},
+        {123, crash, 1, "", 1.0f},  {126.5, impact, 1, "", 0.4f}, {147, crash, 1, "", 1.0f},
+        {147, impact, 1, "", 0.5f}, {153, riser, 6, "", 1.0f},    {159, crash, 1, "", 1.0f},
+        {159, impact, 1, "", 1.0f}, {171, crash, 1, "", 1.0f},    {171, impact, 1, "", 0.5f},
+        {179, riser, 4, "", 0.9f},  {183, crash, 1, "", 1.0f},    {183, impact, 1, "", 0.7f},
+        {186, bell, 1, "E5", 0.6f}, {189, bell, 1, "B4", 0.6f},   {192, bell, 1, "A4", 0.6f},
     };
 }
 
@@ -174,15 +174,15 @@ std::vector<Ramp> Ramps() {
 
         // The black screen: everything stops on the third beat at 80 s, the room dies away,
         // and a drone hangs at the edge of hearing until the tunnel begins.
-        {master, level, 80, 80.25, 0, -60},
+        {master, level, 80, 80.1, 0, -60},
         {master, level, 81.5, 83, -60, 0},
         {drone, level, 81, 85, -40, -26},
         {drone, level, 88, 91, -26, -60},
 
         // The tunnel swells.
-        {pad, level, 90, 106, -24, 0},
+        {pad, level, 90, 106, -18, 0},
         {pad, brightness, 90, 122, 500, 3500},
-        {bass, level, 91, 107, -12, 0},
+        {bass, level, 91, 107, -8, 0},
         {bass, brightness, 91, 122, 250, 1200},
         {arp, level, 95, 111, -18, 0},
         {arp, brightness, 95, 122, 400, 4000},

@@ -6,7 +6,23 @@
 // span of the show, single hits, and the fader and filter moves. Times are seconds of the show.
 namespace music {
 
-enum class Lane { kick, snare, clap, hat, openHat, crash, impact, riser, bass, pad, drone, arp, lead, bell, master };
+enum class Lane {
+    kick,
+    snare,
+    clap,
+    hat,
+    openHat,
+    crash,
+    impact,
+    riser,
+    bass,
+    pad,
+    drone,
+    arp,
+    lead,
+    bell,
+    master
+};
 inline constexpr int kLaneCount = static_cast<int>(Lane::master) + 1;
 
 // A progression of chord symbols ("Am F C G") cycling over [start, end), each lasting

@@ -39,7 +39,8 @@ std::vector<float> GainsFromDecibels(const Curve& curve, long frames) {
     std::vector<float> gains(frames);
     float previous = std::pow(10.0f, curve.At(0.0) / 20.0f);
     for (long block = 0; block < frames; block += kBlock) {
-        const float next = std::pow(10.0f, curve.At(static_cast<double>(block + kBlock) / kSampleRate) / 20.0f);
+        const float next =
+            std::pow(10.0f, curve.At(static_cast<double>(block + kBlock) / kSampleRate) / 20.0f);
         for (long i = 0; i < kBlock && block + i < frames; ++i) {
             gains[block + i] = previous + (next - previous) * static_cast<float>(i) / kBlock;
         }

@@ -44,7 +44,8 @@ ChordTimeline::ChordTimeline(const std::vector<ChordSpan>& spans) {
             entries.push_back({start, std::min(start + length, span.end), chords[i % chords.size()]});
         }
     }
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.start < b.start; });
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.start < b.start; });
 }
 
 const ChordTimeline::Entry* ChordTimeline::At(double seconds) const {

@@ -32,12 +32,18 @@ struct Metal {
     }
 };
 
-float Decay(double seconds, double timeConstant) { return static_cast<float>(std::exp(-seconds / timeConstant)); }
+float Decay(double seconds, double timeConstant) {
+    return static_cast<float>(std::exp(-seconds / timeConstant));
+}
 
 // Rises over the first `attack` seconds so no hit starts with a click it does not want.
-float Attack(double seconds, double attack) { return static_cast<float>(std::min(1.0, seconds / attack)); }
+float Attack(double seconds, double attack) {
+    return static_cast<float>(std::min(1.0, seconds / attack));
+}
 
-long Frames(double seconds) { return static_cast<long>(seconds * kSampleRate); }
+long Frames(double seconds) {
+    return static_cast<long>(seconds * kSampleRate);
+}
 
 // Filtered noise plus metal with an exponential decay: closed and open hats differ in length.
 void RenderHat(const Note& note, RenderContext context, StereoBuffer& out, double decay) {
@@ -135,7 +141,8 @@ void RenderCrash(const Note& note, const RenderContext& context, StereoBuffer& o
         const float ring = 0.5f * metal.Next();
         left.Process(ring + context.noise.Next());
         right.Process(ring + context.noise.Next());
-        const float gain = (0.75f * Decay(t, 0.9) + 0.25f * Decay(t, 0.06)) * Attack(t, 0.0008) * note.velocity;
+        const float gain =
+            (0.75f * Decay(t, 0.9) + 0.25f * Decay(t, 0.06)) * Attack(t, 0.0008) * note.velocity;
         out.Add(start + i, left.high * gain, right.high * gain);
     }
 }

@@ -29,7 +29,8 @@ std::vector<float> KickPump(const std::vector<Note>& kicks) {
         const long start = SampleAt(kick.start);
         for (long i = 0; i < static_cast<long>(0.45 * kSampleRate) && start + i < kPieceSamples; ++i) {
             const double t = static_cast<double>(i) / kSampleRate;
-            const float depth = static_cast<float>(std::min(1.0, t / 0.004) * std::exp(-t / 0.11)) * kick.velocity;
+            const float depth =
+                static_cast<float>(std::min(1.0, t / 0.004) * std::exp(-t / 0.11)) * kick.velocity;
             pump[start + i] = std::max(pump[start + i], std::min(1.0f, depth));
         }
     }
@@ -79,8 +80,8 @@ void AddEffects(Buses& buses) {
 }
 
 void ApplyMaster(const Arrangement& arrangement, StereoBuffer& mix) {
-    const std::vector<float> gains = GainsFromDecibels(CurveFor(arrangement, Lane::master, Param::level, 0.0f),
-                                                       kPieceSamples);
+    const std::vector<float> gains =
+        GainsFromDecibels(CurveFor(arrangement, Lane::master, Param::level, 0.0f), kPieceSamples);
     for (long i = 0; i < kPieceSamples; ++i) {
         mix.left[i] *= gains[i];
         mix.right[i] *= gains[i];

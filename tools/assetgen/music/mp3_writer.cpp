@@ -39,8 +39,9 @@ Encoder OpenEncoder(const Mp3Settings& settings) {
     lame_set_bWriteVbrTag(flags, 1);
     lame_set_write_id3tag_automatic(flags, 0);
     if (lame_init_params(flags) < 0) {
-        throw std::runtime_error("mp3 encoder: settings rejected (" + std::to_string(settings.kilobitsPerSecond) +
-                                 " kbit/s, quality " + std::to_string(settings.quality) + ")");
+        throw std::runtime_error("mp3 encoder: settings rejected (" +
+                                 std::to_string(settings.kilobitsPerSecond) + " kbit/s, quality " +
+                                 std::to_string(settings.quality) + ")");
     }
     return encoder;
 }

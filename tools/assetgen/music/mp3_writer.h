@@ -8,7 +8,7 @@ namespace music {
 
 struct Mp3Settings {
     int kilobitsPerSecond = 256;  // constant bit rate
-    int quality = 2;              // encoder effort: 0 best and slowest, 9 fastest
+    int quality = 3;              // encoder effort: 0 best and slowest, 9 fastest
 };
 
 // Encodes the buffer (44.1 kHz stereo, full scale 1.0) to MP3 bytes. The first frame carries

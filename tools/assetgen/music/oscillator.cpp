@@ -25,20 +25,29 @@ double PolyBlep(double phase, double increment) {
 
 }  // namespace
 
-void Oscillator::SetFrequency(double hertz) { increment = hertz / kSampleRate; }
-
-void Oscillator::Advance() {
-    phase += increment;
-    phase -= std::floor(phase);
+void Oscillator::SetFrequency(double hertz) {
+    increment = hertz / kSampleRate;
 }
 
-float Oscillator::Sine() const { return static_cast<float>(std::sin(kTwoPi * phase)); }
+void Oscillator::Advance() {
+    // Frequencies stay below the sample rate, so one wrap per step is enough.
+    phase += increment;
+    if (phase >= 1.0) {
+        phase -= 1.0;
+    }
+}
+
+float Oscillator::Sine() const {
+    return static_cast<float>(std::sin(kTwoPi * phase));
+}
 
 float Oscillator::Triangle() const {
     return static_cast<float>(phase < 0.5 ? 4.0 * phase - 1.0 : 3.0 - 4.0 * phase);
 }
 
-float Oscillator::Saw() const { return static_cast<float>(2.0 * phase - 1.0 - PolyBlep(phase, increment)); }
+float Oscillator::Saw() const {
+    return static_cast<float>(2.0 * phase - 1.0 - PolyBlep(phase, increment));
+}
 
 float Oscillator::Square() const {
     double shifted = phase + 0.5;

@@ -20,13 +20,23 @@ std::vector<Step> ParseDrumSteps(const PatternText& text) {
     std::vector<Step> steps;
     for (const char c : text.text) {
         switch (c) {
-            case 'X': steps.push_back({StepKind::hit, 0, 1.0f}); break;
-            case 'x': steps.push_back({StepKind::hit, 0, 0.75f}); break;
-            case 'o': steps.push_back({StepKind::hit, 0, 0.4f}); break;
-            case '.': steps.push_back({StepKind::rest, 0, 0.0f}); break;
+            case 'X':
+                steps.push_back({StepKind::hit, 0, 1.0f});
+                break;
+            case 'x':
+                steps.push_back({StepKind::hit, 0, 0.75f});
+                break;
+            case 'o':
+                steps.push_back({StepKind::hit, 0, 0.4f});
+                break;
+            case '.':
+                steps.push_back({StepKind::rest, 0, 0.0f});
+                break;
             case ' ':
-            case '|': break;
-            default: Fail(text, std::string_view(&c, 1));
+            case '|':
+                break;
+            default:
+                Fail(text, std::string_view(&c, 1));
         }
     }
     return steps;

@@ -9,14 +9,22 @@ namespace {
 
 std::optional<int> PitchClass(char letter) {
     switch (letter) {
-        case 'C': return 0;
-        case 'D': return 2;
-        case 'E': return 4;
-        case 'F': return 5;
-        case 'G': return 7;
-        case 'A': return 9;
-        case 'B': return 11;
-        default: return std::nullopt;
+        case 'C':
+            return 0;
+        case 'D':
+            return 2;
+        case 'E':
+            return 4;
+        case 'F':
+            return 5;
+        case 'G':
+            return 7;
+        case 'A':
+            return 9;
+        case 'B':
+            return 11;
+        default:
+            return std::nullopt;
     }
 }
 
@@ -45,7 +53,9 @@ int FirstAtOrAbove(int pitchClass, int lowest) {
 
 }  // namespace
 
-double NoteFrequency(double midiNote) { return 440.0 * std::pow(2.0, (midiNote - 69.0) / 12.0); }
+double NoteFrequency(double midiNote) {
+    return 440.0 * std::pow(2.0, (midiNote - 69.0) / 12.0);
+}
 
 std::optional<int> ParseNoteName(std::string_view name) {
     const auto root = ParseRoot(name);
@@ -66,9 +76,9 @@ std::optional<int> ParseNoteName(std::string_view name) {
 
 std::optional<Chord> ParseChord(std::string_view symbol) {
     static const std::pair<std::string_view, std::vector<int>> kQualities[] = {
-        {"", {0, 4, 7}},        {"m", {0, 3, 7}},       {"7", {0, 4, 7, 10}},   {"m7", {0, 3, 7, 10}},
-        {"maj7", {0, 4, 7, 11}}, {"sus2", {0, 2, 7}},    {"sus4", {0, 5, 7}},    {"add9", {0, 4, 7, 14}},
-        {"5", {0, 7}},
+        {"", {0, 4, 7}},       {"m", {0, 3, 7}},        {"7", {0, 4, 7, 10}},
+        {"m7", {0, 3, 7, 10}}, {"maj7", {0, 4, 7, 11}}, {"sus2", {0, 2, 7}},
+        {"sus4", {0, 5, 7}},   {"add9", {0, 4, 7, 14}}, {"5", {0, 7}},
     };
     const auto root = ParseRoot(symbol);
     if (!root) {

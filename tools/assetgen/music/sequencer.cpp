@@ -15,7 +15,8 @@ namespace {
 constexpr double kEpsilon = 1e-9;
 
 bool DependsOnChord(PatternKind kind) {
-    return kind == PatternKind::rootOffsets || kind == PatternKind::chordTones || kind == PatternKind::sustain;
+    return kind == PatternKind::rootOffsets || kind == PatternKind::chordTones ||
+           kind == PatternKind::sustain;
 }
 
 std::vector<int> PitchesOf(PatternKind kind, int value, const Chord* chord, int lowest, int transpose) {
@@ -24,10 +25,18 @@ std::vector<int> PitchesOf(PatternKind kind, int value, const Chord* chord, int 
     }
     std::vector<int> pitches;
     switch (kind) {
-        case PatternKind::rootOffsets: pitches = {ChordTone(*chord, lowest, 0) + value}; break;
-        case PatternKind::chordTones: pitches = {ChordTone(*chord, lowest, value)}; break;
-        case PatternKind::notes: pitches = {value}; break;
-        default: pitches = VoiceChord(*chord, lowest); break;
+        case PatternKind::rootOffsets:
+            pitches = {ChordTone(*chord, lowest, 0) + value};
+            break;
+        case PatternKind::chordTones:
+            pitches = {ChordTone(*chord, lowest, value)};
+            break;
+        case PatternKind::notes:
+            pitches = {value};
+            break;
+        default:
+            pitches = VoiceChord(*chord, lowest);
+            break;
     }
     for (int& pitch : pitches) {
         pitch += transpose;
@@ -58,8 +67,8 @@ struct ClipWriter {
             return;
         }
         open = false;
-        std::vector<int> pitches =
-            PitchesOf(pattern.kind, step.value, chord ? &chord->chord : nullptr, voicing.lowestPitch, clip.transpose);
+        std::vector<int> pitches = PitchesOf(pattern.kind, step.value, chord ? &chord->chord : nullptr,
+                                             voicing.lowestPitch, clip.transpose);
         if (pattern.kind == PatternKind::drum || !pitches.empty()) {
             notes.push_back({start, time - start, std::move(pitches), step.velocity * clip.velocity, 0.0f});
         }
@@ -72,9 +81,10 @@ void SequenceSustain(const Clip& clip, const ChordTimeline& chords, const LaneVo
         const double start = std::max(entry.start, clip.start);
         const double end = std::min(entry.end, clip.end);
         if (end > start + kEpsilon) {
-            notes.push_back({start, end - start,
-                             PitchesOf(PatternKind::sustain, 0, &entry.chord, voicing.lowestPitch, clip.transpose),
-                             clip.velocity, 0.0f});
+            notes.push_back(
+                {start, end - start,
+                 PitchesOf(PatternKind::sustain, 0, &entry.chord, voicing.lowestPitch, clip.transpose),
+                 clip.velocity, 0.0f});
         }
     }
 }
@@ -143,7 +153,8 @@ std::vector<Note> SequenceLane(const Arrangement& arrangement, const ChordTimeli
             notes.push_back(OneShotNote(shot));
         }
     }
-    std::stable_sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) { return a.start < b.start; });
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const Note& a, const Note& b) { return a.start < b.start; });
     for (size_t i = 0; i < notes.size(); ++i) {
         notes[i].pan = (i % 2 == 0 ? -1.0f : 1.0f) * voicing.alternatePan;
     }

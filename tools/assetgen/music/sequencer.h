@@ -9,7 +9,7 @@ namespace music {
 
 // How a lane turns pattern steps into notes.
 struct LaneVoicing {
-    int lowestPitch = 48;        // chords, roots and chord tones are voiced from here up
+    int lowestPitch = 48;       // chords, roots and chord tones are voiced from here up
     float alternatePan = 0.0f;  // successive notes alternate between -this and +this
 };
 

@@ -14,6 +14,8 @@ inline constexpr double kGridOrigin = 1.0;  // a bar line
 
 inline constexpr long kPieceSamples = static_cast<long>(kPieceSeconds * kSampleRate);
 
-inline long SampleAt(double seconds) { return static_cast<long>(seconds * kSampleRate + 0.5); }
+inline long SampleAt(double seconds) {
+    return static_cast<long>(seconds * kSampleRate + 0.5);
+}
 
 }  // namespace music

@@ -14,7 +14,9 @@ namespace {
 
 constexpr long kRetune = 32;  // filters follow their cutoff every this many frames
 
-float Decay(double seconds, double timeConstant) { return static_cast<float>(std::exp(-seconds / timeConstant)); }
+float Decay(double seconds, double timeConstant) {
+    return static_cast<float>(std::exp(-seconds / timeConstant));
+}
 
 // Attack, then full level while held, then an exponential release.
 float HoldEnvelope(double t, double held, double attack, double release) {
@@ -22,9 +24,13 @@ float HoldEnvelope(double t, double held, double attack, double release) {
     return static_cast<float>(t < held ? rise : rise * std::exp(-(t - held) / release));
 }
 
-long Frames(double seconds) { return static_cast<long>(seconds * kSampleRate); }
+long Frames(double seconds) {
+    return static_cast<long>(seconds * kSampleRate);
+}
 
-double Cents(double cents) { return std::pow(2.0, cents / 1200.0); }
+double Cents(double cents) {
+    return std::pow(2.0, cents / 1200.0);
+}
 
 }  // namespace
 
