@@ -135,18 +135,46 @@ std::vector<Clip> Clips() {
 
 std::vector<OneShot> OneShots() {
     using enum Lane;
+    // start, lane, length, pitch, velocity
     return {
-        {7, bell, 1, "E5", 0.5f},   {13, riser, 2, "", 0.7f},     {15, crash, 1, "", 1.0f},
-        {15, impact, 1, "", 0.5f},  {27, crash, 1, "", 1.0f},     {35, riser, 4, "", 0.8f},
-        {39, crash, 1, "", 1.0f},   {39, impact, 1, "", 0.7f},    {49, riser, 2, "", 0.9f},
-        {51, crash, 1, "", 1.0f},   {51, impact, 1, "", 0.8f},    {57, crash, 1, "", 1.0f},
-        {61, crash, 1, "", 0.8f},   {67, riser, 2, "", 0.6f},     {69, crash, 1, "", 0.8f},
-        {115, riser, 7, "", 1.0f},  {122, impact, 1, "", 1.0f},   {122, crash, 1, "", 1.0f},
-        {123, crash, 1, "", 1.0f},  {126.5, impact, 1, "", 0.4f}, {147, crash, 1, "", 1.0f},
-        {147, impact, 1, "", 0.5f}, {153, riser, 6, "", 1.0f},    {159, crash, 1, "", 1.0f},
-        {159, impact, 1, "", 1.0f}, {171, crash, 1, "", 1.0f},    {171, impact, 1, "", 0.5f},
-        {179, riser, 4, "", 0.9f},  {183, crash, 1, "", 1.0f},    {183, impact, 1, "", 0.7f},
-        {186, bell, 1, "E5", 0.6f}, {189, bell, 1, "B4", 0.6f},   {192, bell, 1, "A4", 0.6f},
+        // Intro: a bell on the cut at 7 s, a riser through the fade to black.
+        {7, bell, 1, "E5", 0.5f},
+        {13, riser, 2, "", 0.7f},
+        // Each flash and cut of the show gets a crash, the bigger ones an impact too.
+        {15, crash, 1, "", 1.0f},
+        {15, impact, 1, "", 0.5f},
+        {27, crash, 1, "", 1.0f},
+        {35, riser, 4, "", 0.8f},
+        {39, crash, 1, "", 1.0f},
+        {39, impact, 1, "", 0.7f},
+        {49, riser, 2, "", 0.9f},
+        {51, crash, 1, "", 1.0f},
+        {51, impact, 1, "", 0.8f},
+        {57, crash, 1, "", 1.0f},
+        {61, crash, 1, "", 0.8f},
+        {67, riser, 2, "", 0.6f},  // the wave swell
+        {69, crash, 1, "", 0.8f},
+        // The tunnel's long riser into the jolt at 122 s, the downbeat at 123 s, the wave burst.
+        {115, riser, 7, "", 1.0f},
+        {122, impact, 1, "", 1.0f},
+        {122, crash, 1, "", 1.0f},
+        {123, crash, 1, "", 1.0f},
+        {126.5, impact, 1, "", 0.4f},
+        // The sway and the climax.
+        {147, crash, 1, "", 1.0f},
+        {147, impact, 1, "", 0.5f},
+        {153, riser, 6, "", 1.0f},
+        {159, crash, 1, "", 1.0f},
+        {159, impact, 1, "", 1.0f},
+        {171, crash, 1, "", 1.0f},
+        {171, impact, 1, "", 0.5f},
+        {179, riser, 4, "", 0.9f},
+        {183, crash, 1, "", 1.0f},
+        {183, impact, 1, "", 0.7f},
+        // A falling bell line as texts 4, 5 and 6 appear.
+        {186, bell, 1, "E5", 0.6f},
+        {189, bell, 1, "B4", 0.6f},
+        {192, bell, 1, "A4", 0.6f},
     };
 }
 

@@ -18,7 +18,7 @@ const std::vector<ChannelStrip>& ChannelStrips() {
         {Lane::drone, RenderDrone, {33, 0.0f}, -21.0f, 0.0f, 0.4f, 0.0f, 0.0f, 600.0f},
         {Lane::arp, RenderPluck, {60, 0.45f}, -20.0f, 0.0f, 0.15f, 0.3f, 0.3f, 1500.0f},
         {Lane::lead, RenderLead, {60, 0.0f}, -21.0f, 0.0f, 0.25f, 0.22f, 0.2f, 3000.0f},
-        {Lane::bell, RenderBell, {}, -23.0f, 0.1f, 0.45f, 0.35f, 0.0f, 0.0f},
+        {Lane::bell, RenderBell, {}, -18.0f, 0.1f, 0.45f, 0.35f, 0.0f, 0.0f},
     };
     return strips;
 }

@@ -56,7 +56,7 @@ void RenderBass(const Note& note, const RenderContext& context, StereoBuffer& ou
 }
 
 void RenderPad(const Note& note, const RenderContext& context, StereoBuffer& out) {
-    // Four detuned saws per chord tone, two on each side, through a slowly breathing low-pass.
+    // Four detuned saws per chord tone, two leaning to each side, through a slowly breathing low-pass.
     constexpr std::array<double, 4> kDetune = {-11.0, 9.0, -4.0, 13.0};
     const long start = SampleAt(note.start);
     std::vector<Oscillator> voices;
@@ -68,7 +68,7 @@ void RenderPad(const Note& note, const RenderContext& context, StereoBuffer& out
             voices.push_back(voice);
         }
     }
-    const float norm = 0.5f / std::sqrt(static_cast<float>(note.pitches.size()));
+    const float norm = 0.4f / std::sqrt(static_cast<float>(note.pitches.size()));
     StateVariableFilter left, right;
     for (long i = 0; i < Frames(note.length + 2.5); ++i) {
         const double t = static_cast<double>(i) / kSampleRate;
@@ -83,8 +83,9 @@ void RenderPad(const Note& note, const RenderContext& context, StereoBuffer& out
             sum[v % 2] += voices[v].Saw();
             voices[v].Advance();
         }
-        left.Process(sum[0] * norm);
-        right.Process(sum[1] * norm);
+        // Each side takes a little of the other's voices so the chord holds together in mono.
+        left.Process((sum[0] + 0.4f * sum[1]) * norm);
+        right.Process((sum[1] + 0.4f * sum[0]) * norm);
         const float envelope = HoldEnvelope(t, note.length, 0.5, 0.6) * note.velocity;
         out.Add(start + i, left.low * envelope, right.low * envelope);
     }
