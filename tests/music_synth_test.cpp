@@ -212,7 +212,8 @@ TEST(Instruments, EveryLaneSoundsFromItsStartAndStaysFinite) {
         for (long i = 0; i < out.Frames(); ++i) {
             const float level = std::max(std::fabs(out.left[i]), std::fabs(out.right[i]));
             finite = finite && std::isfinite(level);
-            (i < SampleAt(0.5) ? before : peak) = std::max(i < SampleAt(0.5) ? before : peak, level);
+            float& loudest = i < SampleAt(0.5) ? before : peak;
+            loudest = std::max(loudest, level);
         }
         EXPECT_TRUE(finite) << "lane " << static_cast<int>(strip.lane);
         EXPECT_EQ(before, 0.0f) << "lane " << static_cast<int>(strip.lane);

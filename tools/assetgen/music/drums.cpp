@@ -46,7 +46,7 @@ long Frames(double seconds) {
 }
 
 // Filtered noise plus metal with an exponential decay: closed and open hats differ in length.
-void RenderHat(const Note& note, RenderContext context, StereoBuffer& out, double decay) {
+void RenderHat(const Note& note, const RenderContext& context, StereoBuffer& out, double decay) {
     const long start = SampleAt(note.start);
     Metal metal(330.0);
     StateVariableFilter filter;

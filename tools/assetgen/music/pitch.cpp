@@ -28,7 +28,8 @@ std::optional<int> PitchClass(char letter) {
     }
 }
 
-// Reads the root letter and an optional accidental; returns the pitch class and the rest.
+// Reads the root letter and an optional accidental; returns semitones above the letter C (from
+// -1 for Cb to 12 for B#) and the text after them.
 std::optional<std::pair<int, std::string_view>> ParseRoot(std::string_view text) {
     if (text.empty()) {
         return std::nullopt;
@@ -43,7 +44,7 @@ std::optional<std::pair<int, std::string_view>> ParseRoot(std::string_view text)
         root += text[0] == '#' ? 1 : -1;
         text.remove_prefix(1);
     }
-    return std::pair{(root + 12) % 12, text};
+    return std::pair{root, text};
 }
 
 int FirstAtOrAbove(int pitchClass, int lowest) {
@@ -63,15 +64,7 @@ std::optional<int> ParseNoteName(std::string_view name) {
         return std::nullopt;
     }
     const int octave = root->second[0] - '0';
-    // The accidental may cross the octave boundary (Cb4 is B3); undo the wrap of ParseRoot.
-    int pitchClass = root->first;
-    if (name[0] == 'C' && name.size() > 1 && name[1] == 'b') {
-        pitchClass -= 12;
-    }
-    if (name[0] == 'B' && name.size() > 1 && name[1] == '#') {
-        pitchClass += 12;
-    }
-    return 12 * (octave + 1) + pitchClass;
+    return 12 * (octave + 1) + root->first;
 }
 
 std::optional<Chord> ParseChord(std::string_view symbol) {
@@ -86,7 +79,7 @@ std::optional<Chord> ParseChord(std::string_view symbol) {
     }
     for (const auto& [name, intervals] : kQualities) {
         if (root->second == name) {
-            return Chord{root->first, intervals};
+            return Chord{(root->first + 12) % 12, intervals};
         }
     }
     return std::nullopt;
