@@ -11,9 +11,11 @@
 #include "channel_strip.h"
 #include "chord_timeline.h"
 #include "delay.h"
+#include "filter.h"
 #include "limiter.h"
 #include "mp3_writer.h"
 #include "music_decode.h"
+#include "oscillator.h"
 #include "pattern.h"
 #include "pitch.h"
 #include "reverb.h"
@@ -199,6 +201,83 @@ TEST(Automation, RampsHoldTheirLastValueAndTheLaterStartWins) {
     const std::vector<float> gains =
         GainsFromDecibels(CurveFor(arrangement, Lane::bass, Param::level, 0), 1000);
     EXPECT_NEAR(gains[500], std::pow(10.0f, 9.0f / 20.0f), 1e-5);
+}
+
+TEST(Sequencer, OneShotsCarryTheirPitchAndUnknownNamesAreRejected) {
+    Arrangement arrangement{{}, {}, {{7, Lane::bell, 1, "E5", 0.5f}, {3, Lane::bell, 2, "A4", 1.0f}}, {}};
+    const std::vector<Note> notes = SequenceLane(arrangement, ChordTimeline({}), Lane::bell, {});
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_DOUBLE_EQ(notes[0].start, 3.0);  // in order of time
+    EXPECT_EQ(notes[0].pitches, std::vector<int>{69});
+    EXPECT_EQ(notes[1].pitches, std::vector<int>{76});
+    arrangement.oneShots.push_back({9, Lane::bell, 1, "E55", 1.0f});
+    EXPECT_THROW(SequenceLane(arrangement, ChordTimeline({}), Lane::bell, {}), std::invalid_argument);
+}
+
+// Counts upward zero crossings of a signal over one second.
+template <typename Sample>
+int CyclesInOneSecond(Sample sample) {
+    int cycles = 0;
+    float previous = sample();
+    for (long i = 1; i < kSampleRate; ++i) {
+        const float current = sample();
+        cycles += previous < 0.0f && current >= 0.0f;
+        previous = current;
+    }
+    return cycles;
+}
+
+TEST(Oscillator, ShapesRunAtTheirFrequencyWithinFullScale) {
+    for (const auto shape :
+         {&Oscillator::Sine, &Oscillator::Triangle, &Oscillator::Saw, &Oscillator::Square}) {
+        Oscillator oscillator;
+        oscillator.SetFrequency(441.0);
+        float largest = 0.0f;
+        const int cycles = CyclesInOneSecond([&] {
+            const float value = (oscillator.*shape)();
+            oscillator.Advance();
+            largest = std::max(largest, std::fabs(value));
+            return value;
+        });
+        EXPECT_NEAR(cycles, 441, 1);
+        EXPECT_LT(largest, 1.15f);
+        EXPECT_GT(largest, 0.9f);
+    }
+}
+
+TEST(Filter, LowPassKeepsLowTonesAndRemovesHighOnes) {
+    const auto levelThrough = [](double hertz) {
+        StateVariableFilter filter;
+        filter.Tune(1000.0, 0.707);
+        Oscillator tone;
+        tone.SetFrequency(hertz);
+        float peak = 0.0f;
+        for (long i = 0; i < kSampleRate / 2; ++i) {
+            filter.Process(tone.Sine());
+            tone.Advance();
+            peak = i > kSampleRate / 4 ? std::max(peak, std::fabs(filter.low)) : 0.0f;
+        }
+        return peak;
+    };
+    EXPECT_NEAR(levelThrough(100.0), 1.0f, 0.02f);
+    EXPECT_NEAR(levelThrough(1000.0), 0.707f, 0.02f);  // -3 dB at the cutoff
+    EXPECT_LT(levelThrough(8000.0), 0.02f);            // two poles: -36 dB three octaves up
+}
+
+TEST(Noise, SameSeedSameSequenceWithinRange) {
+    Noise first(11), second(11), other(12);
+    bool differs = false;
+    double sum = 0.0;
+    for (int i = 0; i < 100000; ++i) {
+        const float value = first.Next();
+        ASSERT_EQ(value, second.Next());
+        ASSERT_GE(value, -1.0f);
+        ASSERT_LT(value, 1.0f);
+        differs = differs || value != other.Next();
+        sum += value;
+    }
+    EXPECT_TRUE(differs);
+    EXPECT_NEAR(sum / 100000.0, 0.0, 0.01);
 }
 
 TEST(Instruments, EveryLaneSoundsFromItsStartAndStaysFinite) {
