@@ -75,7 +75,7 @@ std::vector<Clip> Clips() {
         {51, 80, bass, "bass-drive"},
         {51, 80, pad, "sustain"},
         {51, 80, arp, "arp-up"},
-        {65, 80, lead, "hook"},
+        {65, 79, lead, "hook"},
 
         // 80-90: the screen is black; only a faint drone.
         {81, 90, drone, "sustain"},

@@ -80,19 +80,19 @@ void WriteFileAtomically(const std::string& path, const std::vector<unsigned cha
     const std::string temporary = path + ".tmp";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
     if (file == nullptr) {
-        throw std::runtime_error(temporary + ": " + std::strerror(errno));
+        throw std::runtime_error(path + ": cannot write: " + std::strerror(errno));
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     const int savedErrno = errno;
     if (std::fclose(file) != 0 || !written) {
         std::remove(temporary.c_str());
-        throw std::runtime_error(temporary + ": " + std::strerror(written ? errno : savedErrno));
+        throw std::runtime_error(path + ": cannot write: " + std::strerror(written ? errno : savedErrno));
     }
     std::error_code error;
     std::filesystem::rename(temporary, path, error);
     if (error) {
         std::remove(temporary.c_str());
-        throw std::runtime_error(path + ": " + error.message());
+        throw std::runtime_error(path + ": cannot write: " + error.message());
     }
 }
 
