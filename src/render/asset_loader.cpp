@@ -44,7 +44,16 @@ using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
 
 // Decodes the file and converts it to 32-bit pixels whose bytes are blue, green, red, alpha.
 Surface DecodePicture(const std::string& path) {
-    Surface decoded(IMG_Load(path.c_str()));
+    // Opened first so that a missing or unreadable file is reported as such.
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        Fail(path, std::strerror(errno));
+    }
+    SDL_RWops* stream = SDL_RWFromFP(file.release(), SDL_TRUE);
+    if (stream == nullptr) {
+        Fail(path, std::string("cannot read picture: ") + SDL_GetError());
+    }
+    Surface decoded(IMG_Load_RW(stream, 1));
     if (!decoded) {
         Fail(path, std::string("cannot decode picture: ") + IMG_GetError());
     }
