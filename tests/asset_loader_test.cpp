@@ -84,6 +84,7 @@ TEST(Picture, MissingCorruptOrOversizedPicturesAreErrors) {
     TempDir dir;
     WriteBytes(dir.File("corrupt.png"), {0x89, 'P', 'N', 'G', 1, 2, 3});
     WritePicture(dir.File("big.png"), 641, 480, 0xFF000000u);
+    WritePicture(dir.File("wide.png"), 65536, 1, 0xFF000000u);  // few pixels, too wide for 16 bits
     ImageList list;
     std::string missing = ErrorOf([&] { LoadImageFile(list, dir.File("none.png")); });
     std::string corrupt = ErrorOf([&] { LoadImageFile(list, dir.File("corrupt.png")); });
@@ -91,6 +92,8 @@ TEST(Picture, MissingCorruptOrOversizedPicturesAreErrors) {
     EXPECT_EQ(missing, dir.File("none.png") + ": No such file or directory");
     EXPECT_EQ(corrupt.rfind(dir.File("corrupt.png") + ": cannot decode picture", 0), 0u) << corrupt;
     EXPECT_EQ(big, dir.File("big.png") + ": picture is 641x480 = 307680 pixels, more than 307200");
+    EXPECT_EQ(ErrorOf([&] { LoadImageFile(list, dir.File("wide.png")); }),
+              dir.File("wide.png") + ": picture is 65536x1, wider or taller than 65535 pixels");
     EXPECT_TRUE(list.items.empty());
 }
 

@@ -130,24 +130,6 @@ TEST_F(Compositor, FastBlendsMatchTheReferenceBitForBit) {
     }
 }
 
-TEST(PixelOps, PackedSaturationMatchesPerByteArithmetic) {
-    const uint8_t samples[] = {0, 1, 2, 126, 127, 128, 129, 200, 254, 255};
-    for (uint8_t a : samples) {
-        for (uint8_t b : samples) {
-            uint32_t x = a * 0x01010101u ^ 0x00FF0000u;
-            uint32_t y = b * 0x01010101u;
-            uint32_t sum = SaturatingAddBytes(x, y);
-            uint32_t difference = SaturatingSubtractBytes(x, y);
-            for (int shift = 0; shift < 32; shift += 8) {
-                int xb = (x >> shift) & 0xFF;
-                int yb = (y >> shift) & 0xFF;
-                ASSERT_EQ(static_cast<int>((sum >> shift) & 0xFF), std::min(255, xb + yb));
-                ASSERT_EQ(static_cast<int>((difference >> shift) & 0xFF), std::max(0, xb - yb));
-            }
-        }
-    }
-}
-
 TEST(PixelOps, WeightDropsTheFourthByteAndRoundsDown) {
     EXPECT_EQ(WeightPixel(0xFFFFFFFFu, 255), 0x00FEFEFEu);
     EXPECT_EQ(WeightPixel(0xFF804020u, 128), 0x00402010u);
