@@ -45,30 +45,42 @@ bool ParsePresenter(const std::string& text, uint8_t& flags) {
     return true;
 }
 
-// Reads one option at args[i] (and its value, advancing i); returns an error text or "".
-std::string ParseOne(const std::vector<std::string>& args, size_t& i, Options& options,
-                     bool& playOnlyOption) {
-    const std::string& name = args[i];
-    auto takesValue = name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
-                      name == "--render-frame" || name == "--out";
-    if (takesValue && i + 1 >= args.size()) {
-        return "option " + name + " needs a value";
-    }
-    const std::string value = takesValue ? args[++i] : std::string();
+// Sets a flag option; returns false if `name` is not one.
+bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) {
     if (name == "--windowed") {
         options.windowed = playOnlyOption = true;
     } else if (name == "--mute") {
         options.mute = playOnlyOption = true;
-    } else if (name == "--presenter") {
+    } else if (name == "--benchmark") {
+        options.mode = RunMode::Benchmark;
+    } else if (name == "--help" || name == "-h") {
+        options.mode = RunMode::Help;
+    } else if (name == "--version") {
+        options.mode = RunMode::Version;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool TakesValue(const std::string& name) {
+    return name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
+           name == "--render-frame" || name == "--out";
+}
+
+// Sets an option that takes a value; returns an error text or "".
+std::string ParseValue(const std::string& name, const std::string& value, Options& options,
+                       bool& playOnlyOption) {
+    if (name == "--presenter") {
         playOnlyOption = true;
         if (!ParsePresenter(value, options.presenterFlags)) {
             return "--presenter takes software, gpu or both, not '" + value + "'";
         }
-    } else if (name == "--data") {
+    } else if (name == "--data" || name == "--out") {
         if (value.empty()) {
-            return "--data needs a directory";
+            return name + " needs a name";
         }
-        options.dataDir = value;
+        (name == "--data" ? options.dataDir : options.outPath) = value;
     } else if (name == "--seed") {
         if (!ParseUnsigned(value, options.seed)) {
             return "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
@@ -83,21 +95,24 @@ std::string ParseOne(const std::vector<std::string>& args, size_t& i, Options& o
             return "--render-frame takes pass numbers N or N,N,..., not '" + value + "'";
         }
         options.mode = RunMode::RenderFrame;
-    } else if (name == "--out") {
-        if (value.empty()) {
-            return "--out needs a file name";
-        }
-        options.outPath = value;
-    } else if (name == "--benchmark") {
-        options.mode = RunMode::Benchmark;
-    } else if (name == "--help" || name == "-h") {
-        options.mode = RunMode::Help;
-    } else if (name == "--version") {
-        options.mode = RunMode::Version;
-    } else {
-        return "unknown option '" + name + "'";
     }
     return "";
+}
+
+// Reads the option at args[i], and its value if it takes one (advancing i).
+std::string ParseOne(const std::vector<std::string>& args, size_t& i, Options& options,
+                     bool& playOnlyOption) {
+    const std::string& name = args[i];
+    if (ParseFlag(name, options, playOnlyOption)) {
+        return "";
+    }
+    if (!TakesValue(name)) {
+        return "unknown option '" + name + "'";
+    }
+    if (i + 1 >= args.size()) {
+        return "option " + name + " needs a value";
+    }
+    return ParseValue(name, args[++i], options, playOnlyOption);
 }
 
 bool Has(const std::vector<std::string>& args, const char* name) {
