@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "app/data_directory.h"
 #include "app/frame_file.h"
 #include "app/options.h"
 #include "app/show_settings.h"
+#include "test_files.h"
 
 namespace {
 
@@ -81,6 +85,29 @@ TEST(FrameFiles, PassNumberReplacesEveryPercentD) {
     EXPECT_EQ(FrameFileName("out/f%d.png", 60), "out/f60.png");
     EXPECT_EQ(FrameFileName("a%d-%d.bgra", 7), "a7-7.bgra");
     EXPECT_EQ(FrameFileName("plain%s%n.png", 7), "plain%s%n.png");  // nothing else is a format
+}
+
+}  // namespace
+
+namespace {
+
+// Runs in a fresh working directory and returns to the old one afterwards.
+struct InDirectory {
+    explicit InDirectory(const std::string& path) : previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(path);
+    }
+    ~InDirectory() { std::filesystem::current_path(previous); }
+    std::filesystem::path previous;
+};
+
+TEST(DataDirectory, GivenThenWorkingDirectoryThenBesideTheProgram) {
+    EXPECT_EQ(FindDataDirectory("given"), "given");
+    TempDir dir;
+    InDirectory inside(dir.path);
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+    EXPECT_EQ(FindDataDirectory(""), (program.parent_path() / "data").string());
+    std::filesystem::create_directory("data");
+    EXPECT_EQ(FindDataDirectory(""), "data");
 }
 
 }  // namespace
