@@ -7,6 +7,8 @@
 
 constexpr int MAP_CELLS = 256 * 256;
 
+struct LandscapeTables;
+
 constexpr uint8_t PATH_COS_X = 1;  // camera X follows a cosine
 constexpr uint8_t PATH_SIN_Y = 2;  // camera Y follows a sine
 
@@ -22,6 +24,7 @@ constexpr uint8_t SHADE_FILL = 16;  // fill the target with clearValue
 // Tracks overwrite the animated fields before each RenderLandscape.
 struct Landscape {
     Landscape();  // allocates the maps and the intermediate, builds both polar tables
+    ~Landscape();
 
     uint8_t* activeHeights = nullptr;
     std::unique_ptr<uint8_t[]> landHeights;
@@ -67,6 +70,9 @@ struct Landscape {
     uint16_t intermediateRows = 640;
     uint16_t intermediateCols = 640;
     uint32_t intermediatePixels = 640 * 640;
+
+    // Tables of the fast renderer: constant ones built by the constructor, per-frame scratch.
+    std::unique_ptr<LandscapeTables> tables;
 };
 
 // Draws one frame of the landscape into frameBuffer.

@@ -1,0 +1,172 @@
+#include "render/landscape_march.h"
+
+#include <cmath>
+
+#include "render/landscape_frame.h"
+#include "render/landscape_tables.h"
+#include "render/truncate.h"
+
+namespace {
+
+// The views as the march uses them: the coordinate function with the frame's offsets
+// folded in (map offset plus camera), and the row function through tables.
+
+struct PerspectiveView {
+    uint8_t offsetX;
+    uint8_t offsetY;  // back + map offset + camY
+    const LandscapeTables* tables;
+
+    MapCell Cell(int column, int d) const {
+        const int spread = ((column - 320) * d) >> 8;
+        return {static_cast<uint8_t>(spread + offsetX), static_cast<uint8_t>(offsetY - d)};
+    }
+    uint32_t Row(uint32_t h, int d) const { return DivideByDepth(*tables, (271 - h) * 32, d); }
+};
+
+struct TunnelView {
+    uint8_t offsetX;  // shift + map offset + camX
+    uint8_t offsetY;  // back + map offset + camY
+    const LandscapeTables* tables;
+
+    MapCell Cell(int column, int d) const {
+        return {static_cast<uint8_t>(column + offsetX), static_cast<uint8_t>(offsetY - d)};
+    }
+    uint32_t Row(uint32_t h, int d) const { return DivideByDepth(*tables, ((255 - h) / 4 + 4) * 128, d); }
+};
+
+struct RadialView {
+    uint8_t offsetX;  // 127 + camX twice + map offset
+    uint8_t offsetY;  // 127 + camY twice + map offset
+    const LandscapeTables* tables;
+
+    MapCell Cell(int column, int d) const {
+        const RadialOffset offset = tables->radialOffsets[column * 256 + d];
+        return {static_cast<uint8_t>(offset.x + offsetX), static_cast<uint8_t>(offset.y + offsetY)};
+    }
+    uint32_t Row(uint32_t h, int d) const {
+        return 255 - static_cast<uint32_t>(static_cast<float>(h) * tables->radialSines[d]);
+    }
+};
+
+// What shading needs, read once per frame.
+struct Shading {
+    const uint8_t* heights;
+    const uint32_t* colours;
+    bool light;
+    bool fade;
+};
+
+// Brightness v of a drawn sample. With light L = S / 256 and fade F = (256 - d) / 256 the
+// product L x F x h is exact in single precision (at most 24 significant bits), so its
+// truncation is the integer quotient below.
+uint32_t Brightness(const Landscape& l, const Shading& shading, MapCell cell, uint32_t h, int d) {
+    const uint32_t light = shading.light ? SlopeLightByte(l, cell.x, cell.y) : 256;
+    const uint32_t fade = shading.fade ? 256 - d : 256;
+    return (light * fade * h) >> 16;
+}
+
+// red, green and blue times v / 256, truncated: exact in integers since channel x v < 2^16.
+uint32_t ScaleColour(uint32_t texel, uint32_t v) {
+    const uint32_t redBlue = (((texel & 0x00FF00FFu) * v) >> 8) & 0x00FF00FFu;
+    const uint32_t green = (((texel & 0x0000FF00u) * v) >> 8) & 0x0000FF00u;
+    return redBlue | green;
+}
+
+template <class View, bool kSway>
+MapCell SampleCell(const View& view, const LandscapeTables& tables, int column, int d) {
+    MapCell cell = view.Cell(column, d);
+    if constexpr (kSway) {
+        cell.x = TruncateToByte(static_cast<float>(cell.x) + tables.swayOffsets[d]);
+    }
+    return cell;
+}
+
+template <class View, bool kSway>
+void MarchColumn(const Landscape& l, const View& view, const Shading& shading, const ViewSetup& setup,
+                 int column) {
+    const LandscapeTables& tables = *l.tables;
+    uint32_t* pixels = setup.target + column;
+    const int stride = setup.columns;
+    uint32_t top = setup.startLine;
+    for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
+        const MapCell cell = SampleCell<View, kSway>(view, tables, column, d);
+        const int index = (cell.y << 8) | cell.x;
+        const uint32_t h = shading.heights[index];
+        const uint32_t row = view.Row(h, d);
+        if (row >= top) {
+            continue;
+        }
+        const uint32_t colour = ScaleColour(shading.colours[index], Brightness(l, shading, cell, h, d));
+        for (uint32_t y = top; y > row; --y) {
+            pixels[y * stride] = colour;
+        }
+        top = row;
+    }
+}
+
+// The light of the march's last sample (last column, d = 254), drawn or not.
+template <class View, bool kSway>
+void SetLastLight(Landscape& l, const View& view, int columns) {
+    const MapCell cell = SampleCell<View, kSway>(view, *l.tables, columns - 1, LANDSCAPE_DEPTHS - 1);
+    l.light = static_cast<float>(SlopeLightByte(l, cell.x, cell.y)) / 256.0f;
+}
+
+template <class View, bool kSway>
+void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
+    const Shading shading{l.activeHeights, l.activeColours, (l.shadeFlags & SHADE_LIGHT) != 0,
+                          (l.shadeFlags & SHADE_FADE) != 0};
+    for (int column = 0; column < setup.columns; ++column) {
+        MarchColumn<View, kSway>(l, view, shading, setup, column);
+    }
+    if (shading.light) {
+        SetLastLight<View, kSway>(l, view, setup.columns);
+    }
+}
+
+template <class View>
+void MarchView(Landscape& l, const View& view, const ViewSetup& setup) {
+    if (l.swayEnabled != 0) {
+        MarchColumns<View, true>(l, view, setup);
+    } else {
+        MarchColumns<View, false>(l, view, setup);
+    }
+}
+
+void FillSwayOffsets(const Landscape& l) {
+    const float phase = l.swayRate * l.swayClock;
+    const float amount = static_cast<float>(l.swayAmount);
+    for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
+        const float angle = phase + static_cast<float>(d) / 255.0f * 3.141592654f;
+        l.tables->swayOffsets[d] = amount * static_cast<float>(std::sin(static_cast<double>(angle)));
+    }
+}
+
+}  // namespace
+
+void MarchLandscape(Landscape& l, const ViewSetup& setup, const FrameBytes& bytes) {
+    if (l.swayEnabled != 0) {
+        FillSwayOffsets(l);
+    }
+    const uint8_t offsetX = static_cast<uint8_t>(l.mapOffsetX + bytes.camX);
+    const uint8_t offsetY = static_cast<uint8_t>(l.mapOffsetY + bytes.camY);
+    const LandscapeTables* tables = l.tables.get();
+    switch (setup.kind) {
+        case ViewKind::Perspective:
+            MarchView(l, PerspectiveView{offsetX, static_cast<uint8_t>(offsetY + bytes.back), tables}, setup);
+            break;
+        case ViewKind::Tunnel:
+            MarchView(l,
+                      TunnelView{static_cast<uint8_t>(offsetX + bytes.shift),
+                                 static_cast<uint8_t>(offsetY + bytes.back), tables},
+                      setup);
+            break;
+        case ViewKind::Radial:
+            MarchView(l,
+                      RadialView{static_cast<uint8_t>(offsetX + bytes.camX + 127),
+                                 static_cast<uint8_t>(offsetY + bytes.camY + 127), tables},
+                      setup);
+            break;
+        case ViewKind::None:
+            break;
+    }
+}
