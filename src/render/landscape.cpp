@@ -11,14 +11,14 @@
 Landscape::Landscape()
     : landHeights(std::make_unique<uint8_t[]>(MAP_CELLS)),
       waterHeights(std::make_unique<uint8_t[]>(MAP_CELLS)),
-      intermediate(std::make_unique<uint32_t[]>(640 * 640)),
+      intermediate(std::make_unique<uint32_t[]>(INTERMEDIATE_PIXELS)),
       tables(std::make_unique<LandscapeTables>()) {
     for (auto& map : colourMaps) {
         map = std::make_unique<uint32_t[]>(MAP_CELLS);
     }
     BuildPolarTable(tunnelTable, POLAR_TUNNEL);
     BuildPolarTable(radialTable, POLAR_RADIAL);
-    BuildLandscapeTables(*tables);
+    BuildLandscapeTables(*tables, tunnelTable, radialTable);
 }
 
 Landscape::~Landscape() = default;
@@ -34,9 +34,8 @@ void RenderLandscape(Landscape& landscape) {
     if (view.kind == ViewKind::None || !MapsReady(landscape)) {
         return;
     }
-    ClearTarget(landscape, view);
     MarchLandscape(landscape, view, bytes);
-    if (landscape.viewMode & (VIEW_TUNNEL | VIEW_RADIAL)) {
-        RemapIntermediate(landscape);
+    if (view.kind != ViewKind::Perspective) {
+        RemapIntermediate(landscape, view.kind);
     }
 }

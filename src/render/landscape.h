@@ -7,6 +7,12 @@
 
 constexpr int MAP_CELLS = 256 * 256;
 
+// The intermediate image of the polar views: a 640 x 640 block used with a row stride of
+// 256 pixels, which makes room for 1600 rows.
+constexpr int INTERMEDIATE_PIXELS = 640 * 640;
+constexpr int INTERMEDIATE_COLUMNS = 256;
+constexpr int INTERMEDIATE_ROWS = INTERMEDIATE_PIXELS / INTERMEDIATE_COLUMNS;
+
 struct LandscapeTables;
 
 constexpr uint8_t PATH_COS_X = 1;  // camera X follows a cosine

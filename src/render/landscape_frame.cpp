@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "render/framebuffer.h"
+#include "render/landscape_tables.h"
 #include "render/truncate.h"
 
 namespace {
@@ -32,8 +33,6 @@ uint8_t CameraY(const Landscape& l) {
     }
     return TruncateToByte((l.pathRateY * l.pathClockY + l.pathPhaseY) * l.scaleY);
 }
-
-constexpr size_t INTERMEDIATE_BYTES = 640 * 640 * sizeof(uint32_t);
 
 }  // namespace
 
@@ -75,26 +74,13 @@ uint8_t ClearByte(const Landscape& l) {
 }
 
 void ClearTarget(const Landscape& l, const ViewSetup& view) {
-    const size_t bytes = view.target == frameBuffer ? sizeof(frameBuffer) : INTERMEDIATE_BYTES;
+    const size_t bytes =
+        view.target == frameBuffer ? sizeof(frameBuffer) : INTERMEDIATE_PIXELS * sizeof(uint32_t);
     std::memset(view.target, ClearByte(l), bytes);
 }
 
-uint8_t SlopeLightByte(const Landscape& l, uint8_t x, uint8_t y) {
-    const uint8_t* s = l.shadeMap;
-    const int row = y << 8;
-    const int up = static_cast<uint8_t>(y - 1) << 8;
-    const int down = static_cast<uint8_t>(y + 1) << 8;
-    const int left = static_cast<uint8_t>(x - 1);
-    const int right = static_cast<uint8_t>(x + 1);
-    const uint8_t gx = static_cast<uint8_t>(s[row + right] - s[row + left] + l.slopeBiasX - 128);
-    const uint8_t gy = static_cast<uint8_t>(s[down + x] - s[up + x] + l.slopeBiasY - 128);
-    return s[(gy << 8) + gx];
-}
-
-void RemapIntermediate(const Landscape& l) {
-    const PolarEntry* entries = l.activeTable->entries.get();
-    const uint32_t* source = l.intermediate.get();
-    for (int i = 0; i < FRAME_PIXELS; ++i) {
-        frameBuffer[i] = source[entries[i].distance * 256 + entries[i].angle];
-    }
+void RemapIntermediate(const Landscape& l, ViewKind kind) {
+    const LandscapeTables& tables = *l.tables;
+    const TiledRemap& remap = kind == ViewKind::Tunnel ? tables.tunnelRemap : tables.radialRemap;
+    ApplyTiledRemap(remap, l.intermediate.get(), frameBuffer);
 }

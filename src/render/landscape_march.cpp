@@ -1,6 +1,9 @@
 #include "render/landscape_march.h"
 
 #include <cmath>
+#include <cstring>
+
+#include "render/framebuffer.h"
 
 #include "render/landscape_frame.h"
 #include "render/landscape_tables.h"
@@ -48,8 +51,10 @@ struct RadialView {
     }
 };
 
-// What shading needs, read once per frame.
+// What the march reads, once per frame.
 struct Shading {
+    const Landscape* landscape;
+    const LandscapeTables* tables;
     const uint8_t* heights;
     const uint32_t* colours;
     bool light;
@@ -59,8 +64,8 @@ struct Shading {
 // Brightness v of a drawn sample. With light L = S / 256 and fade F = (256 - d) / 256 the
 // product L x F x h is exact in single precision (at most 24 significant bits), so its
 // truncation is the integer quotient below.
-uint32_t Brightness(const Landscape& l, const Shading& shading, MapCell cell, uint32_t h, int d) {
-    const uint32_t light = shading.light ? SlopeLightByte(l, cell.x, cell.y) : 256;
+uint32_t Brightness(const Shading& shading, MapCell cell, uint32_t h, int d) {
+    const uint32_t light = shading.light ? SlopeLightByte(*shading.landscape, cell.x, cell.y) : 256;
     const uint32_t fade = shading.fade ? 256 - d : 256;
     return (light * fade * h) >> 16;
 }
@@ -81,27 +86,48 @@ MapCell SampleCell(const View& view, const LandscapeTables& tables, int column, 
     return cell;
 }
 
+// A sample that passed the occlusion line: where it lies and what it reads.
+struct DrawnSample {
+    uint16_t index;  // map cell, y x 256 + x
+    uint16_t row;
+    uint8_t d;
+    uint8_t h;
+};
+
+// First pass over one column: finds the samples that are drawn, without branching on the
+// terrain, so the visibility test costs no mispredicted jumps. Returns their number.
 template <class View, bool kSway>
-void MarchColumn(const Landscape& l, const View& view, const Shading& shading, const ViewSetup& setup,
-                 int column) {
-    const LandscapeTables& tables = *l.tables;
-    uint32_t* pixels = setup.target + column;
-    const int stride = setup.columns;
-    uint32_t top = setup.startLine;
+int FindDrawnSamples(const View& view, const Shading& shading, int column, int startLine,
+                     DrawnSample* drawn) {
+    int top = startLine;
+    int count = 0;
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
-        const MapCell cell = SampleCell<View, kSway>(view, tables, column, d);
+        const MapCell cell = SampleCell<View, kSway>(view, *shading.tables, column, d);
         const int index = (cell.y << 8) | cell.x;
         const uint32_t h = shading.heights[index];
-        const uint32_t row = view.Row(h, d);
-        if (row >= top) {
-            continue;
-        }
-        const uint32_t colour = ScaleColour(shading.colours[index], Brightness(l, shading, cell, h, d));
-        for (uint32_t y = top; y > row; --y) {
-            pixels[y * stride] = colour;
-        }
-        top = row;
+        const int row = static_cast<int>(view.Row(h, d));
+        drawn[count] = {static_cast<uint16_t>(index), static_cast<uint16_t>(row), static_cast<uint8_t>(d),
+                        static_cast<uint8_t>(h)};
+        const bool visible = row < top;
+        count += visible;
+        top = visible ? row : top;
     }
+    return count;
+}
+
+// Second pass: shades the drawn samples and fills the strip from the starting line upward;
+// returns the final occlusion line.
+int DrawSamples(const Shading& shading, const DrawnSample* drawn, int count, uint32_t* strip, int startLine) {
+    int top = startLine;
+    for (int i = 0; i < count; ++i) {
+        const DrawnSample& sample = drawn[i];
+        const MapCell cell{static_cast<uint8_t>(sample.index & 0xFF),
+                           static_cast<uint8_t>(sample.index >> 8)};
+        const uint32_t v = Brightness(shading, cell, sample.h, sample.d);
+        FillStrip(strip, top, sample.row, ScaleColour(shading.colours[sample.index], v));
+        top = sample.row;
+    }
+    return top;
 }
 
 // The light of the march's last sample (last column, d = 254), drawn or not.
@@ -113,10 +139,21 @@ void SetLastLight(Landscape& l, const View& view, int columns) {
 
 template <class View, bool kSway>
 void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
-    const Shading shading{l.activeHeights, l.activeColours, (l.shadeFlags & SHADE_LIGHT) != 0,
+    const Shading shading{&l,
+                          l.tables.get(),
+                          l.activeHeights,
+                          l.activeColours,
+                          (l.shadeFlags & SHADE_LIGHT) != 0,
                           (l.shadeFlags & SHADE_FADE) != 0};
+    const uint32_t fill = ClearByte(l) * 0x01010101u;
+    ColumnStrips& strips = l.tables->strips;
+    ArrangeStrips(strips, setup.columns, setup.startLine + 1);
+    DrawnSample drawn[LANDSCAPE_DEPTHS + 1];
     for (int column = 0; column < setup.columns; ++column) {
-        MarchColumn<View, kSway>(l, view, shading, setup, column);
+        uint32_t* strip = Strip(strips, column);
+        const int count = FindDrawnSamples<View, kSway>(view, shading, column, setup.startLine, drawn);
+        const int top = DrawSamples(shading, drawn, count, strip, setup.startLine);
+        FinishStrip(strip, top, fill);
     }
     if (shading.light) {
         SetLastLight<View, kSway>(l, view, setup.columns);
@@ -139,6 +176,15 @@ void FillSwayOffsets(const Landscape& l) {
         const float angle = phase + static_cast<float>(d) / 255.0f * 3.141592654f;
         l.tables->swayOffsets[d] = amount * static_cast<float>(std::sin(static_cast<double>(angle)));
     }
+}
+
+// Copies the strips into the target and fills the target rows below the starting line.
+void FinishTarget(const Landscape& l, const ViewSetup& setup) {
+    const ColumnStrips& strips = l.tables->strips;
+    TransposeStrips(strips, setup.target);
+    const size_t drawn = static_cast<size_t>(strips.rows) * strips.columns;
+    const size_t total = setup.target == frameBuffer ? FRAME_PIXELS : INTERMEDIATE_PIXELS;
+    std::memset(setup.target + drawn, ClearByte(l), (total - drawn) * sizeof(uint32_t));
 }
 
 }  // namespace
@@ -167,6 +213,7 @@ void MarchLandscape(Landscape& l, const ViewSetup& setup, const FrameBytes& byte
                       setup);
             break;
         case ViewKind::None:
-            break;
+            return;
     }
+    FinishTarget(l, setup);
 }

@@ -2,7 +2,9 @@
 
 #include <cmath>
 
-void BuildLandscapeTables(LandscapeTables& tables) {
+#include "render/framebuffer.h"
+
+void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial) {
     for (int column = 0; column < 256; ++column) {
         for (int d = 0; d < 256; ++d) {
             tables.radialOffsets[column * 256 + d] = RadialCellOffset(column, static_cast<uint8_t>(d));
@@ -14,5 +16,9 @@ void BuildLandscapeTables(LandscapeTables& tables) {
         const float angle = static_cast<float>(d) * 3.141592654f / 512.0f;
         tables.radialSines[d] = static_cast<float>(std::sin(static_cast<double>(angle)));
     }
+    BuildTiledRemap(tables.tunnelRemap, tunnel);
+    BuildTiledRemap(tables.radialRemap, radial);
     tables.swayOffsets.fill(0.0f);
+    AllocateStrips(tables.strips, FRAME_WIDTH, FRAME_HEIGHT);
+    AllocateStrips(tables.strips, INTERMEDIATE_COLUMNS, INTERMEDIATE_ROWS);
 }

@@ -44,15 +44,11 @@ uint16_t RadialRow(uint8_t h, uint8_t d) {
 
 namespace {
 
-// The intermediate holds 640 x 640 pixels; with its row stride of 256 that is 1600 rows.
-constexpr int INTERMEDIATE_STRIDE = 256;
-constexpr int INTERMEDIATE_LAST_ROW = 640 * 640 / INTERMEDIATE_STRIDE - 1;
-
 // The occlusion line of the polar views starts at intermediateRows - 1 (16-bit), kept inside
 // the intermediate block so that a row count of 0 or above 1600 cannot write past it.
 uint16_t IntermediateStartLine(const Landscape& landscape) {
     const uint16_t line = static_cast<uint16_t>(landscape.intermediateRows - 1);
-    return std::min<uint16_t>(line, INTERMEDIATE_LAST_ROW);
+    return std::min<uint16_t>(line, INTERMEDIATE_ROWS - 1);
 }
 
 }  // namespace
@@ -64,12 +60,12 @@ ViewSetup SetUpView(Landscape& landscape) {
         view = {ViewKind::Perspective, frameBuffer, FRAME_WIDTH, 0, PerspectiveCoords, PerspectiveRow};
     }
     if (mode & VIEW_TUNNEL) {
-        view = {ViewKind::Tunnel, landscape.intermediate.get(), INTERMEDIATE_STRIDE, 0, TunnelCoords,
+        view = {ViewKind::Tunnel, landscape.intermediate.get(), INTERMEDIATE_COLUMNS, 0, TunnelCoords,
                 TunnelRow};
         landscape.activeTable = &landscape.tunnelTable;
     }
     if (mode & VIEW_RADIAL) {
-        view = {ViewKind::Radial, landscape.intermediate.get(), INTERMEDIATE_STRIDE, 0, RadialCoords,
+        view = {ViewKind::Radial, landscape.intermediate.get(), INTERMEDIATE_COLUMNS, 0, RadialCoords,
                 RadialRow};
         landscape.activeTable = &landscape.radialTable;
     }
