@@ -86,13 +86,8 @@ MapCell SampleCell(const View& view, const LandscapeTables& tables, int column, 
     return cell;
 }
 
-// A sample that passed the occlusion line: where it lies and what it reads.
-struct DrawnSample {
-    uint16_t index;  // map cell, y x 256 + x
-    uint16_t row;
-    uint8_t d;
-    uint8_t h;
-};
+// A sample that passed the occlusion line, packed as map index (y x 256 + x) | d << 16.
+using DrawnSample = uint32_t;
 
 // First pass over one column: finds the samples that are drawn, without branching on the
 // terrain, so the visibility test costs no mispredicted jumps. Returns their number.
@@ -103,11 +98,9 @@ int FindDrawnSamples(const View& view, const Shading& shading, int column, int s
     int count = 0;
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
         const MapCell cell = SampleCell<View, kSway>(view, *shading.tables, column, d);
-        const int index = (cell.y << 8) | cell.x;
-        const uint32_t h = shading.heights[index];
-        const int row = static_cast<int>(view.Row(h, d));
-        drawn[count] = {static_cast<uint16_t>(index), static_cast<uint16_t>(row), static_cast<uint8_t>(d),
-                        static_cast<uint8_t>(h)};
+        const uint32_t index = (cell.y << 8) | cell.x;
+        const int row = static_cast<int>(view.Row(shading.heights[index], d));
+        drawn[count] = index | static_cast<uint32_t>(d) << 16;
         const bool visible = row < top;
         count += visible;
         top = visible ? row : top;
@@ -117,15 +110,19 @@ int FindDrawnSamples(const View& view, const Shading& shading, int column, int s
 
 // Second pass: shades the drawn samples and fills the strip from the starting line upward;
 // returns the final occlusion line.
-int DrawSamples(const Shading& shading, const DrawnSample* drawn, int count, uint32_t* strip, int startLine) {
+template <class View>
+int DrawSamples(const View& view, const Shading& shading, const DrawnSample* drawn, int count,
+                uint32_t* strip, int startLine) {
     int top = startLine;
     for (int i = 0; i < count; ++i) {
-        const DrawnSample& sample = drawn[i];
-        const MapCell cell{static_cast<uint8_t>(sample.index & 0xFF),
-                           static_cast<uint8_t>(sample.index >> 8)};
-        const uint32_t v = Brightness(shading, cell, sample.h, sample.d);
-        FillStrip(strip, top, sample.row, ScaleColour(shading.colours[sample.index], v));
-        top = sample.row;
+        const uint32_t index = drawn[i] & 0xFFFF;
+        const int d = static_cast<int>(drawn[i] >> 16);
+        const uint32_t h = shading.heights[index];
+        const int row = static_cast<int>(view.Row(h, d));
+        const MapCell cell{static_cast<uint8_t>(index & 0xFF), static_cast<uint8_t>(index >> 8)};
+        const uint32_t v = Brightness(shading, cell, h, d);
+        FillStrip(strip, top, row, ScaleColour(shading.colours[index], v));
+        top = row;
     }
     return top;
 }
@@ -152,7 +149,7 @@ void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
     for (int column = 0; column < setup.columns; ++column) {
         uint32_t* strip = Strip(strips, column);
         const int count = FindDrawnSamples<View, kSway>(view, shading, column, setup.startLine, drawn);
-        const int top = DrawSamples(shading, drawn, count, strip, setup.startLine);
+        const int top = DrawSamples(view, shading, drawn, count, strip, setup.startLine);
         FinishStrip(strip, top, fill);
     }
     if (shading.light) {
