@@ -50,24 +50,28 @@ void FillFrame(uint32_t value) {
     std::fill(frameBuffer, frameBuffer + FRAME_PIXELS, value);
 }
 
-TEST_P(LandscapeBehaviour, DisabledDrawsNothingButStillUpdatesBiasesAndMaps) {
-    landscape.enabled = 2;
-    landscape.shadeFlags = SHADE_FILL;
-    landscape.clearValue = 0x44;
-    landscape.lightRateX = 1.0f;
-    landscape.lightClockX = 0.0f;
-    landscape.scaleX = 100.0f;
-    landscape.heightSource = 1;
-    landscape.colourSource = 4;
-    FillFrame(0x12345678u);
-    landscape.intermediate[1000] = 0x0BADF00Du;
-    Render();
-    EXPECT_EQ(Pixel(479, 320), 0x12345678u);
-    EXPECT_EQ(Pixel(0, 0), 0x12345678u);
-    EXPECT_EQ(landscape.intermediate[1000], 0x0BADF00Du);
-    EXPECT_EQ(landscape.slopeBiasX, 50);
-    EXPECT_EQ(landscape.activeHeights, landscape.waterHeights.get());
-    EXPECT_EQ(landscape.activeColours, landscape.colourMaps[4].get());
+TEST_P(LandscapeBehaviour, DisabledOrViewlessDrawsNothingButUpdatesBiasesAndMaps) {
+    const std::pair<uint8_t, uint8_t> states[] = {{2, 1}, {0, 4}, {1, 0}, {1, 8}};  // enabled, viewMode
+    for (const auto& [enabled, viewMode] : states) {
+        SCOPED_TRACE(testing::Message() << "enabled " << int(enabled) << " viewMode " << int(viewMode));
+        landscape.enabled = enabled;
+        landscape.viewMode = viewMode;
+        landscape.shadeFlags = SHADE_FILL;
+        landscape.clearValue = 0x44;
+        landscape.lightRateX = 1.0f;
+        landscape.scaleX = 100.0f;
+        landscape.heightSource = 1;
+        landscape.colourSource = static_cast<uint8_t>(viewMode % 6);
+        FillFrame(0x12345678u);
+        landscape.intermediate[1000] = 0x0BADF00Du;
+        Render();
+        EXPECT_EQ(Pixel(479, 320), 0x12345678u);
+        EXPECT_EQ(Pixel(0, 0), 0x12345678u);
+        EXPECT_EQ(landscape.intermediate[1000], 0x0BADF00Du);
+        EXPECT_EQ(landscape.slopeBiasX, 50);  // cos(0) x 100 x 0.5
+        EXPECT_EQ(landscape.activeHeights, landscape.waterHeights.get());
+        EXPECT_EQ(landscape.activeColours, landscape.colourMaps[viewMode % 6].get());
+    }
 }
 
 TEST_P(LandscapeBehaviour, OutOfRangeSourcesKeepThePreviousChoice) {
@@ -97,58 +101,35 @@ TEST_P(LandscapeBehaviour, NoColourMapChosenYetDrawsNothing) {
     EXPECT_EQ(Pixel(479, 0), 0x01020304u);
 }
 
-TEST_P(LandscapeBehaviour, ViewModeWithoutViewBitsDrawsNothing) {
-    for (uint8_t mode : {0, 8, 0xF8}) {
-        landscape.viewMode = mode;
-        landscape.lightRateY = 1.0f;
-        landscape.lightClockY = 1.5707964f;
-        landscape.scaleY = 20.0f;
-        FillFrame(0xCAFEu);
+// On a black flat map with one full-height cell only the samples reading that cell show, at
+// one row below the cell's row, so each case checks which cell a column reads at depth d.
+TEST_P(LandscapeBehaviour, ColumnsReadTheExpectedCells) {
+    struct Case {
+        int column, neighbour, d, cellX, cellY;
+        uint8_t mapOffsetX, shadeFlags;
+        uint32_t v;
+    };
+    const Case cases[] = {
+        {320, 319, 1, 0, 255, 0, 0, 255},
+        {320, 319, 50, 0, 206, 0, 0, 255},
+        {320, 319, 100, 0, 156, 0, 0, 255},
+        {320, 319, 200, 0, 56, 0, 0, 255},
+        {320, 319, 254, 0, 2, 0, 0, 255},
+        {0, 2, 128, 96, 128, 0, 0, 255},
+        {340, 339, 128, 4, 128, 250, 0, 255},         // map X 250 plus 10 cells wraps to 4
+        {320, 319, 128, 0, 128, 0, SHADE_FADE, 127},  // fade 0.5 at d = 128
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "column " << c.column << " d " << c.d);
+        std::memset(landscape.landHeights.get(), 0, MAP_CELLS);
+        Height(c.cellX, c.cellY) = 255;
+        landscape.mapOffsetX = c.mapOffsetX;
+        landscape.shadeFlags = c.shadeFlags;
         Render();
-        EXPECT_EQ(Pixel(479, 320), 0xCAFEu) << int(mode);
-        EXPECT_EQ(landscape.slopeBiasY, 10) << int(mode);
+        const int row = PerspectiveRow(255, static_cast<uint8_t>(c.d)) + 1;
+        EXPECT_EQ(Pixel(row, c.column), Scaled(Texel(c.cellX, c.cellY), c.v));
+        EXPECT_EQ(Pixel(row, c.neighbour), 0u);  // the neighbour reads another, black cell
     }
-}
-
-// A black flat map with one full-height cell: only the samples that read that cell show.
-// Returns the screen row at which the cell's sample at depth d is drawn (one below its row).
-int PlaceSpike(Landscape& landscape, int x, int y, int d) {
-    std::memset(landscape.landHeights.get(), 0, MAP_CELLS);
-    landscape.landHeights[y * 256 + x] = 255;
-    return PerspectiveRow(255, static_cast<uint8_t>(d)) + 1;
-}
-
-TEST_P(LandscapeBehaviour, Column320LooksStraightAheadAtEveryDepth) {
-    for (int d : {1, 50, 100, 200, 254}) {
-        SCOPED_TRACE(d);
-        const int cellY = (256 - d) & 255;
-        const int row = PlaceSpike(landscape, 0, cellY, d);
-        Render();
-        EXPECT_EQ(Pixel(row, 320), Scaled(Texel(0, cellY), 255));
-        EXPECT_EQ(Pixel(row, 319), 0u);  // column 319 reads map X 255 at this depth
-    }
-}
-
-TEST_P(LandscapeBehaviour, Column0ReadsMapX96AtDepth128) {
-    const int row = PlaceSpike(landscape, 96, 128, 128);
-    Render();
-    EXPECT_EQ(Pixel(row, 0), Scaled(Texel(96, 128), 255));
-    EXPECT_EQ(Pixel(row, 2), 0u);
-}
-
-TEST_P(LandscapeBehaviour, MapCoordinatesWrap) {
-    // Map offset 250 plus a lateral spread of +10 cells (column 340 at depth 128) reads X 4.
-    landscape.mapOffsetX = 250;
-    const int row = PlaceSpike(landscape, 4, 128, 128);
-    Render();
-    EXPECT_EQ(Pixel(row, 340), Scaled(Texel(4, 128), 255));
-}
-
-TEST_P(LandscapeBehaviour, FadeHalvesTheBrightnessAtDepth128) {
-    landscape.shadeFlags = SHADE_FADE;
-    const int row = PlaceSpike(landscape, 0, 128, 128);
-    Render();
-    EXPECT_EQ(Pixel(row, 320), Scaled(Texel(0, 128), 127));  // trunc(0.5 x 255)
 }
 
 TEST_P(LandscapeBehaviour, OcclusionLineFillsFromTheBottomRowUpward) {
@@ -234,138 +215,72 @@ INSTANTIATE_TEST_SUITE_P(FastAndReference, LandscapeBehaviour,
 
 // The per-frame values, shared by both renderers.
 
-TEST(LandscapeFrame, SlopeBiasesKeepTheLowByteOfTheTruncatedProduct) {
+TEST(LandscapeFrame, BiasesCameraShiftAndForwardKeepTheLowByteOfSinglePrecisionResults) {
     Landscape l;
-    l.lightRateX = 1.0f;
-    l.lightClockX = 3.1415927f;  // cos = -1, times 255 x 0.5
+    l.lightRateX = l.lightRateY = 1.0f;
+    l.lightClockX = 3.1415927f;  // cos -1 x 255 x 0.5 = -127.5 -> -127
     l.scaleX = 255.0f;
-    l.lightRateY = 1.0f;
-    l.lightClockY = 1.5707964f;  // sin = 1
-    l.scaleY = 999.0f;           // 499.5 truncates to 499, whose low byte is 243
+    l.lightClockY = 1.5707964f;  // sin 1 x 999 x 0.5 = 499.5 -> 499 -> low byte 243
+    l.scaleY = 999.0f;
     UpdateSlopeBiases(l);
     EXPECT_EQ(l.slopeBiasX, -127);
     EXPECT_EQ(l.slopeBiasY, static_cast<int8_t>(243));
-}
 
-TEST(LandscapeFrame, CameraYIs255OnTheSinePathAtPhaseHalfPi) {
-    Landscape l;
-    l.pathPhaseX = 1.5707964f;
-    l.pathClockY = 0.0f;
+    l.pathPhaseX = 1.5707964f;  // as from 7 s: camY = trunc(sin(1.5707964f) x 255) = 255
     l.scaleY = 255.0f;
-    l.pathFlags = PATH_COS_X | PATH_SIN_Y;
-    EXPECT_EQ(ComputeFrameBytes(l).camY, 255);
-}
-
-TEST(LandscapeFrame, ForwardOffsetIsASinglePrecisionProduct) {
-    Landscape l;
     l.advanceRate = 150;
-    l.advanceClock = 0.02f;  // 150 x 0.02f rounds to exactly 3
-    EXPECT_EQ(ComputeFrameBytes(l).back, 253);
-    l.advanceClock = 19.6f;  // 2940 -> low byte 124
-    EXPECT_EQ(ComputeFrameBytes(l).back, 256 - 124);
-}
+    l.advanceClock = 0.02f;  // 150 x 0.02f is 3 in single precision
+    l.columnShift = -0.5f;   // -200 -> 56
+    FrameBytes bytes = ComputeFrameBytes(l);
+    EXPECT_EQ(bytes.camY, 255);
+    EXPECT_EQ(bytes.back, 253);
+    EXPECT_EQ(bytes.shift, 56);
 
-TEST(LandscapeFrame, ShiftAndLinearPaths) {
-    Landscape l;
-    l.columnShift = 0.7f;  // 280 -> 24
-    l.pathFlags = 0;
+    l.pathFlags = 0;  // straight paths: (2 x 1 + 0.5) x 100 = 250; (2 x 3 + 0.25) x -10 -> -62 -> 194
     l.pathClockX = 1.0f;
-    l.pathRateX = 2.0f;
     l.pathPhaseX = 0.5f;
-    l.scaleX = 100.0f;  // 250
-    l.pathRateY = 2.0f;
+    l.scaleX = 100.0f;
     l.pathClockY = 3.0f;
     l.pathPhaseY = 0.25f;
-    l.scaleY = -10.0f;  // -62.5 -> -62 -> 194
-    const FrameBytes bytes = ComputeFrameBytes(l);
-    EXPECT_EQ(bytes.shift, 24);
+    l.scaleY = -10.0f;
+    l.advanceClock = 19.6f;  // 2940 -> low byte 124
+    bytes = ComputeFrameBytes(l);
     EXPECT_EQ(bytes.camX, 250);
     EXPECT_EQ(bytes.camY, 194);
-    l.columnShift = -0.5f;  // -200 -> 56
-    EXPECT_EQ(ComputeFrameBytes(l).shift, 56);
+    EXPECT_EQ(bytes.back, 256 - 124);
 }
 
 TEST(LandscapeFrame, PathFlags9BehavesAs1) {
     Landscape l;
     TestRandom random{11};
     for (int trial = 0; trial < 200; ++trial) {
-        l.pathClockX = random.Unit() * 20.0f;
-        l.pathClockY = random.Unit() * 20.0f;
-        l.pathRateX = random.Unit() * 4.0f - 2.0f;
-        l.pathRateY = random.Unit() * 4.0f - 2.0f;
-        l.pathPhaseX = random.Unit() * 3.0f;
-        l.pathPhaseY = random.Unit() * 3.0f;
+        for (float* field :
+             {&l.pathClockX, &l.pathClockY, &l.pathRateX, &l.pathRateY, &l.pathPhaseX, &l.pathPhaseY}) {
+            *field = random.Unit() * 8.0f - 4.0f;
+        }
         l.scaleX = random.Unit() * 600.0f - 300.0f;
         l.scaleY = random.Unit() * 600.0f - 300.0f;
         l.pathFlags = 9;
         const FrameBytes nine = ComputeFrameBytes(l);
         l.pathFlags = 1;
         const FrameBytes one = ComputeFrameBytes(l);
+        l.pathFlags = 0;
         ASSERT_EQ(nine.camX, one.camX);
         ASSERT_EQ(nine.camY, one.camY);
-        l.pathFlags = 0;
         ASSERT_EQ(ComputeFrameBytes(l).camY, one.camY);  // the Y path is linear in both
     }
 }
 
-// The view functions as the show describes them.
-
-TEST(LandscapeViews, PerspectiveCoordinates) {
-    const FrameBytes still{0, 0, 0, 0};
-    EXPECT_EQ(PerspectiveCoords(320, 17, still).x, 0);
-    EXPECT_EQ(PerspectiveCoords(320, 17, still).y, 256 - 17);
-    EXPECT_EQ(PerspectiveCoords(0, 128, still).x, 96);
-    EXPECT_EQ(PerspectiveCoords(0, 0, still).x, 0);
-    const FrameBytes moved{0, 0, 0, 10};
-    EXPECT_EQ(PerspectiveCoords(639, 254, moved).x, ((319 * 254) >> 8) & 255);
-    EXPECT_EQ(PerspectiveCoords(639, 254, moved).y, (10 - 254) & 255);
-}
-
-TEST(LandscapeViews, RowFunctions) {
+// The row and radial coordinate functions, which the renders above reach only in part.
+TEST(LandscapeViews, RowFunctionsAndRadialCoordinates) {
     EXPECT_GE(PerspectiveRow(255, 0), 512);  // the camera's own cell never shows
-    EXPECT_EQ(PerspectiveRow(200, 4), 454);
-    EXPECT_EQ(TunnelRow(0, 0), (63 + 4) * 128);
     EXPECT_EQ(TunnelRow(200, 3), 17 * 128 / 4);
     EXPECT_EQ(RadialRow(255, 0), 255);
     EXPECT_EQ(RadialRow(255, 254), 1);
-    EXPECT_EQ(RadialRow(0, 100), 255);
-}
-
-TEST(LandscapeViews, RadialCoordinatesAddTheCameraAndCentre) {
     const FrameBytes camera{10, 20, 0, 0};
     EXPECT_EQ(RadialCoords(0, 100, camera).x, 50 + 10 + 127);
-    EXPECT_EQ(RadialCoords(0, 100, camera).y, 0 + 20 + 127);
-    EXPECT_EQ(RadialCoords(64, 100, camera).x, 0 + 10 + 127);
     EXPECT_EQ(RadialCoords(64, 100, camera).y, 50 + 20 + 127);
-    EXPECT_EQ(RadialCoords(128, 101, camera).x, static_cast<uint8_t>(-50 + 10 + 127));
-}
-
-TEST(LandscapeViews, TunnelCoordinatesShiftTheColumn) {
-    const FrameBytes bytes{0, 0, 200, 5};
-    EXPECT_EQ(TunnelCoords(100, 10, bytes).x, 44);
-    EXPECT_EQ(TunnelCoords(100, 10, bytes).y, 251);
-}
-
-TEST(LandscapeConstruction, AllocatesAndSetsTheDefaults) {
-    Landscape l;
-    ASSERT_NE(l.landHeights, nullptr);
-    ASSERT_NE(l.waterHeights, nullptr);
-    for (const auto& map : l.colourMaps) {
-        ASSERT_NE(map, nullptr);
-    }
-    ASSERT_NE(l.intermediate, nullptr);
-    ASSERT_NE(l.tunnelTable.entries, nullptr);
-    ASSERT_NE(l.radialTable.entries, nullptr);
-    EXPECT_EQ(l.tunnelTable.entries[0].distance, 400);
-    EXPECT_EQ(l.radialTable.entries[0].distance, 5);
-    EXPECT_EQ(l.pathFlags, 3);
-    EXPECT_EQ(l.viewMode, 4);
-    EXPECT_EQ(l.shadeFlags, 4);
-    EXPECT_EQ(l.pathRateX, 2.0f);
-    EXPECT_EQ(l.pathRateY, 2.0f);
-    EXPECT_EQ(l.intermediateRows, 640);
-    EXPECT_EQ(l.enabled, 0);
-    EXPECT_EQ(l.activeHeights, nullptr);
+    EXPECT_EQ(RadialCoords(128, 101, camera).x, -50 + 10 + 127);
 }
 
 }  // namespace
