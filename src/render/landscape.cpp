@@ -3,6 +3,7 @@
 #include "render/framebuffer.h"
 #include "render/landscape_frame.h"
 #include "render/landscape_march.h"
+#include "render/landscape_remap.h"
 #include "render/landscape_tables.h"
 #include "render/landscape_views.h"
 

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "render/framebuffer.h"
-#include "render/landscape_tables.h"
 #include "render/truncate.h"
 
 namespace {
@@ -77,10 +76,4 @@ void ClearTarget(const Landscape& l, const ViewSetup& view) {
     const size_t bytes =
         view.target == frameBuffer ? sizeof(frameBuffer) : INTERMEDIATE_PIXELS * sizeof(uint32_t);
     std::memset(view.target, ClearByte(l), bytes);
-}
-
-void RemapIntermediate(const Landscape& l, ViewKind kind) {
-    const LandscapeTables& tables = *l.tables;
-    const TiledRemap& remap = kind == ViewKind::Tunnel ? tables.tunnelRemap : tables.radialRemap;
-    ApplyTiledRemap(remap, l.intermediate.get(), frameBuffer);
 }

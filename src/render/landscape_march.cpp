@@ -4,12 +4,24 @@
 #include <cstring>
 
 #include "render/framebuffer.h"
-
 #include "render/landscape_frame.h"
 #include "render/landscape_tables.h"
 #include "render/truncate.h"
 
 namespace {
+
+// The slope light byte S[gy][gx] of map cell (x, y): the slopes of the shade map plus the biases.
+uint8_t SlopeLightByte(const Landscape& l, uint8_t x, uint8_t y) {
+    const uint8_t* s = l.shadeMap;
+    const int row = y << 8;
+    const int up = static_cast<uint8_t>(y - 1) << 8;
+    const int down = static_cast<uint8_t>(y + 1) << 8;
+    const int left = static_cast<uint8_t>(x - 1);
+    const int right = static_cast<uint8_t>(x + 1);
+    const uint8_t gx = static_cast<uint8_t>(s[row + right] - s[row + left] + l.slopeBiasX - 128);
+    const uint8_t gy = static_cast<uint8_t>(s[down + x] - s[up + x] + l.slopeBiasY - 128);
+    return s[(gy << 8) + gx];
+}
 
 // The views as the march uses them: the coordinate function with the frame's offsets
 // folded in (map offset plus camera), and the row function through tables.

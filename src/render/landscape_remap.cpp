@@ -1,6 +1,7 @@
 #include "render/landscape_remap.h"
 
 #include "render/framebuffer.h"
+#include "render/landscape_tables.h"
 
 namespace {
 
@@ -32,4 +33,9 @@ void BuildTiledRemap(TiledRemap& remap, const PolarTable& table) {
 void ApplyTiledRemap(const TiledRemap& remap, const uint32_t* intermediate, uint32_t* frame) {
     const uint32_t* index = remap.indices.get();
     ForEachPixelByTiles([&](int i) { frame[i] = intermediate[*index++]; });
+}
+
+void RemapIntermediate(const Landscape& l, ViewKind kind) {
+    const TiledRemap& remap = kind == ViewKind::Tunnel ? l.tables->tunnelRemap : l.tables->radialRemap;
+    ApplyTiledRemap(remap, l.intermediate.get(), frameBuffer);
 }

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "render/landscape.h"
+#include "render/landscape_views.h"
 #include "render/polar_table.h"
 
 // A polar table rewritten for speed: per screen pixel the index distance x 256 + angle into
@@ -19,3 +21,7 @@ void BuildTiledRemap(TiledRemap& remap, const PolarTable& table);
 
 // frame[i] = intermediate[distance x 256 + angle] of entry i, for every screen pixel.
 void ApplyTiledRemap(const TiledRemap& remap, const uint32_t* intermediate, uint32_t* frame);
+
+// Copies the landscape's intermediate to the framebuffer through the tiled form of the view's
+// polar table (tunnel or radial), the table SetUpView has made the active one.
+void RemapIntermediate(const Landscape& landscape, ViewKind kind);
