@@ -49,8 +49,12 @@ void RenderSpan(benchmark::State& state, Span span) {
     }
 }
 
-void Fast(benchmark::State& state, Span span) { RenderSpan<RenderLandscape>(state, span); }
-void Reference(benchmark::State& state, Span span) { RenderSpan<RenderLandscapeReference>(state, span); }
+void Fast(benchmark::State& state, Span span) {
+    RenderSpan<RenderLandscape>(state, span);
+}
+void Reference(benchmark::State& state, Span span) {
+    RenderSpan<RenderLandscapeReference>(state, span);
+}
 
 constexpr Span PERSPECTIVE{0.0f, 51.0f};
 constexpr Span RADIAL{51.0f, 57.0f};
