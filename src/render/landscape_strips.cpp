@@ -1,6 +1,7 @@
 #include "render/landscape_strips.h"
 
 #include <algorithm>
+#include <cassert>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -31,6 +32,7 @@ void AllocateStrips(ColumnStrips& strips, int columns, int rows) {
 }
 
 void ArrangeStrips(ColumnStrips& strips, int columns, int rows) {
+    assert(static_cast<size_t>(columns) * StripStride(rows) <= strips.capacity);
     strips.stride = StripStride(rows);
     strips.rows = rows;
     strips.columns = columns;
