@@ -2,10 +2,15 @@
 
 #include <vector>
 
+#include "anim/demo_clock.h"
+#include "anim/evaluation.h"
+#include "app/scene_script.h"
 #include "render/framebuffer.h"
 #include "render/landscape.h"
 #include "render/landscape_reference.h"
 #include "render/landscape_tables.h"
+#include "render/layer.h"
+#include "render/wave_filter.h"
 #include "support/landscape_fixture.h"
 
 namespace {
@@ -142,6 +147,29 @@ TEST_F(LandscapeOracle, RandomFieldStates) {
         ExpectSameAsReference(*landscape, trial);
     }
     landscape->intermediateRows = 640;
+}
+
+TEST(LandscapeScript, TheSceneScriptsOwnStates) {
+    // The show's tracks on a fresh landscape, evaluated pass by pass on the 60 fps fixed-step clock.
+    Landscape landscape;
+    LoadTestMaps(landscape, 5);
+    WaveFilter wave;
+    LayerList layers;
+    for (int i = 0; i < 12; ++i) {
+        AddLayer(layers, BLEND_ADD);
+    }
+    VariableList tracks;
+    RegisterSceneScript(tracks, landscape, wave, layers);
+    for (uint32_t pass = 0; pass <= 196 * 60 && !HasFatalFailure(); ++pass) {
+        const auto elapsed = static_cast<float>(pass * 1000 / 60);
+        demoTime = elapsed / 1000.0f;
+        demoTimeTens = elapsed / 10000.0f;
+        UpdateVariables(tracks, demoTime);
+        if (pass % 97 == 0) {
+            SCOPED_TRACE(testing::Message() << "pass " << pass);
+            ExpectSameAsReference(landscape, pass);
+        }
+    }
 }
 
 TEST(LandscapeTables, ReciprocalsDivideExactly) {
