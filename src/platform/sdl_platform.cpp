@@ -84,6 +84,8 @@ bool OpenPresenters(SdlPlatform& platform, const char* shaderPath, std::string& 
     if ((presenterFlags & PRESENTER_GPU_BIT) != 0) {
         std::string gpuFailure;
         platform.gpuReady = CreateGpuPresenter(platform.gpu, mainWindow, shaderPath, gpuFailure);
+        // Back to SDL's defaults, which its own renderer expects of the window.
+        SDL_GL_ResetAttributes();
         if (!platform.gpuReady) {
             std::fprintf(stderr, "voxelshow: GPU presenter: %s; showing the frames without it\n",
                          gpuFailure.c_str());

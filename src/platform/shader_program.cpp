@@ -36,7 +36,8 @@ std::string ProgramLog(GLuint program) {
 
 GLuint CompileStage(GLenum stage, const char* entry, const std::string& text, const char* path,
                     std::string& failure) {
-    const std::string header = std::string("#version 330 core\n#define ") + entry + "\n";
+    // "#line 1" makes the compiler's log count lines as the file does.
+    const std::string header = std::string("#version 330 core\n#define ") + entry + "\n#line 1\n";
     const char* parts[] = {header.c_str(), text.c_str()};
     GLuint shader = glCreateShader(stage);
     glShaderSource(shader, 2, parts, nullptr);

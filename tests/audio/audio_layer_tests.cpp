@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
@@ -42,6 +43,31 @@ TEST(AudioLayer, StreamPlaysTheDecodedMusicFromItsStartAndThenStops) {
     EXPECT_GT(RootMeanSquare(captured, 0.1, 1.0), 0.2);
     // A stream plays once: after its last frame the device plays silence.
     EXPECT_EQ(RootMeanSquare(captured, 2.2, 3.5), 0.0);
+}
+
+TEST(AudioLayer, OggStreamIsConvertedToTheDevicesRateAndChannels) {
+    const std::string ogg = TempPath("voxelshow_layer_sine.ogg");
+    WriteSineOgg(ogg, 1.0);
+    const DiskCapture capture = StartDiskCapture("voxelshow_layer_ogg.raw");
+
+    AudioLayer layer;
+    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
+    const uint32_t stream = AudioStreamCreateFile(layer, ogg.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u) << AudioErrorGetCode(layer);
+    ASSERT_TRUE(AudioChannelPlay(layer, stream, true));
+    ASSERT_TRUE(WaitForCapturedSeconds(capture, 3.0));
+    EXPECT_TRUE(AudioFree(layer));
+
+    // One second of a 440 Hz tone in both channels at 44100 Hz, then silence.
+    const std::vector<float> captured = ReadCapturedMusic(capture);
+    EXPECT_NEAR(RootMeanSquare(captured, 0.1, 0.9), 0.5 / std::sqrt(2.0), 0.03);
+    int upwardCrossings = 0;
+    for (size_t frame = static_cast<size_t>(0.1 * RATE); frame < static_cast<size_t>(0.6 * RATE); ++frame) {
+        ASSERT_FLOAT_EQ(captured[2 * frame], captured[2 * frame + 1]);
+        upwardCrossings += captured[2 * frame] < 0.0f && captured[2 * frame + 2] >= 0.0f ? 1 : 0;
+    }
+    EXPECT_NEAR(upwardCrossings, 220, 2);  // 440 Hz over half a second
+    EXPECT_EQ(RootMeanSquare(captured, 1.2, 2.0), 0.0);
 }
 
 TEST(AudioLayer, ModuleLoopsWhenAskedTo) {

@@ -2,6 +2,7 @@
 
 #include <lame/lame.h>
 #include <mpg123.h>
+#include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdint>
@@ -114,4 +115,62 @@ std::vector<float> DecodeMp3(const std::string& path) {
     }
     mpg123_delete(handle);
     return samples;
+}
+
+namespace {
+
+void WriteOggPages(ogg_stream_state& stream, std::ofstream& file, bool flush) {
+    ogg_page page;
+    while (flush ? ogg_stream_flush(&stream, &page) : ogg_stream_pageout(&stream, &page)) {
+        file.write(reinterpret_cast<const char*>(page.header), page.header_len);
+        file.write(reinterpret_cast<const char*>(page.body), page.body_len);
+    }
+}
+
+}  // namespace
+
+void WriteSineOgg(const std::string& path, double seconds) {
+    const int rate = 22050;
+    const int frames = static_cast<int>(seconds * rate);
+    vorbis_info info;
+    vorbis_info_init(&info);
+    if (vorbis_encode_init_vbr(&info, 1, rate, 0.5f) != 0) {
+        throw std::runtime_error("ogg encoder set-up failed");
+    }
+    vorbis_comment comment;
+    vorbis_comment_init(&comment);
+    vorbis_dsp_state dsp;
+    vorbis_analysis_init(&dsp, &info);
+    vorbis_block block;
+    vorbis_block_init(&dsp, &block);
+    ogg_stream_state stream;
+    ogg_stream_init(&stream, 1);
+    ogg_packet header, commentHeader, codeHeader;
+    vorbis_analysis_headerout(&dsp, &comment, &header, &commentHeader, &codeHeader);
+    ogg_stream_packetin(&stream, &header);
+    ogg_stream_packetin(&stream, &commentHeader);
+    ogg_stream_packetin(&stream, &codeHeader);
+    std::ofstream file(path, std::ios::binary);
+    WriteOggPages(stream, file, true);
+    float** buffer = vorbis_analysis_buffer(&dsp, frames);
+    for (int i = 0; i < frames; ++i) {
+        buffer[0][i] = 0.5f * static_cast<float>(std::sin(2 * M_PI * 440.0 * i / rate));
+    }
+    vorbis_analysis_wrote(&dsp, frames);
+    vorbis_analysis_wrote(&dsp, 0);
+    ogg_packet packet;
+    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
+        vorbis_analysis(&block, nullptr);
+        vorbis_bitrate_addblock(&block);
+        while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
+            ogg_stream_packetin(&stream, &packet);
+            WriteOggPages(stream, file, false);
+        }
+    }
+    WriteOggPages(stream, file, true);
+    ogg_stream_clear(&stream);
+    vorbis_block_clear(&block);
+    vorbis_dsp_clear(&dsp);
+    vorbis_comment_clear(&comment);
+    vorbis_info_clear(&info);
 }

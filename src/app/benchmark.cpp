@@ -1,0 +1,121 @@
+#include "app/benchmark.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+#include "app/headless_platform.h"
+#include "app/show_settings.h"
+#include "platform/fixed_step_clock.h"
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+enum TimedStep { TRACKS, PERSPECTIVE, TUNNEL, RADIAL, LANDSCAPE_OTHER, LAYERS, WAVE, TIMED_STEPS };
+
+const char* const STEP_NAMES[TIMED_STEPS] = {"tracks",
+                                             "landscape (perspective)",
+                                             "landscape (tunnel)",
+                                             "landscape (radial)",
+                                             "landscape (off)",
+                                             "layers",
+                                             "wave"};
+
+// The view the landscape draws in: the highest of its view bits decides.
+TimedStep LandscapeStep(const Landscape& landscape) {
+    if (landscape.enabled != 1) {
+        return LANDSCAPE_OTHER;
+    }
+    if (landscape.viewMode & VIEW_RADIAL) {
+        return RADIAL;
+    }
+    if (landscape.viewMode & VIEW_TUNNEL) {
+        return TUNNEL;
+    }
+    if (landscape.viewMode & VIEW_PERSPECTIVE) {
+        return PERSPECTIVE;
+    }
+    return LANDSCAPE_OTHER;
+}
+
+struct StepTimer : PassObserver {
+    void BeforeStep(PassStep step, const Show&) override {
+        began = SteadyClock::now();
+        if (step == PassStep::Tracks && passes == 0) {
+            firstPass = began;
+        }
+    }
+
+    void AfterStep(PassStep step, const Show& show) override {
+        double ms = std::chrono::duration<double, std::milli>(SteadyClock::now() - began).count();
+        samples[Classify(step, show)].push_back(ms);
+    }
+
+    void AfterDraw(uint32_t, const Show&) override {
+        ++passes;
+        lastPass = SteadyClock::now();
+    }
+
+    static TimedStep Classify(PassStep step, const Show& show) {
+        switch (step) {
+            case PassStep::Tracks:
+                return TRACKS;
+            case PassStep::Landscape:
+                return LandscapeStep(*show.landscape);
+            case PassStep::Layers:
+                return LAYERS;
+            case PassStep::Wave:
+                return WAVE;
+        }
+        return LANDSCAPE_OTHER;
+    }
+
+    SteadyClock::time_point began;
+    SteadyClock::time_point firstPass;
+    SteadyClock::time_point lastPass;
+    uint32_t passes = 0;
+    std::vector<double> samples[TIMED_STEPS];
+};
+
+double Mean(const std::vector<double>& values) {
+    return std::accumulate(values.begin(), values.end(), 0.0) / static_cast<double>(values.size());
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+void PrintFigures(const StepTimer& timer) {
+    std::printf("%-24s %8s %10s %10s\n", "step", "passes", "mean ms", "median ms");
+    for (int step = 0; step < TIMED_STEPS; ++step) {
+        const std::vector<double>& values = timer.samples[step];
+        if (!values.empty()) {
+            std::printf("%-24s %8zu %10.4f %10.4f\n", STEP_NAMES[step], values.size(), Mean(values),
+                        Median(values));
+        }
+    }
+    double totalMs = std::chrono::duration<double, std::milli>(timer.lastPass - timer.firstPass).count();
+    double perPass = timer.passes ? totalMs / timer.passes : 0.0;
+    std::printf("passes: %u, ms per pass: %.4f, passes per second: %.1f\n", timer.passes, perPass,
+                perPass > 0.0 ? 1000.0 / perPass : 0.0);
+}
+
+}  // namespace
+
+int RunBenchmark(const Options& options) {
+    HeadlessPlatform platform;
+    FixedStepClock clock(options.fps);
+    StepTimer timer;
+    for (std::vector<double>& values : timer.samples) {
+        values.reserve(197u * options.fps);
+    }
+    RunShow(SettingsFor(options), platform, clock, &timer);
+    std::fputs("\n", stdout);
+    PrintFigures(timer);
+    return 0;
+}

@@ -1,0 +1,46 @@
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/benchmark.h"
+#include "app/options.h"
+#include "app/play_show.h"
+#include "app/render_frames.h"
+
+namespace {
+
+int DispatchMode(const Options& options) {
+    switch (options.mode) {
+        case RunMode::Help:
+            std::fputs(UsageText(), stdout);
+            return 0;
+        case RunMode::Version:
+            std::printf("voxelshow %s\n", VOXELSHOW_VERSION);
+            return 0;
+        case RunMode::RenderFrame:
+            return RenderFrames(options);
+        case RunMode::Benchmark:
+            return RunBenchmark(options);
+        case RunMode::Play:
+            return PlayShow(options);
+    }
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "voxelshow: %s\n%s", parsed.error.c_str(), UsageText());
+        return 2;
+    }
+    try {
+        return DispatchMode(parsed.options);
+    } catch (const std::exception& error) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "voxelshow: %s\n", error.what());
+        return 1;
+    }
+}

@@ -1,0 +1,189 @@
+#include "app/options.h"
+
+#include <charconv>
+
+namespace {
+
+constexpr uint32_t MAX_FPS = 1000;  // the counter counts milliseconds
+
+bool ParseUnsigned(const std::string& text, uint32_t& value) {
+    if (text.empty() || text[0] < '0' || text[0] > '9') {
+        return false;
+    }
+    const char* end = text.data() + text.size();
+    auto [last, error] = std::from_chars(text.data(), end, value);
+    return error == std::errc() && last == end;
+}
+
+bool ParsePassList(const std::string& text, std::vector<uint32_t>& passes) {
+    passes.clear();
+    size_t begin = 0;
+    while (true) {
+        size_t comma = text.find(',', begin);
+        uint32_t pass = 0;
+        if (!ParseUnsigned(text.substr(begin, comma - begin), pass)) {
+            return false;
+        }
+        passes.push_back(pass);
+        if (comma == std::string::npos) {
+            return true;
+        }
+        begin = comma + 1;
+    }
+}
+
+bool ParsePresenter(const std::string& text, uint8_t& flags) {
+    if (text == "software") {
+        flags = PRESENTER_SOFTWARE;
+    } else if (text == "gpu") {
+        flags = PRESENTER_GPU;
+    } else if (text == "both") {
+        flags = PRESENTER_SOFTWARE | PRESENTER_GPU;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Sets a flag option; returns false if `name` is not one.
+bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) {
+    if (name == "--windowed") {
+        options.windowed = playOnlyOption = true;
+    } else if (name == "--mute") {
+        options.mute = playOnlyOption = true;
+    } else if (name == "--benchmark") {
+        options.mode = RunMode::Benchmark;
+    } else if (name == "--help" || name == "-h") {
+        options.mode = RunMode::Help;
+    } else if (name == "--version") {
+        options.mode = RunMode::Version;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool TakesValue(const std::string& name) {
+    return name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
+           name == "--render-frame" || name == "--out";
+}
+
+// Sets an option that takes a value; returns an error text or "".
+std::string ParseValue(const std::string& name, const std::string& value, Options& options,
+                       bool& playOnlyOption) {
+    if (name == "--presenter") {
+        playOnlyOption = true;
+        if (!ParsePresenter(value, options.presenterFlags)) {
+            return "--presenter takes software, gpu or both, not '" + value + "'";
+        }
+    } else if (name == "--data" || name == "--out") {
+        if (value.empty()) {
+            return name + " needs a name";
+        }
+        (name == "--data" ? options.dataDir : options.outPath) = value;
+    } else if (name == "--seed") {
+        if (!ParseUnsigned(value, options.seed)) {
+            return "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
+        }
+        options.hasSeed = true;
+    } else if (name == "--fps") {
+        if (!ParseUnsigned(value, options.fps) || options.fps == 0 || options.fps > MAX_FPS) {
+            return "--fps takes a whole number from 1 to 1000, not '" + value + "'";
+        }
+    } else if (name == "--render-frame") {
+        if (!ParsePassList(value, options.renderPasses)) {
+            return "--render-frame takes pass numbers N or N,N,..., not '" + value + "'";
+        }
+        options.mode = RunMode::RenderFrame;
+    }
+    return "";
+}
+
+// Reads the option at args[i], and its value if it takes one (advancing i).
+std::string ParseOne(const std::vector<std::string>& args, size_t& i, Options& options,
+                     bool& playOnlyOption) {
+    const std::string& name = args[i];
+    if (ParseFlag(name, options, playOnlyOption)) {
+        return "";
+    }
+    if (!TakesValue(name)) {
+        return "unknown option '" + name + "'";
+    }
+    if (i + 1 >= args.size()) {
+        return "option " + name + " needs a value";
+    }
+    return ParseValue(name, args[++i], options, playOnlyOption);
+}
+
+bool Has(const std::vector<std::string>& args, const char* name) {
+    for (const std::string& arg : args) {
+        if (arg == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Checks that the options given belong together.
+std::string CheckCombination(const std::vector<std::string>& args, const Options& options,
+                             bool playOnlyOption) {
+    if (Has(args, "--render-frame") && Has(args, "--benchmark")) {
+        return "--render-frame and --benchmark cannot be combined";
+    }
+    bool headless = options.mode == RunMode::RenderFrame || options.mode == RunMode::Benchmark;
+    if (headless && playOnlyOption) {
+        return "--windowed, --presenter and --mute apply only when the show is played";
+    }
+    if (options.mode == RunMode::Play && (Has(args, "--fps") || Has(args, "--out"))) {
+        return "--fps and --out apply only to --render-frame and --benchmark";
+    }
+    if (options.mode == RunMode::Benchmark && Has(args, "--out")) {
+        return "--out applies only to --render-frame";
+    }
+    if (options.mode == RunMode::RenderFrame) {
+        if (options.outPath.empty()) {
+            return "--render-frame needs --out FILE";
+        }
+        if (options.renderPasses.size() > 1 && options.outPath.find("%d") == std::string::npos) {
+            return "--out must contain %d when several passes are rendered";
+        }
+    }
+    return "";
+}
+
+}  // namespace
+
+ParsedOptions ParseOptions(const std::vector<std::string>& args) {
+    ParsedOptions parsed;
+    bool playOnlyOption = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        parsed.error = ParseOne(args, i, parsed.options, playOnlyOption);
+        if (!parsed.error.empty()) {
+            return parsed;
+        }
+    }
+    RunMode mode = parsed.options.mode;
+    if (mode == RunMode::Help || mode == RunMode::Version) {
+        return parsed;
+    }
+    parsed.error = CheckCombination(args, parsed.options, playOnlyOption);
+    return parsed;
+}
+
+const char* UsageText() {
+    return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N] [--mute]\n"
+           "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
+           "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR]\n"
+           "       voxelshow --help | --version\n"
+           "\n"
+           "  --windowed          play in a window instead of full screen\n"
+           "  --presenter P       software (default), gpu or both\n"
+           "  --data DIR          data directory (default: ./data, else data beside the program)\n"
+           "  --seed N            seed of the wave filter's jitter (default: the time; 0 when headless)\n"
+           "  --mute              play without sound\n"
+           "  --render-frame N    draw passes 0 to N without a display and write pass N's frame;\n"
+           "                      several passes: --out must contain %d, replaced by the pass number\n"
+           "  --out FILE          frame file: .bgra for raw 640x480 pixels, anything else for PNG\n"
+           "  --fps F             passes per second of the fixed-step clock (default 60)\n"
+           "  --benchmark         run the whole show without a display and print timings\n";
+}

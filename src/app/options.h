@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr uint8_t PRESENTER_SOFTWARE = 1;
+constexpr uint8_t PRESENTER_GPU = 2;
+
+enum class RunMode { Play, RenderFrame, Benchmark, Help, Version };
+
+// Everything the command line can set; defaults are the shipped configuration.
+struct Options {
+    RunMode mode = RunMode::Play;
+    bool windowed = false;
+    uint8_t presenterFlags = PRESENTER_SOFTWARE;
+    bool mute = false;
+    std::string dataDir;  // empty: look for data/ in the working directory, then beside the program
+    bool hasSeed = false;
+    uint32_t seed = 0;
+    uint32_t fps = 60;                   // passes per second of the fixed-step clock
+    std::vector<uint32_t> renderPasses;  // --render-frame, in the order given
+    std::string outPath;
+};
+
+struct ParsedOptions {
+    Options options;
+    std::string error;  // empty when the command line was valid
+};
+
+// Reads the arguments after the program name.
+ParsedOptions ParseOptions(const std::vector<std::string>& args);
+
+// The short usage text printed by --help and after a usage error.
+const char* UsageText();

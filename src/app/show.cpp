@@ -1,0 +1,171 @@
+#include "app/show.h"
+
+#include <algorithm>
+
+#include "anim/demo_clock.h"
+#include "anim/evaluation.h"
+#include "app/scene_script.h"
+#include "platform/frame_stats.h"
+#include "render/asset_loader.h"
+#include "render/compositor.h"
+#include "render/framebuffer.h"
+#include "render/random.h"
+
+namespace {
+
+constexpr float SHOW_SECONDS = 196.0f;
+constexpr const char* MUSIC_FILE = "ostrel&vandt_-_cube.mp3";
+
+const char* const PICTURES[] = {"text1.png", "text2.png", "text3.png", "text4.png",
+                                "text5.png", "text6.png", "title.png"};
+
+// Each layer's blend and content: a fill value, or the image at `image` when it is >= 0.
+struct LayerRecipe {
+    uint8_t blend;
+    int image;
+    uint32_t fill;
+};
+
+constexpr LayerRecipe LAYERS[] = {
+    {BLEND_COPY, -1, 0},               // never made visible
+    {BLEND_ADD, -1, 0},                // never made visible
+    {BLEND_ADD, -1, 0xFFFFFFFF},       // white flash
+    {BLEND_SUBTRACT, -1, 0xFFFFFFFF},  // fade to and from black
+    {BLEND_ADD, 0, 0},                 // texts 1 to 6
+    {BLEND_ADD, 1, 0},
+    {BLEND_ADD, 2, 0},
+    {BLEND_ADD, 3, 0},
+    {BLEND_ADD, 4, 0},
+    {BLEND_ADD, 5, 0},
+    {BLEND_SUBTRACT, -1, 0xFFFFFFFF},  // second fade to black, above the texts
+    {BLEND_ADD, 6, 0},                 // title
+};
+
+struct ColourMapRecipe {
+    const char* file;
+    float gain;
+    float exponent;
+};
+
+constexpr ColourMapRecipe COLOUR_MAPS[] = {
+    {"colormap2", 0.5f, 0.2f},     {"colormap2blue", 0.9f, 0.2f},  {"colormap2b", 1.0f, 0.7f},
+    {"colormap2gray", 0.9f, 0.2f}, {"colormap2test", 0.85f, 0.7f}, {"colormap2red", 0.85f, 0.7f},
+};
+
+std::string DataFile(const std::string& dataDir, const char* name) {
+    return dataDir + "/" + name;
+}
+
+void LoadPictures(Show& show, const std::string& dataDir) {
+    for (const char* picture : PICTURES) {
+        LoadImageFile(show.images, DataFile(dataDir, picture));
+    }
+}
+
+void BuildLayers(Show& show) {
+    for (const LayerRecipe& recipe : LAYERS) {
+        Layer& layer = AddLayer(show.layers, recipe.blend);
+        if (recipe.image >= 0) {
+            CopyImageToLayer(layer, *show.images.items[recipe.image]);
+        } else {
+            FillLayer(layer, recipe.fill);
+        }
+    }
+}
+
+void LoadLandscapeMaps(Show& show, const std::string& dataDir) {
+    Landscape& landscape = *show.landscape;
+    LoadHeightMap(DataFile(dataDir, "heightmap2"), landscape.landHeights.get());
+    LoadHeightMap(DataFile(dataDir, "waterheight"), landscape.waterHeights.get());
+    for (size_t slot = 0; slot < std::size(COLOUR_MAPS); ++slot) {
+        const ColourMapRecipe& recipe = COLOUR_MAPS[slot];
+        uint32_t* texels = landscape.colourMaps[slot].get();
+        LoadColourMap(DataFile(dataDir, recipe.file), texels);
+        ApplyColourCurve(texels, &show.mapSize, recipe.gain, recipe.exponent);
+    }
+    landscape.activeHeights = landscape.landHeights.get();
+    landscape.shadeMap = landscape.landHeights.get();
+}
+
+void BuildWaveFilter(WaveFilter& wave) {
+    wave.copy = std::make_unique<uint32_t[]>(FRAME_PIXELS);
+    wave.enabled = 0;
+    wave.width = FRAME_WIDTH;
+    wave.height = FRAME_HEIGHT;
+    wave.amplitude = 0;
+    wave.phase = 0.0f;
+    wave.frequency = 1.0f;
+}
+
+template <typename Step>
+void RunStep(PassObserver* observer, PassStep step, const Show& show, Step draw) {
+    if (observer != nullptr) {
+        observer->BeforeStep(step, show);
+    }
+    draw();
+    if (observer != nullptr) {
+        observer->AfterStep(step, show);
+    }
+}
+
+// Steps 6 to 9 of a pass: tracks, landscape, layers, wave, in this order.
+void DrawPass(Show& show, PassObserver* observer) {
+    RunStep(observer, PassStep::Tracks, show, [&] { UpdateVariables(show.tracks, demoTime); });
+    RunStep(observer, PassStep::Landscape, show, [&] { RenderLandscape(*show.landscape); });
+    RunStep(observer, PassStep::Layers, show, [&] { CompositeLayers(show.layers); });
+    RunStep(observer, PassStep::Wave, show, [&] { ApplyWave(show.wave); });
+}
+
+ShowEnd RunLoop(Show& show, Platform& platform, Clock& clock, PassObserver* observer) {
+    ShowEnd end;
+    while (true) {
+        platform.HandleOneEvent();
+        if (platform.ShouldLeave()) {
+            end.leftByRequest = true;
+            return end;
+        }
+        platform.Present(frameBuffer);
+        if (SHOW_SECONDS < demoTime) {
+            return end;
+        }
+        DrawPass(show, observer);
+        if (observer != nullptr) {
+            observer->AfterDraw(end.passesDrawn, show);
+        }
+        ++end.passesDrawn;
+        UpdateFrameTimer(clock);
+        UpdateWindowTitle(platform);
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
+    auto show = std::make_unique<Show>();
+    LoadPictures(*show, dataDir);
+    BuildLayers(*show);
+    show->landscape = std::make_unique<Landscape>();
+    LoadLandscapeMaps(*show, dataDir);
+    BuildWaveFilter(show->wave);
+    RegisterSceneScript(show->tracks, *show->landscape, show->wave, show->layers);
+    return show;
+}
+
+ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, PassObserver* observer) {
+    SeedRandom(settings.seed);
+    ResetFrameStats();
+    std::unique_ptr<Show> show = BuildShow(settings.dataDir);
+    std::fill_n(frameBuffer, FRAME_PIXELS, 0u);  // the first pass presents a black frame
+    platform.StartMusic(DataFile(settings.dataDir, MUSIC_FILE).c_str());
+    StartFrameTimer(clock);
+    ShowEnd end;
+    try {
+        end = RunLoop(*show, platform, clock, observer);
+    } catch (...) {
+        platform.StopMusic();
+        throw;
+    }
+    platform.StopMusic();
+    show.reset();
+    return end;
+}

@@ -1,0 +1,18 @@
+#include "app/show_settings.h"
+
+#include <ctime>
+
+#include "app/data_directory.h"
+
+ShowSettings SettingsFor(const Options& options) {
+    ShowSettings settings;
+    settings.dataDir = FindDataDirectory(options.dataDir);
+    if (options.hasSeed) {
+        settings.seed = options.seed;
+    } else if (options.mode == RunMode::Play) {
+        settings.seed = static_cast<uint32_t>(std::time(nullptr));
+    } else {
+        settings.seed = 0;
+    }
+    return settings;
+}

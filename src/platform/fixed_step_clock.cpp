@@ -1,0 +1,10 @@
+#include "platform/fixed_step_clock.h"
+
+void FixedStepClock::BeginUpdate() {
+    ++updates;
+}
+
+uint32_t FixedStepClock::ReadMilliseconds() {
+    // The counter is 32 bits wide and wraps, as the real one does.
+    return static_cast<uint32_t>(updates * 1000u / fps);
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "render/image.h"
+
+constexpr uint32_t HEIGHT_MAP_BYTES = 256 * 256;
+constexpr uint32_t COLOUR_MAP_BYTES = 256 * 256 * 3;
+constexpr uint32_t MAX_IMAGE_PIXELS = 640 * 480;  // a picture becomes a layer over the framebuffer
+
+// A data file that cannot be used; what() reads "<file>: <reason>".
+struct AssetError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the first 65,536 bytes of a raw height map into `heights`.
+void LoadHeightMap(const std::string& path, uint8_t* heights);
+
+// Reads the first 65,536 red-green-blue texels of a raw colour map into `texels` as
+// 0x00RRGGBB pixels.
+void LoadColourMap(const std::string& path, uint32_t* texels);
+
+// Decodes a picture (format detected from the file) and appends it to the list.
+void LoadImageFile(ImageList& list, const std::string& path);

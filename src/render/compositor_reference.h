@@ -1,0 +1,7 @@
+#pragma once
+#include <cstdint>
+
+// Channel-by-channel versions of the weighted blends, written for clarity; the fast
+// versions must agree with them bit for bit.
+void AddLayerPixelsReference(const uint32_t* source, uint32_t* target, uint32_t count, uint8_t amount);
+void SubtractLayerPixelsReference(const uint32_t* source, uint32_t* target, uint32_t count, uint8_t amount);

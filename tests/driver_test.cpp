@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/headless_platform.h"
+#include "app/render_frames.h"
+#include "app/show.h"
+#include "platform/fixed_step_clock.h"
+#include "render/asset_loader.h"
+#include "test_files.h"
+
+namespace {
+
+// Counts what the driver asks of the platform, and asks to leave after `leaveAfter` presents.
+struct RecordingPlatform : HeadlessPlatform {
+    void Present(const uint32_t*) override { ++presents; }
+    bool ShouldLeave() override { return presents == leaveAfter; }
+    void StartMusic(const char* path) override { music = path; }
+    void StopMusic() override { ++stops; }
+    void SetTitle(const char* text) override {
+        ++titles;
+        HeadlessPlatform::SetTitle(text);
+    }
+    int presents = 0;
+    int leaveAfter = -1;
+    int titles = 0;
+    int stops = 0;
+    std::string music;
+};
+
+// Notes the state of the layers the script drives after each pass.
+struct LayerWatcher : PassObserver {
+    void AfterDraw(uint32_t pass, const Show& show) override {
+        if (pass == watchedPass) {
+            textAmount = show.layers.items[4]->amount;
+            titleVisible = show.layers.items[11]->visible;
+        }
+        ++draws;
+    }
+    uint32_t watchedPass = 0;
+    int textAmount = -1;
+    int titleVisible = -1;
+    uint32_t draws = 0;
+};
+
+class Driver : public testing::Test {
+protected:
+    void SetUp() override { WriteShowData(dir.path); }
+
+    ShowEnd Run(uint32_t fps, RecordingPlatform& platform, PassObserver* observer = nullptr) {
+        FixedStepClock clock(fps);
+        testing::internal::CaptureStdout();
+        ShowEnd end = RunShow({dir.path, 0}, platform, clock, observer);
+        printed = testing::internal::GetCapturedStdout();
+        return end;
+    }
+
+    TempDir dir;
+    std::string printed;
+};
+
+TEST_F(Driver, RunsUntilTheClockPassesTheEndAndPresentsTheLastFrameOnceMore) {
+    RecordingPlatform platform;
+    LayerWatcher watcher;
+    watcher.watchedPass = 35;  // 17.5 s at 2 passes a second
+    ShowEnd end = Run(2, platform, &watcher);
+    EXPECT_FALSE(end.leftByRequest);
+    EXPECT_EQ(end.passesDrawn, 393u);  // 0 to 196 s in half seconds; 196.0 still draws
+    EXPECT_EQ(watcher.draws, 393u);
+    EXPECT_EQ(platform.presents, 394);
+    EXPECT_EQ(platform.titles, 393);
+    EXPECT_EQ(platform.stops, 1);
+    EXPECT_EQ(platform.music, dir.path + "/ostrel&vandt_-_cube.mp3");
+    EXPECT_EQ(watcher.textAmount, 128);
+    EXPECT_EQ(platform.title.rfind("timer ms: 196500, epsilon: 244, avr: 244 | average fps: 2.00", 0), 0u)
+        << platform.title;
+    EXPECT_EQ(printed.rfind("float, char, unsigned char, unsigned char, float, ", 0), 0u);
+    EXPECT_EQ(printed.size(), printed.find_last_of(',') + 2);  // only the names, on one line
+}
+
+TEST_F(Driver, LeavesWhenThePlatformAsks) {
+    RecordingPlatform platform;
+    platform.leaveAfter = 3;
+    ShowEnd end = Run(60, platform);
+    EXPECT_TRUE(end.leftByRequest);
+    EXPECT_EQ(end.passesDrawn, 3u);
+    EXPECT_EQ(platform.stops, 1);
+}
+
+TEST_F(Driver, BadDataStopsTheShowBeforeAnythingIsShown) {
+    std::filesystem::remove(dir.File("colormap2red"));
+    RecordingPlatform platform;
+    try {
+        Run(60, platform);
+        FAIL() << "a missing colour map was not reported";
+    } catch (const AssetError& error) {
+        EXPECT_EQ(std::string(error.what()), dir.File("colormap2red") + ": No such file or directory");
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(platform.presents, 0);
+    EXPECT_EQ(platform.music, "");
+}
+
+TEST_F(Driver, RenderFrameWritesRawFramesAndFailsPastTheEnd) {
+    Options options;
+    options.mode = RunMode::RenderFrame;
+    options.dataDir = dir.path;
+    options.fps = 1;
+    options.renderPasses = {3, 196};
+    options.outPath = dir.File("frame%d.bgra");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RenderFrames(options), 0);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("frame3.bgra")), 1228800u);
+    EXPECT_EQ(std::filesystem::file_size(dir.File("frame196.bgra")), 1228800u);
+
+    options.renderPasses = {197};
+    options.outPath = dir.File("late.png");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RenderFrames(options), 1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("pass 197 is never drawn"), std::string::npos);
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(std::filesystem::exists(dir.File("late.png")));
+}
+
+}  // namespace

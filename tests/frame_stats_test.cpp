@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <string>
+#include <vector>
+
+#include "anim/demo_clock.h"
+#include "platform/fixed_step_clock.h"
+#include "platform/frame_stats.h"
+
+namespace {
+
+// A counter that reads whatever the test sets, and counts the updates that began.
+struct FakeClock : Clock {
+    void BeginUpdate() override { ++updates; }
+    uint32_t ReadMilliseconds() override { return now; }
+    uint32_t now = 0;
+    int updates = 0;
+};
+
+struct TitleRecorder : Platform {
+    void HandleOneEvent() override {}
+    bool ShouldLeave() override { return false; }
+    void Present(const uint32_t*) override {}
+    void SetTitle(const char* text) override { titles.push_back(text); }
+    void StartMusic(const char*) override {}
+    void StopMusic() override {}
+    std::vector<std::string> titles;
+};
+
+class FrameTimer : public testing::Test {
+protected:
+    void SetUp() override { ResetFrameStats(); }
+    void TearDown() override { ResetFrameStats(); }
+
+    void UpdateAt(uint32_t ms) {
+        clock.now = ms;
+        UpdateFrameTimer(clock);
+    }
+
+    FakeClock clock;
+};
+
+TEST_F(FrameTimer, ResetGivesTheInitialValues) {
+    EXPECT_EQ(statsFlags, STATS_TIMER | STATS_FPS);
+    EXPECT_EQ(fpsMin, FLT_MAX);
+    EXPECT_EQ(fpsMax, 0.0f);
+    EXPECT_EQ(demoTime, 0.0f);
+    EXPECT_STREQ(timerText, "");
+}
+
+TEST_F(FrameTimer, ClockRunsFromTheStartReadingAndWraps) {
+    clock.now = 0xFFFFFF00u;  // the counter wraps 256 ms after the start
+    StartFrameTimer(clock);
+    UpdateAt(0x00000100u);
+    EXPECT_EQ(elapsedMs, 512u);
+    EXPECT_EQ(demoTime, 0.512f);
+    EXPECT_EQ(demoTimeTens, 0.0512f);
+    EXPECT_EQ(clock.updates, 1);
+}
+
+TEST_F(FrameTimer, TimerTextPadsAndShowsTheLowBytes) {
+    StartFrameTimer(clock);
+    UpdateAt(12);
+    EXPECT_STREQ(timerText, "timer ms: 000012, epsilon: 12, avr: 12 | ");
+    UpdateAt(17);
+    EXPECT_STREQ(timerText, "timer ms: 000017, epsilon: 05, avr: 08 | ");  // avr (12 + 5) / 2 = 8.5
+    UpdateAt(317);
+    EXPECT_EQ(epsilon, 300u);
+    EXPECT_STREQ(timerText, "timer ms: 000317, epsilon: 44, avr: 154 | ");  // 300 shows as 44
+    UpdateAt(1234567);
+    EXPECT_EQ(std::string(timerText).rfind("timer ms: 1234567, ", 0), 0u);
+}
+
+TEST_F(FrameTimer, AverageFollowsHalfWayTowardEachDelta) {
+    StartFrameTimer(clock);
+    for (uint32_t t = 20; t <= 200; t += 20) {
+        UpdateAt(t);
+    }
+    EXPECT_EQ(avr, 20.0f);
+    UpdateAt(300);  // one slow frame of 100 ms
+    EXPECT_EQ(avr, 60.0f);
+    UpdateAt(320);
+    EXPECT_EQ(avr, 40.0f);
+}
+
+TEST_F(FrameTimer, RateWindowClosesOnlyAfterMoreThanHalfASecond) {
+    StartFrameTimer(clock);
+    for (uint32_t t = 100; t <= 500; t += 100) {
+        UpdateAt(t);
+    }
+    EXPECT_STREQ(fpsText, "");  // exactly 500 ms: still open
+    EXPECT_EQ(fpsFrameCount, 5u);
+    UpdateAt(600);
+    EXPECT_EQ(fpsAverage, 10.0f);  // six updates over 600 ms
+    EXPECT_EQ(fpsMin, 10.0f);
+    EXPECT_EQ(fpsMax, 10.0f);
+    EXPECT_STREQ(fpsText, "average fps: 10.00, min fps: 10.00, max fps: 10.00 | ");
+    EXPECT_EQ(fpsFrameCount, 0u);
+    EXPECT_EQ(fpsWindowStart, 600.0f);
+    UpdateAt(850);
+    UpdateAt(1101);  // two updates over 501 ms
+    EXPECT_STREQ(fpsText, "average fps: 3.99, min fps: 3.99, max fps: 10.00 | ");
+}
+
+TEST_F(FrameTimer, ClearedTimerFlagFreezesTheClockButNotTheRate) {
+    statsFlags = STATS_FPS;
+    StartFrameTimer(clock);
+    UpdateAt(501);
+    EXPECT_EQ(demoTime, 0.0f);
+    EXPECT_STREQ(timerText, "");
+    EXPECT_STRNE(fpsText, "");
+}
+
+TEST_F(FrameTimer, TitleJoinsTimerAndRateTexts) {
+    TitleRecorder platform;
+    StartFrameTimer(clock);
+    UpdateAt(16);
+    UpdateWindowTitle(platform);
+    UpdateAt(600);
+    UpdateWindowTitle(platform);
+    ASSERT_EQ(platform.titles.size(), 2u);
+    EXPECT_EQ(platform.titles[0], "timer ms: 000016, epsilon: 16, avr: 16 | ");
+    EXPECT_EQ(platform.titles[1], std::string(timerText) + fpsText);
+    EXPECT_NE(platform.titles[1].find("average fps: 3.33"), std::string::npos);
+}
+
+TEST(FixedStep, KthUpdateReadsFloorOfKThousandOverFps) {
+    FixedStepClock clock(60);
+    EXPECT_EQ(clock.ReadMilliseconds(), 0u);
+    const uint32_t expected[] = {16, 33, 50, 66, 83, 100};
+    for (uint32_t k : expected) {
+        clock.BeginUpdate();
+        EXPECT_EQ(clock.ReadMilliseconds(), k);
+        EXPECT_EQ(clock.ReadMilliseconds(), k);  // every reading of one update agrees
+    }
+    FixedStepClock seven(7);
+    for (int k = 0; k < 7 * 196; ++k) {
+        seven.BeginUpdate();
+    }
+    EXPECT_EQ(seven.ReadMilliseconds(), 196000u);
+}
+
+TEST(FixedStep, DrivesTheDemoClockExactly) {
+    ResetFrameStats();
+    FixedStepClock clock(60);
+    StartFrameTimer(clock);
+    for (int k = 0; k < 912; ++k) {
+        UpdateFrameTimer(clock);
+    }
+    EXPECT_EQ(elapsedMs, 15200u);
+    EXPECT_EQ(demoTime, 15.2f);
+    ResetFrameStats();
+}
+
+}  // namespace
