@@ -75,7 +75,8 @@ TEST_F(Driver, RunsUntilTheClockPassesTheEndAndPresentsTheLastFrameOnceMore) {
     EXPECT_EQ(platform.title.rfind("timer ms: 196500, epsilon: 244, avr: 244 | average fps: 2.00", 0), 0u)
         << platform.title;
     EXPECT_EQ(printed.rfind("float, char, unsigned char, unsigned char, float, ", 0), 0u);
-    EXPECT_EQ(printed.size(), printed.find_last_of(',') + 2);  // only the names, on one line
+    EXPECT_EQ(printed.size(), printed.find_last_of(',') + 3);  // only the names, on one line
+    EXPECT_EQ(printed.back(), '\n');
 }
 
 TEST_F(Driver, LeavesWhenThePlatformAsks) {

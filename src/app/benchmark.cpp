@@ -115,7 +115,6 @@ int RunBenchmark(const Options& options) {
         values.reserve(197u * options.fps);
     }
     RunShow(SettingsFor(options), platform, clock, &timer);
-    std::fputs("\n", stdout);
     PrintFigures(timer);
     return 0;
 }

@@ -46,7 +46,6 @@ int RenderFrames(const Options& options) {
     FixedStepClock clock(options.fps);
     FrameWriter writer(options.renderPasses, options.outPath, platform);
     ShowEnd end = RunShow(SettingsFor(options), platform, clock, &writer);
-    std::fputs("\n", stdout);
     if (writer.next < writer.passes.size()) {
         std::fprintf(stderr, "voxelshow: the show ends after pass %u at %u fps; pass %u is never drawn\n",
                      end.passesDrawn - 1, options.fps, writer.passes[writer.next]);

@@ -1,6 +1,7 @@
 #include "app/show.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
@@ -148,6 +149,7 @@ std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
     LoadLandscapeMaps(*show, dataDir);
     BuildWaveFilter(show->wave);
     RegisterSceneScript(show->tracks, *show->landscape, show->wave, show->layers);
+    std::fputs("\n", stdout);  // end the line of track names, so later output starts on its own line
     return show;
 }
 

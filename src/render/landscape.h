@@ -7,6 +7,14 @@
 
 constexpr int MAP_CELLS = 256 * 256;
 
+// The intermediate image of the polar views: a 640 x 640 block used with a row stride of
+// 256 pixels, which makes room for 1600 rows.
+constexpr int INTERMEDIATE_PIXELS = 640 * 640;
+constexpr int INTERMEDIATE_COLUMNS = 256;
+constexpr int INTERMEDIATE_ROWS = INTERMEDIATE_PIXELS / INTERMEDIATE_COLUMNS;
+
+struct LandscapeTables;
+
 constexpr uint8_t PATH_COS_X = 1;  // camera X follows a cosine
 constexpr uint8_t PATH_SIN_Y = 2;  // camera Y follows a sine
 
@@ -22,6 +30,7 @@ constexpr uint8_t SHADE_FILL = 16;  // fill the target with clearValue
 // Tracks overwrite the animated fields before each RenderLandscape.
 struct Landscape {
     Landscape();  // allocates the maps and the intermediate, builds both polar tables
+    ~Landscape();
 
     uint8_t* activeHeights = nullptr;
     std::unique_ptr<uint8_t[]> landHeights;
@@ -67,6 +76,9 @@ struct Landscape {
     uint16_t intermediateRows = 640;
     uint16_t intermediateCols = 640;
     uint32_t intermediatePixels = 640 * 640;
+
+    // Tables of the fast renderer: constant ones built by the constructor, per-frame scratch.
+    std::unique_ptr<LandscapeTables> tables;
 };
 
 // Draws one frame of the landscape into frameBuffer.

@@ -9,9 +9,15 @@ struct WaveFilter {
     uint8_t enabled = 0;               // applied only when exactly 1
     int32_t width = 640;
     int32_t height = 480;
-    int16_t amplitude = 0;  // pixels; also the bound of the jitter
-    float phase = 0.0f;     // multiplied by 20 in place on every enabled pass
-    float frequency = 1.0f; // sine periods over the image height
+    int16_t amplitude = 0;   // pixels; also the bound of the jitter; a negative value counts as 0
+    float phase = 0.0f;      // multiplied by 20 in place on every enabled pass
+    float frequency = 1.0f;  // sine periods over the image height
 };
 
+// Snapshots the framebuffer into `copy`, then, when enabled, displaces every row. Draws one
+// random value per row (randomState).
 void ApplyWave(WaveFilter& wave);
+
+// True when width x height fits the framebuffer and the snapshot block exists; the filter
+// leaves everything untouched otherwise.
+bool WaveGeometryValid(const WaveFilter& wave);

@@ -1,0 +1,29 @@
+#pragma once
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "audio/decoder.h"
+
+// One loaded module or stream: its decoder, the converter from the decoder's rate and
+// channel count to the device's stereo float frames, and its playback state.
+struct AudioChannel {
+    uint32_t handle = 0;
+    bool isModule = false;
+    Decoder decoder;
+    SDL_AudioStream* converter = nullptr;
+    bool playing = false;
+    bool decoderEnded = false;        // the decoder has given its last frame
+    std::vector<float> decodeBuffer;  // decoder output before conversion
+    std::vector<float> mixBuffer;     // converted frames before they are added to the output
+};
+
+// Creates the converter and buffers for a channel whose decoder is open; false if out of memory.
+bool PrepareChannel(AudioChannel& channel, int outputRate);
+// Back to the first frame, with nothing left in the converter.
+void RewindChannel(AudioChannel& channel);
+// Adds `sampleCount` float samples (stereo interleaved) of the channel to `output`;
+// stops the channel when its stream has run out.
+void MixChannel(AudioChannel& channel, float* output, int sampleCount);
+void ReleaseChannel(AudioChannel& channel);

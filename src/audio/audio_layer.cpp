@@ -1,0 +1,242 @@
+#include "audio/audio_layer.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int OUTPUT_CHANNELS = 2;
+constexpr Uint16 DEVICE_BUFFER_FRAMES = 1024;
+
+bool Fail(AudioLayer& layer, int code) {
+    layer.lastError = code;
+    return false;
+}
+
+bool Succeed(AudioLayer& layer) {
+    layer.lastError = AUDIO_OK;
+    return true;
+}
+
+// Runs on SDL's audio thread with the device locked: the sum of every playing channel.
+void MixPlayingChannels(void* userdata, Uint8* stream, int length) {
+    auto& layer = *static_cast<AudioLayer*>(userdata);
+    auto* output = reinterpret_cast<float*>(stream);
+    const int sampleCount = length / static_cast<int>(sizeof(float));
+    std::fill(output, output + sampleCount, 0.0f);
+    for (auto& channel : layer.channels) {
+        if (channel->playing) {
+            MixChannel(*channel, output, sampleCount);
+        }
+    }
+    for (int i = 0; i < sampleCount; ++i) {
+        output[i] = std::clamp(output[i], -1.0f, 1.0f);
+    }
+}
+
+const char* DeviceName(int device) {
+    return device == AUDIO_DEFAULT_DEVICE ? nullptr : SDL_GetAudioDeviceName(device - 1, 0);
+}
+
+AudioChannel* FindChannel(AudioLayer& layer, uint32_t handle) {
+    for (auto& channel : layer.channels) {
+        if (channel->handle == handle) {
+            return channel.get();
+        }
+    }
+    return nullptr;
+}
+
+// Locks the audio thread out while the channel list or a channel's state changes.
+struct DeviceLock {
+    explicit DeviceLock(SDL_AudioDeviceID id) : device(id) { SDL_LockAudioDevice(device); }
+    ~DeviceLock() { SDL_UnlockAudioDevice(device); }
+    SDL_AudioDeviceID device;
+};
+
+uint32_t AddChannel(AudioLayer& layer, std::unique_ptr<AudioChannel> channel) {
+    if (!PrepareChannel(*channel, layer.outputRate)) {
+        ReleaseChannel(*channel);
+        Fail(layer, AUDIO_ERROR_MEMORY);
+        return 0;
+    }
+    channel->handle = layer.nextHandle++;
+    const uint32_t handle = channel->handle;
+    DeviceLock lock(layer.device);
+    layer.channels.push_back(std::move(channel));
+    Succeed(layer);
+    return handle;
+}
+
+bool FreeChannel(AudioLayer& layer, uint32_t handle, bool isModule) {
+    AudioChannel* channel = FindChannel(layer, handle);
+    if (channel == nullptr || channel->isModule != isModule) {
+        return Fail(layer, AUDIO_ERROR_HANDLE);
+    }
+    std::unique_ptr<AudioChannel> removed;
+    {
+        DeviceLock lock(layer.device);
+        auto found = std::find_if(layer.channels.begin(), layer.channels.end(),
+                                  [&](const auto& entry) { return entry.get() == channel; });
+        removed = std::move(*found);
+        layer.channels.erase(found);
+    }
+    ReleaseChannel(*removed);
+    return Succeed(layer);
+}
+
+}  // namespace
+
+uint32_t AudioGetVersion() {
+    return AUDIO_VERSION;
+}
+
+bool AudioInit(AudioLayer& layer, int device, uint32_t frequency, uint32_t flags, SDL_Window*) {
+    if (layer.device != 0) {
+        return Fail(layer, AUDIO_ERROR_ALREADY);
+    }
+    if (flags != 0 || frequency == 0 || (device != AUDIO_DEFAULT_DEVICE && device < 1)) {
+        return Fail(layer, AUDIO_ERROR_PARAMETER);
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return Fail(layer, AUDIO_ERROR_DRIVER);
+    }
+    SDL_AudioSpec wanted{};
+    wanted.freq = static_cast<int>(frequency);
+    wanted.format = AUDIO_F32SYS;
+    wanted.channels = OUTPUT_CHANNELS;
+    wanted.samples = DEVICE_BUFFER_FRAMES;
+    wanted.callback = MixPlayingChannels;
+    wanted.userdata = &layer;
+    const char* name = DeviceName(device);
+    if (device != AUDIO_DEFAULT_DEVICE && name == nullptr) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return Fail(layer, AUDIO_ERROR_DEVICE);
+    }
+    SDL_AudioSpec obtained{};
+    // No format changes allowed: SDL converts our stereo float frames for the hardware.
+    layer.device = SDL_OpenAudioDevice(name, 0, &wanted, &obtained, 0);
+    if (layer.device == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return Fail(layer, AUDIO_ERROR_DEVICE);
+    }
+    layer.outputRate = obtained.freq;
+    SDL_PauseAudioDevice(layer.device, 0);  // silence until a channel plays
+    return Succeed(layer);
+}
+
+uint32_t AudioMusicLoad(AudioLayer& layer, const char* path, uint64_t offset, uint32_t length, uint32_t flags,
+                        uint32_t frequency) {
+    if (layer.device == 0) {
+        Fail(layer, AUDIO_ERROR_INIT);
+        return 0;
+    }
+    if (offset != 0 || length != 0) {
+        Fail(layer, AUDIO_ERROR_PARAMETER);
+        return 0;
+    }
+    auto channel = std::make_unique<AudioChannel>();
+    channel->isModule = true;
+    const int rate = frequency == 0 ? layer.outputRate : static_cast<int>(frequency);
+    const int opened = OpenModuleDecoder(channel->decoder, path, rate, (flags & AUDIO_SAMPLE_LOOP) != 0,
+                                         (flags & AUDIO_MUSIC_RAMPS) != 0);
+    if (opened != AUDIO_OK) {
+        Fail(layer, opened);
+        return 0;
+    }
+    return AddChannel(layer, std::move(channel));
+}
+
+uint32_t AudioStreamCreateFile(AudioLayer& layer, const char* path, uint64_t offset, uint64_t length,
+                               uint32_t) {
+    if (layer.device == 0) {
+        Fail(layer, AUDIO_ERROR_INIT);
+        return 0;
+    }
+    if (offset != 0 || length != 0) {
+        Fail(layer, AUDIO_ERROR_PARAMETER);
+        return 0;
+    }
+    auto channel = std::make_unique<AudioChannel>();
+    const int opened = OpenStreamDecoder(channel->decoder, path);
+    if (opened != AUDIO_OK) {
+        Fail(layer, opened);
+        return 0;
+    }
+    return AddChannel(layer, std::move(channel));
+}
+
+int AudioErrorGetCode(const AudioLayer& layer) {
+    return layer.lastError;
+}
+
+bool AudioChannelPlay(AudioLayer& layer, uint32_t handle, bool restart) {
+    AudioChannel* channel = FindChannel(layer, handle);
+    if (channel == nullptr) {
+        return Fail(layer, AUDIO_ERROR_HANDLE);
+    }
+    DeviceLock lock(layer.device);
+    if (restart || channel->decoderEnded) {
+        RewindChannel(*channel);
+    }
+    channel->playing = true;
+    return Succeed(layer);
+}
+
+bool AudioChannelStop(AudioLayer& layer, uint32_t handle) {
+    AudioChannel* channel = FindChannel(layer, handle);
+    if (channel == nullptr) {
+        return Fail(layer, AUDIO_ERROR_HANDLE);
+    }
+    DeviceLock lock(layer.device);
+    channel->playing = false;
+    return Succeed(layer);
+}
+
+bool AudioStreamFree(AudioLayer& layer, uint32_t handle) {
+    return FreeChannel(layer, handle, false);
+}
+
+bool AudioMusicFree(AudioLayer& layer, uint32_t handle) {
+    return FreeChannel(layer, handle, true);
+}
+
+bool AudioFree(AudioLayer& layer) {
+    if (layer.device == 0) {
+        return Fail(layer, AUDIO_ERROR_INIT);
+    }
+    SDL_CloseAudioDevice(layer.device);  // waits for the audio thread to finish
+    layer.device = 0;
+    for (auto& channel : layer.channels) {
+        ReleaseChannel(*channel);
+    }
+    layer.channels.clear();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return Succeed(layer);
+}
+
+const char* AudioErrorText(int code) {
+    switch (code) {
+        case AUDIO_OK:
+            return "no error";
+        case AUDIO_ERROR_DRIVER:
+            return "no audio driver could be started";
+        case AUDIO_ERROR_DEVICE:
+            return "the output device could not be opened";
+        case AUDIO_ERROR_ALREADY:
+            return "the output device is already open";
+        case AUDIO_ERROR_INIT:
+            return "the output device is not open";
+        case AUDIO_ERROR_FILE_OPEN:
+            return "the file could not be opened";
+        case AUDIO_ERROR_FILE_FORMAT:
+            return "the file is not in a format that can be decoded";
+        case AUDIO_ERROR_HANDLE:
+            return "no such module or stream";
+        case AUDIO_ERROR_PARAMETER:
+            return "unsupported argument";
+        case AUDIO_ERROR_MEMORY:
+            return "out of memory";
+    }
+    return "unknown error";
+}

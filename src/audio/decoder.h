@@ -1,0 +1,28 @@
+#pragma once
+#include <cstdint>
+
+struct openmpt_module;
+struct mpg123_handle_struct;
+struct OggVorbis_File;
+
+enum class DecoderKind { NONE, MODULE, MP3, VORBIS };
+
+// A file decoder giving interleaved 32-bit float frames at its own rate and channel count.
+struct Decoder {
+    DecoderKind kind = DecoderKind::NONE;
+    int rate = 0;
+    int channels = 0;
+    openmpt_module* module = nullptr;
+    mpg123_handle_struct* mp3 = nullptr;
+    OggVorbis_File* vorbis = nullptr;
+};
+
+// Each opener returns an AudioError code (AUDIO_OK on success) and fills the decoder.
+// A module renders at `rate` in stereo and, with `loop`, starts again when it ends.
+int OpenModuleDecoder(Decoder& decoder, const char* path, int rate, bool loop, bool ramps);
+// Chooses Ogg Vorbis or MP3 from the file's first bytes.
+int OpenStreamDecoder(Decoder& decoder, const char* path);
+// Reads up to `maxFrames` frames into `frames`; returns the number read, 0 at the end.
+int ReadDecoder(Decoder& decoder, float* frames, int maxFrames);
+void RewindDecoder(Decoder& decoder);
+void CloseDecoder(Decoder& decoder);

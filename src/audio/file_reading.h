@@ -1,0 +1,9 @@
+#pragma once
+#include <cstdio>
+#include <vector>
+
+// Reads a whole file into `bytes`; false if it cannot be opened or read.
+bool ReadWholeFile(const char* path, std::vector<char>& bytes);
+// Reads the first `count` bytes of a file into `bytes` (fewer if the file is shorter);
+// false if it cannot be opened.
+bool ReadFileStart(const char* path, char* bytes, size_t count, size_t& got);

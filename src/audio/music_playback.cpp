@@ -1,0 +1,86 @@
+#include "audio/music_playback.h"
+
+#include <cstdio>
+
+uint32_t musicStream = 0;
+uint32_t musicModule = 0;
+uint8_t MusicKind = MUSIC_NONE;
+
+namespace {
+
+constexpr uint32_t MUSIC_RATE = 44100;
+constexpr uint32_t REQUIRED_VERSION = 0x0204;
+constexpr size_t ERROR_TEXT_SIZE = 200;
+
+void ReportAudioError(const AudioLayer& layer, const char* text, const char* resource) {
+    const int code = AudioErrorGetCode(layer);
+    char message[ERROR_TEXT_SIZE];
+    std::snprintf(message, sizeof message, "%s\n(error code: %d)", text, code);
+    std::printf("%s\n", message);
+    std::fflush(stdout);
+    std::fprintf(stderr, "voxelshow: %s: %s; the show goes on without sound\n", resource,
+                 AudioErrorText(code));
+}
+
+}  // namespace
+
+uint8_t MusicKindForName(const std::string& name, uint8_t current) {
+    const size_t dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos ? name : name.substr(dot + 1);
+    for (const char* module : {"mod", "s3m", "xm", "it"}) {
+        if (extension == module) {
+            return MUSIC_MODULE;
+        }
+    }
+    for (const char* stream : {"mp3", "ogg"}) {
+        if (extension == stream) {
+            return MUSIC_STREAM;
+        }
+    }
+    return current;
+}
+
+void InitAudio(AudioLayer& layer, SDL_Window* window) {
+    if ((AudioGetVersion() >> 16) != REQUIRED_VERSION) {
+        std::printf("An incorrect version of the audio layer was loaded\n");
+        std::fflush(stdout);
+        return;
+    }
+    if (!AudioInit(layer, AUDIO_DEFAULT_DEVICE, MUSIC_RATE, 0, window)) {
+        ReportAudioError(layer, "Can't initialize device", "audio device");
+    }
+}
+
+void LoadMusic(AudioLayer& layer, std::string name) {
+    MusicKind = MusicKindForName(name, MusicKind);
+    if (MusicKind == MUSIC_MODULE) {
+        musicModule = AudioMusicLoad(layer, name.c_str(), 0, 0, AUDIO_SAMPLE_LOOP | AUDIO_MUSIC_RAMPS, 0);
+        if (musicModule == 0) {
+            ReportAudioError(layer, "Can't load music", name.c_str());
+        }
+    } else if (MusicKind == MUSIC_STREAM) {
+        musicStream = AudioStreamCreateFile(layer, name.c_str(), 0, 0, 0);
+        if (musicStream == 0) {
+            ReportAudioError(layer, "Can't open stream", name.c_str());
+        }
+    }
+}
+
+void StartMusic(AudioLayer& layer) {
+    if (musicModule != 0) {
+        AudioChannelPlay(layer, musicModule, true);
+    } else if (musicStream != 0) {
+        AudioChannelPlay(layer, musicStream, true);
+    }
+}
+
+void ShutdownAudio(AudioLayer& layer) {
+    if (musicStream != 0) {
+        AudioChannelStop(layer, musicStream);
+        AudioStreamFree(layer, musicStream);
+    } else if (musicModule != 0) {
+        AudioChannelStop(layer, musicModule);
+        AudioMusicFree(layer, musicModule);
+    }
+    AudioFree(layer);
+}

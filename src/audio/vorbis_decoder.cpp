@@ -1,0 +1,51 @@
+#include <vorbis/vorbisfile.h>
+
+#include <memory>
+
+#include "audio/audio_layer.h"
+#include "audio/decoder_formats.h"
+
+int OpenVorbisDecoder(Decoder& decoder, const char* path) {
+    auto file = std::make_unique<OggVorbis_File>();
+    if (ov_fopen(path, file.get()) < 0) {
+        return AUDIO_ERROR_FILE_FORMAT;
+    }
+    const vorbis_info* info = ov_info(file.get(), -1);
+    if (info == nullptr || info->channels <= 0 || info->rate <= 0) {
+        ov_clear(file.get());
+        return AUDIO_ERROR_FILE_FORMAT;
+    }
+    decoder.vorbis = file.release();
+    decoder.kind = DecoderKind::VORBIS;
+    decoder.rate = static_cast<int>(info->rate);
+    decoder.channels = info->channels;
+    return AUDIO_OK;
+}
+
+int ReadVorbisFrames(Decoder& decoder, float* frames, int maxFrames) {
+    float** planes = nullptr;
+    int section = 0;
+    long got = 0;
+    do {
+        got = ov_read_float(decoder.vorbis, &planes, maxFrames, &section);
+    } while (got == OV_HOLE);
+    if (got <= 0) {
+        return 0;
+    }
+    for (long frame = 0; frame < got; ++frame) {
+        for (int channel = 0; channel < decoder.channels; ++channel) {
+            frames[frame * decoder.channels + channel] = planes[channel][frame];
+        }
+    }
+    return static_cast<int>(got);
+}
+
+void RewindVorbis(Decoder& decoder) {
+    ov_pcm_seek(decoder.vorbis, 0);
+}
+
+void CloseVorbis(Decoder& decoder) {
+    ov_clear(decoder.vorbis);
+    delete decoder.vorbis;
+    decoder.vorbis = nullptr;
+}

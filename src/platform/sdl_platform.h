@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+#include "audio/audio_layer.h"
+#include "platform/gpu_presenter.h"
+#include "platform/platform.h"
+#include "platform/software_presenter.h"
+
+// The show's platform on a real machine: the SDL window opened by InitWindow, its
+// presenters, the keyboard and the music through the audio layer.
+struct SdlPlatform : Platform {
+    bool mute = false;  // no audio device, no music
+    bool windowClosed = false;
+    bool gpuReady = false;
+    SoftwarePresenter software;
+    GpuPresenter gpu;
+    AudioLayer audio;
+
+    void HandleOneEvent() override;
+    bool ShouldLeave() override;
+    void Present(const uint32_t* frame) override;
+    void SetTitle(const char* title) override;
+    void StartMusic(const char* path) override;
+    void StopMusic() override;
+};
+
+// Sets up the presenters that presenterFlags selects on mainWindow. A GPU presenter that
+// cannot be set up is reported on standard error and the software presenter takes over;
+// false, with the reason, only when no presenter at all can show frames.
+bool OpenPresenters(SdlPlatform& platform, const char* shaderPath, std::string& failure);
+void ClosePresenters(SdlPlatform& platform);

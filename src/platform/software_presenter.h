@@ -1,0 +1,19 @@
+#pragma once
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+
+// Shows the 640 x 480 framebuffer stretched over the whole window, pixel blocks without
+// smoothing, through one streaming texture in the framebuffer's own pixel format.
+struct SoftwarePresenter {
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    const uint32_t* lastFrame = nullptr;  // shown again when the window is exposed or resized
+};
+
+bool CreateSoftwarePresenter(SoftwarePresenter& presenter, SDL_Window* window, std::string& failure);
+void PresentSoftwareFrame(SoftwarePresenter& presenter, const uint32_t* frame);
+// Shows the last presented frame again, if there is one.
+void RedrawSoftwareFrame(SoftwarePresenter& presenter);
+void ReleaseSoftwarePresenter(SoftwarePresenter& presenter);

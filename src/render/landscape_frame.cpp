@@ -1,0 +1,79 @@
+#include "render/landscape_frame.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "render/framebuffer.h"
+#include "render/truncate.h"
+
+namespace {
+
+// Sine and cosine of a single-precision angle: the double functions rounded to float,
+// so that every machine gets the same bytes.
+float Sine(float angle) {
+    return static_cast<float>(std::sin(static_cast<double>(angle)));
+}
+float Cosine(float angle) {
+    return static_cast<float>(std::cos(static_cast<double>(angle)));
+}
+
+uint8_t CameraX(const Landscape& l) {
+    const float v = l.pathClockX * l.pathRateX + l.pathPhaseX;
+    if (l.pathFlags & PATH_COS_X) {
+        return TruncateToByte(Cosine(v) * l.scaleX);
+    }
+    return TruncateToByte(v * l.scaleX);
+}
+
+// The sine path takes the X rate and phase, the straight path its own.
+uint8_t CameraY(const Landscape& l) {
+    if (l.pathFlags & PATH_SIN_Y) {
+        return TruncateToByte(Sine(l.pathClockY * l.pathRateX + l.pathPhaseX) * l.scaleY);
+    }
+    return TruncateToByte((l.pathRateY * l.pathClockY + l.pathPhaseY) * l.scaleY);
+}
+
+}  // namespace
+
+void UpdateSlopeBiases(Landscape& l) {
+    l.slopeBiasX =
+        static_cast<int8_t>(TruncateToByte(Cosine(l.lightRateX * l.lightClockX) * (l.scaleX * 0.5f)));
+    l.slopeBiasY =
+        static_cast<int8_t>(TruncateToByte(Sine(l.lightRateY * l.lightClockY) * (l.scaleY * 0.5f)));
+}
+
+FrameBytes ComputeFrameBytes(const Landscape& l) {
+    FrameBytes bytes;
+    bytes.camX = CameraX(l);
+    bytes.camY = CameraY(l);
+    bytes.shift = TruncateToByte(l.columnShift * 400.0f);
+    const uint8_t forward = TruncateToByte(static_cast<float>(l.advanceRate) * l.advanceClock);
+    bytes.back = static_cast<uint8_t>(0 - forward);
+    return bytes;
+}
+
+void SelectMaps(Landscape& l) {
+    if (l.heightSource == 0) {
+        l.activeHeights = l.landHeights.get();
+    } else if (l.heightSource == 1) {
+        l.activeHeights = l.waterHeights.get();
+    }
+    if (l.colourSource < l.colourMaps.size()) {
+        l.activeColours = l.colourMaps[l.colourSource].get();
+    }
+}
+
+bool MapsReady(const Landscape& l) {
+    const bool shadeReady = l.shadeMap != nullptr || !(l.shadeFlags & SHADE_LIGHT);
+    return l.activeHeights != nullptr && l.activeColours != nullptr && shadeReady;
+}
+
+uint8_t ClearByte(const Landscape& l) {
+    return (l.shadeFlags & (SHADE_FADE | SHADE_FILL)) ? l.clearValue : 0;
+}
+
+void ClearTarget(const Landscape& l, const ViewSetup& view) {
+    const size_t bytes =
+        view.target == frameBuffer ? sizeof(frameBuffer) : INTERMEDIATE_PIXELS * sizeof(uint32_t);
+    std::memset(view.target, ClearByte(l), bytes);
+}

@@ -1,0 +1,36 @@
+#pragma once
+#include <array>
+#include <cstdint>
+
+#include "render/landscape.h"
+#include "render/landscape_remap.h"
+#include "render/landscape_strips.h"
+#include "render/landscape_views.h"
+
+// Tables the fast landscape renderer reads instead of recomputing what does not change
+// within a frame (or at all). They hold exactly the values the view functions compute.
+
+constexpr int LANDSCAPE_DEPTHS = 255;  // samples per column, d = 0 to 254
+
+struct LandscapeTables {
+    // Built once by the Landscape constructor.
+    std::array<RadialOffset, 256 * 256> radialOffsets;   // RadialCellOffset, index column * 256 + d
+    std::array<uint64_t, LANDSCAPE_DEPTHS> reciprocals;  // ceil(2^32 / (d + 1))
+    std::array<float, LANDSCAPE_DEPTHS> radialSines;     // sin(d x pi / 512), single precision
+    TiledRemap tunnelRemap;                              // tunnelTable, tile by tile
+    TiledRemap radialRemap;                              // radialTable, tile by tile
+
+    // Rewritten by every frame that sways.
+    std::array<float, LANDSCAPE_DEPTHS> swayOffsets;  // swayAmount x sin(swayRate x swayClock + d / 255 x pi)
+
+    // Rewritten by every frame that draws.
+    ColumnStrips strips;
+};
+
+// Builds the constant tables; the polar tables must be built already.
+void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial);
+
+// n / (d + 1) for every n below 2^16, through the reciprocal table.
+inline uint32_t DivideByDepth(const LandscapeTables& tables, uint32_t n, int d) {
+    return static_cast<uint32_t>((n * tables.reciprocals[d]) >> 32);
+}

@@ -1,0 +1,57 @@
+#pragma once
+#include <cstdint>
+
+#include "render/landscape.h"
+
+// The three views of the landscape as the spec of the show draws them: a coordinate
+// function that gives the map cell of a sample and a row function that gives its screen row.
+
+// The map cell of one sample, both coordinates wrapping modulo 256.
+struct MapCell {
+    uint8_t x;
+    uint8_t y;
+};
+
+// The per-frame bytes the coordinate functions take: back is the negated forward offset.
+struct FrameBytes {
+    uint8_t camX;
+    uint8_t camY;
+    uint8_t shift;
+    uint8_t back;
+};
+
+// The part of RadialCoords that depends on column and depth alone: trunc(cos theta x r) and
+// trunc(sin theta x r), both within -127..127.
+struct RadialOffset {
+    int8_t x;
+    int8_t y;
+};
+RadialOffset RadialCellOffset(int32_t column, uint8_t d);
+
+using CoordinateFunction = MapCell (*)(int32_t column, uint8_t d, const FrameBytes& bytes);
+using RowFunction = uint16_t (*)(uint8_t h, uint8_t d);
+
+MapCell PerspectiveCoords(int32_t column, uint8_t d, const FrameBytes& bytes);
+MapCell TunnelCoords(int32_t column, uint8_t d, const FrameBytes& bytes);
+MapCell RadialCoords(int32_t column, uint8_t d, const FrameBytes& bytes);
+
+uint16_t PerspectiveRow(uint8_t h, uint8_t d);
+uint16_t TunnelRow(uint8_t h, uint8_t d);
+uint16_t RadialRow(uint8_t h, uint8_t d);
+
+enum class ViewKind { None, Perspective, Tunnel, Radial };
+
+// What the view mode installs for one frame.
+struct ViewSetup {
+    ViewKind kind = ViewKind::None;
+    uint32_t* target = nullptr;
+    int columns = 0;         // also the row stride of the target
+    uint16_t startLine = 0;  // first row of the occlusion line
+    CoordinateFunction coords = nullptr;
+    RowFunction row = nullptr;
+};
+
+// Tests bits 0, 1 and 2 of viewMode in this order, a later bit overriding an earlier one,
+// and sets activeTable for the polar views. A mode without any of the three bits gives
+// ViewKind::None.
+ViewSetup SetUpView(Landscape& landscape);

@@ -1,0 +1,161 @@
+#include "audio/audio_layer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "disk_capture.h"
+#include "music_files.h"
+
+namespace {
+
+std::string TempPath(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / name).string();
+}
+
+constexpr int RATE = 44100;
+
+TEST(AudioLayer, StreamPlaysTheDecodedMusicFromItsStartAndThenStops) {
+    const std::string mp3 = TempPath("voxelshow_layer_sine.mp3");
+    WriteSineMp3(mp3, 2.0);
+    const std::vector<float> decoded = DropLeadingSilence(DecodeMp3(mp3));
+    ASSERT_GT(decoded.size(), static_cast<size_t>(RATE * 2 * 3 / 2));
+    const DiskCapture capture = StartDiskCapture("voxelshow_layer_stream.raw");
+
+    AudioLayer layer;
+    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr)) << AudioErrorGetCode(layer);
+    const uint32_t stream = AudioStreamCreateFile(layer, mp3.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u) << AudioErrorGetCode(layer);
+    ASSERT_TRUE(AudioChannelPlay(layer, stream, true));
+    ASSERT_TRUE(WaitForCapturedSeconds(capture, 6.0));
+    EXPECT_TRUE(AudioChannelStop(layer, stream));
+    EXPECT_TRUE(AudioStreamFree(layer, stream));
+    EXPECT_TRUE(AudioFree(layer));
+
+    const std::vector<float> captured = ReadCapturedMusic(capture);
+    ASSERT_GE(captured.size(), decoded.size() + RATE * 2);
+    for (size_t i = 0; i < decoded.size(); ++i) {
+        ASSERT_FLOAT_EQ(captured[i], std::clamp(decoded[i], -1.0f, 1.0f)) << "sample " << i;
+    }
+    EXPECT_GT(RootMeanSquare(captured, 0.1, 1.0), 0.2);
+    // A stream plays once: after its last frame the device plays silence.
+    EXPECT_EQ(RootMeanSquare(captured, 2.2, 3.5), 0.0);
+}
+
+TEST(AudioLayer, OggStreamIsConvertedToTheDevicesRateAndChannels) {
+    const std::string ogg = TempPath("voxelshow_layer_sine.ogg");
+    WriteSineOgg(ogg, 1.0);
+    const DiskCapture capture = StartDiskCapture("voxelshow_layer_ogg.raw");
+
+    AudioLayer layer;
+    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
+    const uint32_t stream = AudioStreamCreateFile(layer, ogg.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u) << AudioErrorGetCode(layer);
+    ASSERT_TRUE(AudioChannelPlay(layer, stream, true));
+    ASSERT_TRUE(WaitForCapturedSeconds(capture, 3.0));
+    EXPECT_TRUE(AudioFree(layer));
+
+    // One second of a 440 Hz tone in both channels at 44100 Hz, then silence.
+    const std::vector<float> captured = ReadCapturedMusic(capture);
+    EXPECT_NEAR(RootMeanSquare(captured, 0.1, 0.9), 0.5 / std::sqrt(2.0), 0.03);
+    int upwardCrossings = 0;
+    for (size_t frame = static_cast<size_t>(0.1 * RATE); frame < static_cast<size_t>(0.6 * RATE); ++frame) {
+        ASSERT_FLOAT_EQ(captured[2 * frame], captured[2 * frame + 1]);
+        upwardCrossings += captured[2 * frame] < 0.0f && captured[2 * frame + 2] >= 0.0f ? 1 : 0;
+    }
+    EXPECT_NEAR(upwardCrossings, 220, 2);  // 440 Hz over half a second
+    EXPECT_EQ(RootMeanSquare(captured, 1.2, 2.0), 0.0);
+}
+
+TEST(AudioLayer, ModuleLoopsWhenAskedTo) {
+    const std::string path = TempPath("voxelshow_layer_square.mod");
+    WriteSquareWaveModule(path);
+    const DiskCapture capture = StartDiskCapture("voxelshow_layer_module.raw");
+
+    AudioLayer layer;
+    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
+    const uint32_t module =
+        AudioMusicLoad(layer, path.c_str(), 0, 0, AUDIO_SAMPLE_LOOP | AUDIO_MUSIC_RAMPS, 0);
+    ASSERT_NE(module, 0u) << AudioErrorGetCode(layer);
+    ASSERT_TRUE(AudioChannelPlay(layer, module, true));
+    ASSERT_TRUE(WaitForCapturedSeconds(capture, 6.0));
+    EXPECT_TRUE(AudioMusicFree(layer, module));
+    EXPECT_TRUE(AudioFree(layer));
+
+    // The note sounds for the first half of each 1.28 s pass and is silent in the second.
+    const std::vector<float> captured = ReadCapturedMusic(capture);
+    EXPECT_GT(RootMeanSquare(captured, 0.05, 0.55), 0.05);
+    EXPECT_LT(RootMeanSquare(captured, 0.75, 1.20), 0.001);
+    EXPECT_GT(RootMeanSquare(captured, 1.35, 1.85), 0.05);
+    EXPECT_GT(RootMeanSquare(captured, 2.60, 3.10), 0.05);
+}
+
+TEST(AudioLayer, ModuleWithoutLoopEndsAfterOnePass) {
+    const std::string path = TempPath("voxelshow_layer_square_once.mod");
+    WriteSquareWaveModule(path);
+    const DiskCapture capture = StartDiskCapture("voxelshow_layer_module_once.raw");
+
+    AudioLayer layer;
+    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
+    const uint32_t module = AudioMusicLoad(layer, path.c_str(), 0, 0, 0, 0);
+    ASSERT_NE(module, 0u);
+    ASSERT_TRUE(AudioChannelPlay(layer, module, true));
+    ASSERT_TRUE(WaitForCapturedSeconds(capture, 5.0));
+    EXPECT_TRUE(AudioFree(layer));
+
+    const std::vector<float> captured = ReadCapturedMusic(capture);
+    EXPECT_GT(RootMeanSquare(captured, 0.05, 0.55), 0.05);
+    EXPECT_EQ(RootMeanSquare(captured, 1.35, 2.9), 0.0);
+}
+
+TEST(AudioLayer, EachFailureLeavesItsOwnCode) {
+    const std::string mp3 = TempPath("voxelshow_layer_codes.mp3");
+    const std::string text = TempPath("voxelshow_layer_codes.txt");
+    WriteSineMp3(mp3, 0.5);
+    std::ofstream(text) << "this is no music, only a line of text that goes on for a while\n";
+    StartDiskCapture("voxelshow_layer_codes.raw");
+
+    AudioLayer layer;
+    EXPECT_EQ(AudioStreamCreateFile(layer, mp3.c_str(), 0, 0, 0), 0u);
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_INIT);
+    EXPECT_FALSE(AudioFree(layer));
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_INIT);
+
+    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
+    EXPECT_FALSE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_ALREADY);
+    EXPECT_EQ(AudioStreamCreateFile(layer, "/nonexistent/music.mp3", 0, 0, 0), 0u);
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_FILE_OPEN);
+    EXPECT_EQ(AudioMusicLoad(layer, "/nonexistent/music.mod", 0, 0, 0, 0), 0u);
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_FILE_OPEN);
+    EXPECT_EQ(AudioStreamCreateFile(layer, text.c_str(), 0, 0, 0), 0u);
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_FILE_FORMAT);
+    EXPECT_EQ(AudioMusicLoad(layer, text.c_str(), 0, 0, 0, 0), 0u);
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_FILE_FORMAT);
+    EXPECT_EQ(AudioStreamCreateFile(layer, mp3.c_str(), 10, 0, 0), 0u);
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_PARAMETER);
+
+    const uint32_t stream = AudioStreamCreateFile(layer, mp3.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u);
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_OK);
+    EXPECT_FALSE(AudioMusicFree(layer, stream));
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_HANDLE);
+    EXPECT_FALSE(AudioChannelPlay(layer, stream + 1, true));
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_HANDLE);
+    EXPECT_TRUE(AudioStreamFree(layer, stream));
+    EXPECT_FALSE(AudioStreamFree(layer, stream));
+    EXPECT_TRUE(AudioFree(layer));
+}
+
+TEST(AudioLayer, UnknownDriverCannotBeStarted) {
+    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    AudioLayer layer;
+    EXPECT_FALSE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
+    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_DRIVER);
+    EXPECT_EQ(layer.device, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+#include "disk_capture.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace {
+
+constexpr double RATE = 44100.0;
+constexpr int CHANNELS = 2;
+
+}  // namespace
+
+DiskCapture StartDiskCapture(const std::string& name) {
+    DiskCapture capture{(std::filesystem::temp_directory_path() / name).string()};
+    std::filesystem::remove(capture.path);
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", capture.path.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", "1", 1);  // 1 ms per 1024 frames
+    return capture;
+}
+
+bool WaitForCapturedSeconds(const DiskCapture& capture, double seconds) {
+    const auto wanted = static_cast<std::uintmax_t>(seconds * RATE * CHANNELS * sizeof(float));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::error_code error;
+        if (std::filesystem::file_size(capture.path, error) >= wanted) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+std::vector<float> ReadCapturedMusic(const DiskCapture& capture) {
+    std::ifstream file(capture.path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<float> samples(bytes.size() / sizeof(float));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+    return DropLeadingSilence(std::move(samples));
+}
+
+std::vector<float> DropLeadingSilence(std::vector<float> samples) {
+    const auto first = std::find_if(samples.begin(), samples.end(), [](float s) { return s != 0.0f; });
+    const auto frameStart = (first - samples.begin()) / CHANNELS * CHANNELS;
+    samples.erase(samples.begin(), samples.begin() + frameStart);
+    return samples;
+}
+
+double RootMeanSquare(const std::vector<float>& samples, double from, double to) {
+    const auto first = static_cast<size_t>(from * RATE) * CHANNELS;
+    const auto last = std::min(samples.size(), static_cast<size_t>(to * RATE) * CHANNELS);
+    if (last <= first) {
+        return 0.0;
+    }
+    double sum = 0.0;
+    for (size_t i = first; i < last; ++i) {
+        sum += static_cast<double>(samples[i]) * samples[i];
+    }
+    return std::sqrt(sum / static_cast<double>(last - first));
+}

@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// Routes the audio device to SDL's disk driver, which writes every frame the program plays
+// (stereo 32-bit floats) into a file, about twenty times faster than real time. The device
+// plays silence from the moment it opens, so a capture starts with zeros before the music.
+struct DiskCapture {
+    std::string path;
+};
+
+DiskCapture StartDiskCapture(const std::string& name);
+// Waits (at most 20 s) until the file holds at least `seconds` of audio.
+bool WaitForCapturedSeconds(const DiskCapture& capture, double seconds);
+// The captured samples from the first one that is not zero: the music from its start.
+std::vector<float> ReadCapturedMusic(const DiskCapture& capture);
+// Stereo samples from the first frame that is not all zeros.
+std::vector<float> DropLeadingSilence(std::vector<float> samples);
+// Root mean square of the captured stereo samples between two times in seconds.
+double RootMeanSquare(const std::vector<float>& samples, double from, double to);

@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "render/framebuffer.h"
+#include "render/random.h"
+#include "render/wave_filter.h"
+#include "render/wave_filter_reference.h"
+#include "support/landscape_fixture.h"
+
+namespace {
+
+// Green and blue name the column (x + 1), red hashes row and column, the fourth byte is set:
+// any move of a channel shows.
+std::vector<uint32_t> FillColumnCodedFrame() {
+    for (int i = 0; i < FRAME_PIXELS; ++i) {
+        const uint32_t x = i % FRAME_WIDTH, y = i / FRAME_WIDTH;
+        frameBuffer[i] = 0xA5000000u | (((x * 7 + y * 13) & 0xFF) << 16) | (x + 1);
+    }
+    return std::vector<uint32_t>(frameBuffer, frameBuffer + FRAME_PIXELS);
+}
+
+std::vector<uint32_t> Frame() {
+    return std::vector<uint32_t>(frameBuffer, frameBuffer + FRAME_PIXELS);
+}
+
+WaveFilter MakeWave(uint8_t enabled, int16_t amplitude, float phase, float frequency) {
+    WaveFilter wave;
+    wave.copy = std::make_unique<uint32_t[]>(FRAME_PIXELS);
+    wave.enabled = enabled;
+    wave.amplitude = amplitude;
+    wave.phase = phase;
+    wave.frequency = frequency;
+    return wave;
+}
+
+TEST(WaveFilter, DisabledTakesTheSnapshotAndChangesNothingElse) {
+    const std::vector<uint32_t> before = FillColumnCodedFrame();
+    WaveFilter wave = MakeWave(2, 50, 0.3f, 3.0f);
+    SeedRandom(5);
+    ApplyWave(wave);
+    EXPECT_EQ(Frame(), before);
+    EXPECT_EQ(wave.phase, 0.3f);
+    EXPECT_EQ(randomState, 5u);
+    EXPECT_EQ(std::vector<uint32_t>(wave.copy.get(), wave.copy.get() + FRAME_PIXELS), before);
+}
+
+TEST(WaveFilter, ZeroOrNegativeAmplitudeOnlyClearsTheFourthByteAndDrawsOncePerRow) {
+    for (int16_t amplitude : {0, -1, -300}) {
+        const std::vector<uint32_t> before = FillColumnCodedFrame();
+        WaveFilter wave = MakeWave(1, amplitude, 0.25f, 3.0f);
+        SeedRandom(9);
+        ApplyWave(wave);
+        for (int i = 0; i < FRAME_PIXELS; ++i) {
+            ASSERT_EQ(frameBuffer[i], before[i] & 0x00FFFFFFu) << i;
+        }
+        EXPECT_EQ(wave.phase, 5.0f);
+        uint32_t state = 9;
+        for (int y = 0; y < FRAME_HEIGHT; ++y) {
+            state = state * 214013u + 2531011u;
+        }
+        EXPECT_EQ(randomState, state);
+    }
+}
+
+TEST(WaveFilter, ShiftsOfAmplitudeTenLieBetweenMinusTenAndTwenty) {
+    FillColumnCodedFrame();
+    WaveFilter wave = MakeWave(1, 10, 0.07f, 3.0f);
+    SeedRandom(1234);
+    ApplyWave(wave);
+    int lowest = 1000, highest = -1000;
+    for (int y = 0; y < FRAME_HEIGHT; ++y) {
+        // Column 320 is always reached; its green and blue name the source column.
+        const int shift = 320 - (static_cast<int>(frameBuffer[y * FRAME_WIDTH + 320] & 0xFFFFu) - 1);
+        lowest = std::min(lowest, shift);
+        highest = std::max(highest, shift);
+    }
+    EXPECT_GE(lowest, -10);
+    EXPECT_LE(highest, 20);
+    EXPECT_LT(lowest, 0);
+    EXPECT_GT(highest, 10);
+}
+
+TEST(WaveFilter, RowsFollowTheSinePlusTheReplayedJitter) {
+    // Frequency 0 gives every row the same sine: phase x 20 = -pi/2 gives -1.
+    const std::vector<uint32_t> before = FillColumnCodedFrame();
+    const int amplitude = 1000;
+    WaveFilter wave = MakeWave(1, amplitude, -1.5707964f / 20.0f, 0.0f);
+    SeedRandom(77);
+    ApplyWave(wave);
+    SeedRandom(77);
+    int untouchedRows = 0;
+    for (int y = 0; y < FRAME_HEIGHT; ++y) {
+        const int shift = -amplitude + NextRandom() % (amplitude + 1);
+        untouchedRows += shift <= -FRAME_WIDTH;
+        for (int t = 0; t < FRAME_WIDTH; ++t) {
+            const uint32_t own = before[y * FRAME_WIDTH + t];
+            const int x = t - shift;
+            const uint32_t expected = x >= 0 && x < FRAME_WIDTH
+                                          ? (own & 0x00FF0000u) | (before[y * FRAME_WIDTH + x] & 0xFFFFu)
+                                          : own;
+            ASSERT_EQ(frameBuffer[y * FRAME_WIDTH + t], expected) << "row " << y << " column " << t;
+        }
+    }
+    EXPECT_GT(untouchedRows, 0);  // shifts of -640 or less leave their rows as they were
+}
+
+TEST(WaveFilter, ShiftsOf640OrMoreAndOversizedGeometryLeaveTheFrame) {
+    const std::vector<uint32_t> before = FillColumnCodedFrame();
+    WaveFilter wave = MakeWave(1, 700, 1.5707964f / 20.0f, 0.0f);  // sine +1: shifts 700 to 1400
+    ApplyWave(wave);
+    EXPECT_EQ(Frame(), before);
+    WaveFilter tall = MakeWave(1, 16, 0.4f, 2.0f);
+    tall.height = 481;
+    ApplyWave(tall);
+    WaveFilter noCopy;
+    noCopy.enabled = 1;
+    ApplyWave(noCopy);
+    EXPECT_EQ(Frame(), before);
+    EXPECT_EQ(tall.phase, 0.4f);
+}
+
+TEST(WaveFilter, MatchesTheReferenceOnRandomFramesAndSettings) {
+    TestRandom random{42};
+    for (int trial = 0; trial < 40; ++trial) {
+        SCOPED_TRACE(trial);
+        for (int i = 0; i < FRAME_PIXELS; ++i) {
+            frameBuffer[i] = random.Next() * 2654435761u;
+        }
+        const std::vector<uint32_t> input = Frame();
+        const auto amplitude = static_cast<int16_t>(static_cast<int>(random.Next() % 1400) - 100);
+        const float phase = random.Unit() * 20.0f - 10.0f, frequency = random.Unit() * 8.0f;
+        const uint8_t enabled = random.Next() % 5 == 0 ? 0 : 1;
+        const uint32_t seed = random.Next();
+        WaveFilter fast = MakeWave(enabled, amplitude, phase, frequency);
+        WaveFilter reference = MakeWave(enabled, amplitude, phase, frequency);
+        SeedRandom(seed);
+        ApplyWave(fast);
+        const std::vector<uint32_t> fastFrame = Frame();
+        const uint32_t fastState = randomState;
+        std::copy(input.begin(), input.end(), frameBuffer);
+        SeedRandom(seed);
+        ApplyWaveReference(reference);
+        ASSERT_EQ(fastFrame, Frame());
+        EXPECT_EQ(fastState, randomState);
+        EXPECT_EQ(fast.phase, reference.phase);
+        EXPECT_TRUE(std::equal(fast.copy.get(), fast.copy.get() + FRAME_PIXELS, reference.copy.get()));
+    }
+}
+
+}  // namespace
