@@ -6,6 +6,7 @@
 #include "colour_maps.h"
 #include "data_files.h"
 #include "render/asset_loader.h"
+#include "render/colour_curve.h"
 
 TEST(ShowLoaders, ReadBothHeightMapsByteForByte) {
     for (const std::string name : {"heightmap2", "waterheight"}) {
@@ -26,6 +27,23 @@ TEST(ShowLoaders, ReadEveryColourMapTexelForTexel) {
             const uint32_t expected =
                 static_cast<uint32_t>(raw[cell * 3] << 16 | raw[cell * 3 + 1] << 8 | raw[cell * 3 + 2]);
             ASSERT_EQ(texels[cell], expected) << recipe.fileName << " cell " << cell;
+        }
+    }
+}
+
+TEST(ShowLoaders, ShowsCurveMakesTheColoursTheMapsWereDesignedFor) {
+    for (const ColourMapRecipe& recipe : ColourMapRecipes()) {
+        std::vector<uint32_t> texels(HEIGHT_MAP_BYTES);
+        LoadColourMap((DataDir() / recipe.fileName).string(), texels.data());
+        const std::vector<uint8_t> raw = ReadFileBytes(DataDir() / recipe.fileName);
+        MapSize size;
+        ApplyColourCurve(texels.data(), &size, recipe.curve.gain, recipe.curve.exponent);
+        for (int cell = 0; cell < 65536; ++cell) {
+            const uint32_t designed =
+                static_cast<uint32_t>(CurvedChannel(recipe.curve, raw[cell * 3]) << 16 |
+                                      CurvedChannel(recipe.curve, raw[cell * 3 + 1]) << 8 |
+                                      CurvedChannel(recipe.curve, raw[cell * 3 + 2]));
+            ASSERT_EQ(texels[cell], designed) << recipe.fileName << " cell " << cell;
         }
     }
 }
