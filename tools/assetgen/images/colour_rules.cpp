@@ -62,7 +62,7 @@ Rgb DuskColour(const TerrainSample& s) {
 
 Rgb StoneColour(const TerrainSample& s) {
     const float strata = std::sin(TWO_PI * 4.0f * s.height + 1.5f * s.medium);
-    float grey = 175.0f + 24.0f * strata + 20.0f * s.fine;
+    float grey = 200.0f + 24.0f * strata + 20.0f * s.fine;
     grey -= 22.0f * SmoothStep(18.0f, 34.0f, s.steepness);
     grey -= 70.0f * SmoothStep(0.9f, 0.98f, s.veins);
     const float warmth = 0.5f + 0.5f * s.medium;
