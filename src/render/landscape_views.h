@@ -3,7 +3,7 @@
 
 #include "render/landscape.h"
 
-// The three views of the landscape as the spec of the show draws them: a coordinate
+// The three views of the landscape, each drawn through two functions: a coordinate
 // function that gives the map cell of a sample and a row function that gives its screen row.
 
 // The map cell of one sample, both coordinates wrapping modulo 256.
