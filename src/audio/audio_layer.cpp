@@ -85,6 +85,17 @@ bool FreeChannel(AudioLayer& layer, uint32_t handle, bool isModule) {
     return Succeed(layer);
 }
 
+// Loading needs an open device, and only whole files (offset and length 0) are supported.
+bool CanLoadWholeFile(AudioLayer& layer, uint64_t offset, uint64_t length) {
+    if (layer.device == 0) {
+        return Fail(layer, AUDIO_ERROR_INIT);
+    }
+    if (offset != 0 || length != 0) {
+        return Fail(layer, AUDIO_ERROR_PARAMETER);
+    }
+    return true;
+}
+
 }  // namespace
 
 uint32_t AudioGetVersion() {
@@ -127,12 +138,7 @@ bool AudioInit(AudioLayer& layer, int device, uint32_t frequency, uint32_t flags
 
 uint32_t AudioMusicLoad(AudioLayer& layer, const char* path, uint64_t offset, uint32_t length, uint32_t flags,
                         uint32_t frequency) {
-    if (layer.device == 0) {
-        Fail(layer, AUDIO_ERROR_INIT);
-        return 0;
-    }
-    if (offset != 0 || length != 0) {
-        Fail(layer, AUDIO_ERROR_PARAMETER);
+    if (!CanLoadWholeFile(layer, offset, length)) {
         return 0;
     }
     auto channel = std::make_unique<AudioChannel>();
@@ -149,12 +155,7 @@ uint32_t AudioMusicLoad(AudioLayer& layer, const char* path, uint64_t offset, ui
 
 uint32_t AudioStreamCreateFile(AudioLayer& layer, const char* path, uint64_t offset, uint64_t length,
                                uint32_t) {
-    if (layer.device == 0) {
-        Fail(layer, AUDIO_ERROR_INIT);
-        return 0;
-    }
-    if (offset != 0 || length != 0) {
-        Fail(layer, AUDIO_ERROR_PARAMETER);
+    if (!CanLoadWholeFile(layer, offset, length)) {
         return 0;
     }
     auto channel = std::make_unique<AudioChannel>();
