@@ -1,4 +1,4 @@
-#include "support/landscape_fixture.h"
+#include "landscape_fixture.h"
 
 #include <cmath>
 #include <vector>

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "render/asset_loader.h"
-#include "test_files.h"
+#include "app/test_files.h"
 
 namespace {
 
