@@ -11,7 +11,7 @@
 #include "render/landscape_tables.h"
 #include "render/layer.h"
 #include "render/wave_filter.h"
-#include "landscape_fixture.h"
+#include "support/landscape_fixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "render/landscape_frame.h"
 #include "render/landscape_reference.h"
 #include "render/landscape_views.h"
-#include "landscape_fixture.h"
+#include "support/landscape_fixture.h"
 
 namespace {
 

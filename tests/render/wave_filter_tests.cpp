@@ -7,7 +7,7 @@
 #include "render/random.h"
 #include "render/wave_filter.h"
 #include "render/wave_filter_reference.h"
-#include "landscape_fixture.h"
+#include "support/landscape_fixture.h"
 
 namespace {
 

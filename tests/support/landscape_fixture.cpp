@@ -1,4 +1,4 @@
-#include "landscape_fixture.h"
+#include "support/landscape_fixture.h"
 
 #include <cmath>
 #include <vector>
