@@ -16,6 +16,16 @@ void Register(VariableList& list, float start, float end, T* target, T from, T t
     testing::internal::GetCapturedStdout();
 }
 
+// The field after a lone track over it, starting from `initial`, is evaluated once at `time`.
+template <typename T>
+T EvaluateOnce(float start, float end, T from, T to, float time, T initial = 0) {
+    VariableList list;
+    T field = initial;
+    Register<T>(list, start, end, &field, from, to);
+    UpdateVariables(list, time);
+    return field;
+}
+
 TEST(Registration, PrintsNamesAndSetsTypeBytesInOrder) {
     VariableList list;
     float f = 0;
@@ -42,13 +52,6 @@ TEST(Registration, PrintsNamesAndSetsTypeBytesInOrder) {
     }
 }
 
-TEST(Registration, NameTableMatchesTags) {
-    EXPECT_EQ(TypeTagForName("int"), TYPE_INT);
-    EXPECT_EQ(TypeTagForName("unsigned int"), TYPE_UINT);
-    EXPECT_EQ(TypeTagForName("unsigned"), 0);
-    EXPECT_TRUE((std::is_same_v<int8_t, signed char>));  // "char" tracks are signed everywhere
-}
-
 TEST(Registration, RefusesTheTrackThatWouldWrapTheCount) {
     VariableList list;
     uint8_t field = 0;
@@ -62,93 +65,39 @@ TEST(Registration, RefusesTheTrackThatWouldWrapTheCount) {
     EXPECT_EQ(list.items.size(), 65535u);
 }
 
-TEST(Values, ViewReceivesTheTrackKeysAndIgnoresOtherTypes) {
-    int16_t field = 0;
-    Variable<int16_t> track(1, 2, &field, -3, 9);
-    Value<int16_t> view;
-    track.GetValue(&view);
-    EXPECT_EQ(view.target, &field);
-    EXPECT_EQ(view.from, -3);
-    EXPECT_EQ(view.to, 9);
-    Value<float> wrong;
-    track.GetValue(&wrong);
-    EXPECT_EQ(wrong.target, nullptr);
+TEST(Evaluation, BlendsTruncateTowardZeroInEveryElementType) {
+    EXPECT_EQ(EvaluateOnce<uint8_t>(10, 11, 0, 255, 10.0f, 77), 0);
+    EXPECT_EQ(EvaluateOnce<uint8_t>(10, 11, 0, 255, 10.5f), 127);  // 127.5
+    EXPECT_EQ(EvaluateOnce<uint8_t>(7, 8, 255, 0, 7.99f), 2);
+    EXPECT_EQ(EvaluateOnce<int8_t>(0, 4, -10, 0, 1.0f), -7);  // -7.5
+    EXPECT_EQ(EvaluateOnce<int16_t>(0, 2, -15, 0, 1.0f), -7);
+    EXPECT_EQ(EvaluateOnce<uint16_t>(0, 2, 65535, 0, 1.0f), 32767);  // unsigned keys enter unsigned
+    EXPECT_EQ(EvaluateOnce<int32_t>(0, 2, -5, 0, 1.0f), -2);
+    EXPECT_EQ(EvaluateOnce<uint32_t>(0, 2, 4000000000u, 0, 1.0f), 2000000000u);
+    EXPECT_FLOAT_EQ(EvaluateOnce<float>(130, 159, 0, 2, 144.5f), 1.0f);
+    // u = 1/3: blending from the float-rounded u gives 5592405.0, from the exact u 5592405.5.
+    EXPECT_EQ(EvaluateOnce<float>(0, 3, 16777216.0f, -16777216.0f, 1.0f), 5592405.0f);
 }
 
-TEST(Evaluation, EmptyListWritesNothing) {
-    VariableList list;
-    UpdateVariables(list, 5.0f);
-    EXPECT_EQ(list.count, 0);
+TEST(Evaluation, SpansEdgesWriteOrNotAsTheyShould) {
+    EXPECT_EQ(EvaluateOnce<uint8_t>(7, 8, 255, 0, 8.006f, 9), 9);    // past the end: no clamp
+    EXPECT_EQ(EvaluateOnce<uint8_t>(4, 4, 100, 200, 4.0f, 1), 200);  // no length: sits at its end
+    EXPECT_EQ(EvaluateOnce<uint8_t>(5, 3, 100, 200, 4.0f, 1), 1);    // reversed: never writes
 }
 
-TEST(Evaluation, UnsignedCharRampTruncatesAndRetiresAtItsEnd) {
+TEST(Evaluation, TracksWaitForTheirStartAndRetireAtTheirEnd) {
     VariableList list;
     uint8_t field = 77;
     Register<uint8_t>(list, 10, 11, &field, 0, 255);
     UpdateVariables(list, 9.5f);
-    EXPECT_EQ(field, 77);  // before start: untouched, still active
+    EXPECT_EQ(field, 77);
     EXPECT_EQ(list.items[0]->active, 1);
-    UpdateVariables(list, 10.0f);
-    EXPECT_EQ(field, 0);
-    UpdateVariables(list, 10.5f);
-    EXPECT_EQ(field, 127);  // 127.5 truncated
     UpdateVariables(list, 11.0f);
     EXPECT_EQ(field, 255);
     EXPECT_EQ(list.items[0]->active, 0);
     field = 3;  // a retired track is not re-applied
     UpdateVariables(list, 10.5f);
     EXPECT_EQ(field, 3);
-}
-
-TEST(Evaluation, NoClampPastTheEnd) {
-    VariableList list;
-    uint8_t field = 0;
-    Register<uint8_t>(list, 7, 8, &field, 255, 0);
-    UpdateVariables(list, 7.99f);
-    EXPECT_EQ(field, 2);
-    UpdateVariables(list, 8.006f);
-    EXPECT_EQ(field, 2);
-    EXPECT_EQ(list.items[0]->active, 0);
-}
-
-TEST(Evaluation, SignedAndFloatBlends) {
-    VariableList list;
-    int8_t c = 0;
-    float f = 0;
-    int16_t s = 0;
-    uint16_t us = 0;
-    Register<int8_t>(list, 0, 4, &c, -10, 0);
-    Register<float>(list, 130, 159, &f, 0, 2);
-    Register<int16_t>(list, 0, 2, &s, -15, 0);
-    Register<uint16_t>(list, 0, 2, &us, 65535, 0);
-    UpdateVariables(list, 1.0f);  // u = 0.25 and 0.5
-    EXPECT_EQ(c, -7);             // -7.5 truncates toward zero
-    EXPECT_EQ(s, -7);
-    EXPECT_EQ(us, 32767);  // unsigned keys enter the blend unsigned
-    UpdateVariables(list, 144.5f);
-    EXPECT_FLOAT_EQ(f, 1.0f);
-}
-
-TEST(Evaluation, BlendIsFormedFromTheFloatRoundedPosition) {
-    // u = 1/3: blending from the float-rounded u gives 5592405.0, from the exact u 5592405.5.
-    VariableList list;
-    float field = 0;
-    Register<float>(list, 0, 3, &field, 16777216.0f, -16777216.0f);
-    UpdateVariables(list, 1.0f);
-    EXPECT_EQ(field, 5592405.0f);
-}
-
-TEST(Evaluation, IntViewsTruncateAndKeepLowBits) {
-    VariableList list;
-    int32_t i = 0;
-    uint32_t ui = 0;
-    Register<int32_t>(list, 0, 2, &i, -5, 0);
-    Register<uint32_t>(list, 0, 2, &ui, 4000000000u, 0);
-    EXPECT_EQ(list.items[0]->type, TYPE_INT);
-    EXPECT_EQ(list.items[1]->type, TYPE_UINT);
-    UpdateVariables(list, 1.0f);
-    EXPECT_EQ(i, -2);  // -2.5
-    EXPECT_EQ(ui, 2000000000u);
 }
 
 TEST(Evaluation, ClockTracksWriteTheCoarseClock) {
@@ -165,30 +114,6 @@ TEST(Evaluation, ClockTracksWriteTheCoarseClock) {
     EXPECT_EQ(f, 2.53f);
     EXPECT_EQ(u, 9);  // outside its span the field stands still
     demoTimeTens = 0.0f;
-}
-
-TEST(Evaluation, LaterRegistrationWins) {
-    VariableList list;
-    uint8_t field = 0;
-    Register<uint8_t>(list, 0, 1, &field, 5, 5);
-    Register<uint8_t>(list, 0, 1, &field, 9, 9);
-    UpdateVariables(list, 0.5f);
-    EXPECT_EQ(field, 9);
-}
-
-TEST(Evaluation, ReversedAndEmptySpans) {
-    VariableList list;
-    uint8_t reversed = 1;
-    uint8_t instant = 1;
-    Register<uint8_t>(list, 5, 3, &reversed, 100, 200);
-    Register<uint8_t>(list, 4, 4, &instant, 100, 200);
-    UpdateVariables(list, 2.0f);
-    EXPECT_EQ(list.items[0]->active, 1);
-    UpdateVariables(list, 4.0f);
-    EXPECT_EQ(reversed, 1);  // never writes
-    EXPECT_EQ(list.items[0]->active, 0);
-    EXPECT_EQ(instant, 200);  // a span of no length sits at its end
-    EXPECT_EQ(list.items[1]->active, 0);
 }
 
 }  // namespace
