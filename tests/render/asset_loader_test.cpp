@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "render/asset_loader.h"
 #include "app/test_files.h"
+#include "render/asset_loader.h"
 
 namespace {
 
