@@ -1,5 +1,6 @@
 #include "support/landscape_fixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -45,16 +46,7 @@ void FillTerrain(uint8_t* heights, uint32_t seed, int roughness) {
 
 void FillColourMap(uint32_t* texels, uint32_t seed) {
     TestRandom random{seed * 104729ull + 3};
-    const uint32_t tint = random.Next();
-    for (int i = 0; i < 256 * 256; ++i) {
-        const uint32_t x = i & 255;
-        const uint32_t y = i >> 8;
-        const uint32_t noise = random.Next();
-        const uint32_t red = ((x ^ y) + (tint & 0xFF) + (noise & 0x1F)) & 0xFF;
-        const uint32_t green = ((x + y) / 2 + ((tint >> 8) & 0x7F) + ((noise >> 8) & 0x1F)) & 0xFF;
-        const uint32_t blue = (y + ((tint >> 16) & 0x3F) + ((noise >> 16) & 0x3F)) & 0xFF;
-        texels[i] = (red << 16) | (green << 8) | blue | ((noise >> 24) << 24);
-    }
+    std::generate(texels, texels + 256 * 256, [&random] { return random.Next(); });
 }
 
 void LoadTestMaps(Landscape& landscape, uint32_t seed) {

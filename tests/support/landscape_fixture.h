@@ -4,7 +4,7 @@
 #include "render/landscape.h"
 
 // Deterministic stand-ins for the show's data: rolling terrain with ridges and valleys, a
-// flatter water map and six colour maps of different character, so that occlusion, slope
+// flatter water map and six colour maps of random texels, so that occlusion, slope
 // light and every map choice are exercised.
 
 // A small generator for test data, independent of the show's own random state.

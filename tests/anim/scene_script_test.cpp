@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
@@ -70,8 +69,9 @@ TEST_F(SceneScript, RegistersAndPrints187TracksOfTheExpectedTypes) {
     EXPECT_EQ(clockTracks, 10);
 }
 
-TEST_F(SceneScript, FirstPassSwitchesTheShowOn) {
-    PlayUntil(0);
+// Checkpoints of one run through the show, in time order.
+TEST_F(SceneScript, StatesAtKnownMoments) {
+    PlayUntil(0);  // the first pass switches the show on
     EXPECT_EQ(landscape.enabled, 1);
     EXPECT_EQ(landscape.viewMode, VIEW_PERSPECTIVE);
     EXPECT_EQ(landscape.colourSource, 3);
@@ -82,28 +82,23 @@ TEST_F(SceneScript, FirstPassSwitchesTheShowOn) {
     EXPECT_EQ(wave.enabled, 1);
     EXPECT_EQ(wave.amplitude, 16);
     EXPECT_EQ(wave.frequency, 3.0f);
-}
 
-TEST_F(SceneScript, AtSixteenSecondsTheLaterRowsWin) {
-    PlayUntil(16000);
+    PlayUntil(7000);  // the cut
+    EXPECT_EQ(landscape.mapOffsetX, 127);
+    EXPECT_EQ(landscape.pathPhaseY, 1.5707964f);
+
+    PlayUntil(16000);  // the later rows win
     EXPECT_EQ(LayerAt(2).visible, 0);
     EXPECT_EQ(wave.enabled, 0);
     EXPECT_EQ(LayerAt(4).visible, 1);
     EXPECT_EQ(LayerAt(4).amount, 0);
     EXPECT_EQ(landscape.colourSource, 0);
-}
 
-TEST_F(SceneScript, CutAtSevenSecondsAndTextFades) {
-    PlayUntil(7000);
-    EXPECT_EQ(landscape.mapOffsetX, 127);
-    EXPECT_EQ(landscape.pathPhaseY, 1.5707964f);
-    PlayUntil(17500);
+    PlayUntil(17500);  // the text half faded in
     EXPECT_EQ(LayerAt(4).amount, 128);
     EXPECT_EQ(landscape.pathClockX, 1.75f);  // clock rows write the coarse clock
     EXPECT_EQ(landscape.slopeBiasX, 1);
-}
 
-TEST_F(SceneScript, AtOneHundredTwentyThreeSecondsScaleYIsMinus127) {
     PlayUntil(123000);
     EXPECT_EQ(landscape.scaleY, -127.0f);
     EXPECT_EQ(landscape.colourSource, 2);
@@ -112,10 +107,8 @@ TEST_F(SceneScript, AtOneHundredTwentyThreeSecondsScaleYIsMinus127) {
     EXPECT_EQ(landscape.pathFlags, 9);
     EXPECT_EQ(LayerAt(2).visible, 1);
     EXPECT_EQ(LayerAt(2).amount, 255);
-}
 
-TEST_F(SceneScript, TheLastRowWritesOnlyAtExactlyOneHundredNinetySix) {
-    PlayUntil(195990);
+    PlayUntil(195990);  // the last row writes only at exactly 196 s
     EXPECT_EQ(LayerAt(3).visible, 1);
     EXPECT_EQ(LayerAt(3).amount, 250);  // last pass before 196 s: 195.983 s
     PlayUntil(196000);

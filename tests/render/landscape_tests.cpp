@@ -88,9 +88,7 @@ TEST_P(LandscapeBehaviour, OutOfRangeSourcesKeepThePreviousChoice) {
     Render();
     EXPECT_EQ(landscape.activeHeights, landscape.landHeights.get());
     EXPECT_EQ(landscape.activeColours, landscape.colourMaps[5].get());
-}
-
-TEST_P(LandscapeBehaviour, NoColourMapChosenYetDrawsNothing) {
+    // With no colour map chosen yet there is nothing to draw with.
     Landscape fresh;
     fresh.enabled = 1;
     fresh.viewMode = VIEW_PERSPECTIVE;

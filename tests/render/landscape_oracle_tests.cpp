@@ -55,13 +55,10 @@ RenderResult RenderFrom(Landscape& l, void (*render)(Landscape&), uint32_t seed)
 void ExpectSameAsReference(Landscape& l, uint32_t seed) {
     const RenderResult reference = RenderFrom(l, RenderLandscapeReference, seed);
     const RenderResult fast = RenderFrom(l, RenderLandscape, seed);
-    EXPECT_EQ(fast.light, reference.light);
-    EXPECT_EQ(fast.slopeBiasX, reference.slopeBiasX);
-    EXPECT_EQ(fast.slopeBiasY, reference.slopeBiasY);
-    EXPECT_EQ(fast.activeTable, reference.activeTable);
     ASSERT_TRUE(fast == reference) << "frame pixels differ: " << (fast.frame != reference.frame)
                                    << ", intermediate differs: "
-                                   << (fast.intermediate != reference.intermediate);
+                                   << (fast.intermediate != reference.intermediate) << ", light "
+                                   << fast.light << " against " << reference.light;
 }
 
 class LandscapeOracle : public ::testing::Test {
@@ -75,14 +72,6 @@ protected:
 };
 
 Landscape* LandscapeOracle::landscape = nullptr;
-
-TEST_F(LandscapeOracle, ScriptStatesThroughTheWholeShow) {
-    for (float seconds = 0.0f; seconds <= 196.0f && !HasFatalFailure(); seconds += 0.75f) {
-        SCOPED_TRACE(testing::Message() << seconds << " s");
-        SetScriptState(*landscape, seconds);
-        ExpectSameAsReference(*landscape, static_cast<uint32_t>(seconds * 100));
-    }
-}
 
 TEST_F(LandscapeOracle, EveryViewShadeSwayAndMapCombination) {
     Landscape& l = *landscape;
@@ -165,7 +154,7 @@ TEST(LandscapeScript, TheSceneScriptsOwnStates) {
         demoTime = elapsed / 1000.0f;
         demoTimeTens = elapsed / 10000.0f;
         UpdateVariables(tracks, demoTime);
-        if (pass % 97 == 0) {
+        if (pass % 45 == 0) {
             SCOPED_TRACE(testing::Message() << "pass " << pass);
             ExpectSameAsReference(landscape, pass);
         }

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "anim/demo_clock.h"
+#include "anim/evaluation.h"
+#include "anim/registration.h"
+
+namespace {
+
+template <typename T>
+void Register(VariableList& list, float start, float end, T* target, T from, T to, uint8_t flags = 0) {
+    testing::internal::CaptureStdout();
+    AddVariable<T>(list, start, end, target, from, to, flags);
+    testing::internal::GetCapturedStdout();
+}
+
+// The field after a lone track over it, starting from `initial`, is evaluated once at `time`.
+template <typename T>
+T EvaluateOnce(float start, float end, T from, T to, float time, T initial = 0) {
+    VariableList list;
+    T field = initial;
+    Register<T>(list, start, end, &field, from, to);
+    UpdateVariables(list, time);
+    return field;
+}
+
+TEST(Registration, PrintsNamesAndSetsTypeBytesInOrder) {
+    VariableList list;
+    float f = 0;
+    int8_t c = 0;
+    uint8_t uc = 0;
+    int16_t s = 0;
+    uint16_t us = 0;
+    testing::internal::CaptureStdout();
+    AddVariable<float>(list, 0, 1, &f, 0, 1);
+    AddVariable<int8_t>(list, 0, 1, &c, 0, 1);
+    AddVariable<uint8_t>(list, 0, 1, &uc, 0, 1);
+    AddVariable<int16_t>(list, 0, 1, &s, 0, 1);
+    AddVariable<uint16_t>(list, 0, 1, &us, 0, 1);
+    AddVariable<float>(list, 0, 1, &f, 0, 0, CLOCK_DRIVEN);
+    AddVariable<int8_t>(list, 0, 1, &c, 0, 0, CLOCK_DRIVEN);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "float, char, unsigned char, short, unsigned short, float, char, ");
+    ASSERT_EQ(list.count, 7);
+    ASSERT_EQ(list.items.size(), 7u);
+    const uint8_t expected[] = {0x40, 0x01, 0x02, 0x04, 0x08, 0xC0, 0x81};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(list.items[i]->type, expected[i]) << "track " << i;
+        EXPECT_EQ(list.items[i]->active, 1);
+    }
+}
+
+TEST(Registration, RefusesTheTrackThatWouldWrapTheCount) {
+    VariableList list;
+    uint8_t field = 0;
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 65535; ++i) {
+        AddVariable<uint8_t>(list, 0, 1, &field, 0, 1);
+    }
+    EXPECT_THROW(AddVariable<uint8_t>(list, 0, 1, &field, 0, 1), std::length_error);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(list.count, 65535);
+    EXPECT_EQ(list.items.size(), 65535u);
+}
+
+TEST(Evaluation, BlendsTruncateTowardZeroInEveryElementType) {
+    EXPECT_EQ(EvaluateOnce<uint8_t>(10, 11, 0, 255, 10.0f, 77), 0);
+    EXPECT_EQ(EvaluateOnce<uint8_t>(10, 11, 0, 255, 10.5f), 127);  // 127.5
+    EXPECT_EQ(EvaluateOnce<uint8_t>(7, 8, 255, 0, 7.99f), 2);
+    EXPECT_EQ(EvaluateOnce<int8_t>(0, 4, -10, 0, 1.0f), -7);  // -7.5
+    EXPECT_EQ(EvaluateOnce<int16_t>(0, 2, -15, 0, 1.0f), -7);
+    EXPECT_EQ(EvaluateOnce<uint16_t>(0, 2, 65535, 0, 1.0f), 32767);  // unsigned keys enter unsigned
+    EXPECT_EQ(EvaluateOnce<int32_t>(0, 2, -5, 0, 1.0f), -2);
+    EXPECT_EQ(EvaluateOnce<uint32_t>(0, 2, 4000000000u, 0, 1.0f), 2000000000u);
+    EXPECT_FLOAT_EQ(EvaluateOnce<float>(130, 159, 0, 2, 144.5f), 1.0f);
+    // u = 1/3: blending from the float-rounded u gives 5592405.0, from the exact u 5592405.5.
+    EXPECT_EQ(EvaluateOnce<float>(0, 3, 16777216.0f, -16777216.0f, 1.0f), 5592405.0f);
+}
+
+TEST(Evaluation, SpansEdgesWriteOrNotAsTheyShould) {
+    EXPECT_EQ(EvaluateOnce<uint8_t>(7, 8, 255, 0, 8.006f, 9), 9);    // past the end: no clamp
+    EXPECT_EQ(EvaluateOnce<uint8_t>(4, 4, 100, 200, 4.0f, 1), 200);  // no length: sits at its end
+    EXPECT_EQ(EvaluateOnce<uint8_t>(5, 3, 100, 200, 4.0f, 1), 1);    // reversed: never writes
+}
+
+TEST(Evaluation, TracksWaitForTheirStartAndRetireAtTheirEnd) {
+    VariableList list;
+    uint8_t field = 77;
+    Register<uint8_t>(list, 10, 11, &field, 0, 255);
+    UpdateVariables(list, 9.5f);
+    EXPECT_EQ(field, 77);
+    EXPECT_EQ(list.items[0]->active, 1);
+    UpdateVariables(list, 11.0f);
+    EXPECT_EQ(field, 255);
+    EXPECT_EQ(list.items[0]->active, 0);
+    field = 3;  // a retired track is not re-applied
+    UpdateVariables(list, 10.5f);
+    EXPECT_EQ(field, 3);
+}
+
+TEST(Evaluation, ClockTracksWriteTheCoarseClock) {
+    VariableList list;
+    int8_t c = 0;
+    float f = 0;
+    uint8_t u = 9;
+    Register<int8_t>(list, 0, 196, &c, c, c, CLOCK_DRIVEN);
+    Register<float>(list, 0, 196, &f, f, f, CLOCK_DRIVEN);
+    Register<uint8_t>(list, 30, 40, &u, u, u, CLOCK_DRIVEN);
+    demoTimeTens = 2.53f;
+    UpdateVariables(list, 25.3f);
+    EXPECT_EQ(c, 2);
+    EXPECT_EQ(f, 2.53f);
+    EXPECT_EQ(u, 9);  // outside its span the field stands still
+    demoTimeTens = 0.0f;
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "render/compositor.h"
+#include "render/compositor_reference.h"
+#include "render/framebuffer.h"
+
+namespace {
+
+struct LayerSpec {
+    uint8_t blend;
+    uint32_t fill;
+    uint8_t amount;
+    uint8_t visible = 1;
+};
+
+Layer& AddFilled(LayerList& layers, const LayerSpec& spec) {
+    Layer& layer = AddLayer(layers, spec.blend);
+    FillLayer(layer, spec.fill);
+    layer.visible = spec.visible;
+    layer.amount = spec.amount;
+    return layer;
+}
+
+bool FrameIs(uint32_t value) {
+    return std::all_of(frameBuffer, frameBuffer + FRAME_PIXELS, [value](uint32_t p) { return p == value; });
+}
+
+TEST(Compositor, NewLayerIsZeroedFullScreenAndHidden) {
+    LayerList layers;
+    Layer& layer = AddLayer(layers, BLEND_SUBTRACT);
+    EXPECT_EQ(layer.visible, 0);
+    EXPECT_EQ(layer.amount, 0);
+    EXPECT_EQ(layer.pixelCount, 307200u);
+    EXPECT_TRUE(
+        std::all_of(layer.pixels.get(), layer.pixels.get() + 307200, [](uint32_t p) { return p == 0; }));
+}
+
+TEST(Compositor, FullScreenLayersGiveTheExpectedFrame) {
+    struct Case {
+        uint32_t start;
+        std::vector<LayerSpec> layers;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {0x11223344u, {}, 0x11223344u},
+        // Only exactly visible layers with a weight and an add, subtract or copy blend draw.
+        {0x11223344u,
+         {{BLEND_ADD, 0xFFFFFFFFu, 200, 2},
+          {BLEND_ADD, 0xFFFFFFFFu, 0},
+          {BLEND_SUBTRACT, 0xFFFFFFFFu, 0},
+          {4, 0xFFFFFFFFu, 255}},
+         0x11223344u},
+        {0xFFFFFFFFu, {{BLEND_COPY, 0x01020304u, 0}}, 0x01020304u},  // all four bytes, any amount
+        // White at full amount stops one short of white and of black; the fourth byte is kept.
+        {0xAB000000u, {{BLEND_ADD, 0xFFFFFFFFu, 255}}, 0xABFEFEFEu},
+        {0x00FFFFFFu, {{BLEND_SUBTRACT, 0xFFFFFFFFu, 255}}, 0x00010101u},
+        {0x00F0F0F0u, {{3, 0xFFFFFFFFu, 128}}, 0x00FFFFFFu},  // blend 3 adds; adding saturates
+        // In list order: 0 -> 254, - 127, + (63, 31, 15).
+        {0u,
+         {{BLEND_ADD, 0xFFFFFFFFu, 255}, {BLEND_SUBTRACT, 0x00FFFFFFu, 128}, {BLEND_ADD, 0x00402010u, 255}},
+         0x00BE9E8Eu},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        std::fill_n(frameBuffer, FRAME_PIXELS, c.start);
+        LayerList layers;
+        for (const LayerSpec& spec : c.layers) {
+            AddFilled(layers, spec);
+        }
+        CompositeLayers(layers);
+        EXPECT_TRUE(FrameIs(c.expected)) << std::hex << frameBuffer[0];
+    }
+}
+
+TEST(Compositor, ShortLayerChangesOnlyItsOwnPixels) {
+    std::fill_n(frameBuffer, FRAME_PIXELS, 0u);
+    LayerList layers;
+    AddFilled(layers, {BLEND_ADD, 0xFFFFFFFFu, 255}).pixelCount = 1001;  // the tail takes one pixel
+    CompositeLayers(layers);
+    EXPECT_EQ(frameBuffer[1000], 0x00FEFEFEu);
+    EXPECT_EQ(frameBuffer[1001], 0u);
+}
+
+// The fast blends, both the four-pixel and the portable one, against the per-channel
+// reference on random pictures at every amount.
+TEST(Compositor, FastBlendsMatchTheReferenceBitForBit) {
+    std::mt19937 random(1234);
+    const uint32_t count = 4099;
+    LayerList layers;
+    Layer& layer = AddLayer(layers, BLEND_ADD);
+    layer.pixelCount = count;
+    std::vector<uint32_t> start(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        layer.pixels[i] = random();
+        start[i] = random();
+    }
+    for (int amount = 0; amount < 256; ++amount) {
+        layer.amount = static_cast<uint8_t>(amount);
+        for (bool add : {true, false}) {
+            std::vector<uint32_t> expected = start, portable = start;
+            std::copy(start.begin(), start.end(), frameBuffer);
+            if (add) {
+                AddLayerPixelsReference(layer.pixels.get(), expected.data(), count, layer.amount);
+                AddLayerPixelsPortable(layer.pixels.get(), portable.data(), count, layer.amount);
+                AddLayerPixels(layer);
+            } else {
+                SubtractLayerPixelsReference(layer.pixels.get(), expected.data(), count, layer.amount);
+                SubtractLayerPixelsPortable(layer.pixels.get(), portable.data(), count, layer.amount);
+                SubtractLayerPixels(layer);
+            }
+            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), frameBuffer)) << amount << add;
+            ASSERT_EQ(expected, portable) << amount << add;
+        }
+    }
+}
+
+}  // namespace
