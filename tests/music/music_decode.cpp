@@ -8,77 +8,45 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
-
-bool ReadAll(mpg123_handle* handle, DecodedAudio& audio) {
-    std::vector<float> chunk(16384);
-    for (;;) {
-        size_t bytes = 0;
-        const int result = mpg123_read(handle, chunk.data(), chunk.size() * sizeof(float), &bytes);
-        const size_t values = bytes / sizeof(float);
-        for (size_t i = 0; i + 1 < values; i += 2) {
-            audio.left.push_back(chunk[i]);
-            audio.right.push_back(chunk[i + 1]);
-        }
-        if (result == MPG123_DONE) {
-            return true;
-        }
-        if (result != MPG123_OK && result != MPG123_NEW_FORMAT) {
-            ADD_FAILURE() << "mpg123: " << mpg123_strerror(handle);
-            return false;
-        }
-    }
-}
-
-// Opens `path` for decoding to 44.1 kHz float stereo with gapless decoding on.
-DecodedAudio Decode(const std::string& path) {
+DecodedAudio DecodeMp3File(const std::string& path) {
     DecodedAudio audio;
-    int error = MPG123_OK;
-    mpg123_handle* handle = mpg123_new(nullptr, &error);
-    if (handle == nullptr) {
-        ADD_FAILURE() << "mpg123: cannot create a decoder";
-        return audio;
-    }
+    mpg123_handle* handle = mpg123_new(nullptr, nullptr);
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
     mpg123_format_none(handle);
-    mpg123_format(handle, 44100, MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    if (mpg123_open(handle, path.c_str()) != MPG123_OK) {
-        ADD_FAILURE() << path << ": " << mpg123_strerror(handle);
-    } else {
-        audio.rate = 44100;
-        ReadAll(handle, audio);
-        mpg123_close(handle);
+    mpg123_format(handle, DecodedAudio::kRate, MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    int result = mpg123_open(handle, path.c_str());
+    float chunk[4096];
+    while (result == MPG123_OK || result == MPG123_NEW_FORMAT) {
+        size_t bytes = 0;
+        result = mpg123_read(handle, chunk, sizeof chunk, &bytes);
+        audio.samples.insert(audio.samples.end(), chunk, chunk + bytes / sizeof(float));
     }
+    if (result != MPG123_DONE) {
+        ADD_FAILURE() << path << ": " << mpg123_strerror(handle);
+    }
+    mpg123_close(handle);
     mpg123_delete(handle);
     return audio;
-}
-
-}  // namespace
-
-DecodedAudio DecodeMp3File(const std::string& path) {
-    return Decode(path);
 }
 
 DecodedAudio DecodeMp3Bytes(const std::vector<unsigned char>& bytes) {
     char path[] = "/tmp/music_test_XXXXXX";
     const int descriptor = mkstemp(path);
-    if (descriptor < 0 ||
-        write(descriptor, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-        ADD_FAILURE() << "cannot write a temporary MP3 file";
-        return {};
-    }
+    const bool written = descriptor >= 0 &&
+                         write(descriptor, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
     close(descriptor);
-    DecodedAudio audio = Decode(path);
+    EXPECT_TRUE(written) << "cannot write a temporary MP3 file";
+    DecodedAudio audio = DecodeMp3File(path);
     std::remove(path);
     return audio;
 }
 
 double LoudnessDb(const DecodedAudio& audio, double start, double end) {
-    const long first = std::max(0L, static_cast<long>(start * audio.rate));
-    const long last = std::min(static_cast<long>(audio.left.size()), static_cast<long>(end * audio.rate));
+    const long first = std::max(0L, static_cast<long>(start * DecodedAudio::kRate));
+    const long last = std::min(audio.Frames(), static_cast<long>(end * DecodedAudio::kRate));
     double sum = 0.0;
-    for (long i = first; i < last; ++i) {
-        sum += audio.left[i] * audio.left[i] + audio.right[i] * audio.right[i];
+    for (long i = 2 * first; i < 2 * last; ++i) {
+        sum += audio.samples[i] * audio.samples[i];
     }
     const double meanSquare = sum / std::max(1L, 2 * (last - first));
     return 10.0 * std::log10(meanSquare + 1e-20);
@@ -86,16 +54,17 @@ double LoudnessDb(const DecodedAudio& audio, double start, double end) {
 
 float PeakLevel(const DecodedAudio& audio) {
     float peak = 0.0f;
-    for (size_t i = 0; i < audio.left.size(); ++i) {
-        peak = std::max({peak, std::fabs(audio.left[i]), std::fabs(audio.right[i])});
+    for (const float sample : audio.samples) {
+        peak = std::max(peak, std::fabs(sample));
     }
     return peak;
 }
 
 Onset SharpestRiseNear(const DecodedAudio& audio, double seconds, double radius) {
-    const long step = audio.rate / 2000;  // candidates every half millisecond
+    const long step = DecodedAudio::kRate / 2000;  // candidates every half millisecond
     Onset best{seconds, -1e9};
-    for (double t = seconds - radius; t <= seconds + radius; t += static_cast<double>(step) / audio.rate) {
+    for (double t = seconds - radius; t <= seconds + radius;
+         t += static_cast<double>(step) / DecodedAudio::kRate) {
         const double rise = LoudnessDb(audio, t, t + 0.010) - LoudnessDb(audio, t - 0.030, t);
         if (rise > best.riseDb) {
             best = {t, rise};

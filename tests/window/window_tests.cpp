@@ -1,17 +1,22 @@
+#include <SDL_image.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "../audio/disk_capture.h"
 #include "../audio/music_files.h"
-#include "child_process.h"
-#include "show_data.h"
+#include "../music/music_decode.h"
 #include "x11_probe.h"
 
 // The real program under the X server that CTest starts for this suite (1280 x 960, so that
@@ -28,21 +33,62 @@ void Sleep(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / name).string();
+std::string ReadTextFile(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+void WriteFile(const std::filesystem::path& path, const std::vector<char>& bytes) {
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string MusicPath(const std::string& dataDir) {
+    return dataDir + "/ostrel&vandt_-_cube.mp3";
+}
+
+// A small data folder the show can play from: two height maps, six colour maps of bright colours,
+// seven 640 x 480 pictures black but for one white bar, as text is white on black, and, if
+// `withMusic`, a short MP3 under the music's file name.
+std::string WriteShowData(const std::string& name, bool withMusic) {
+    const std::filesystem::path dir = TempPath(name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    std::vector<char> heights[2], texels;
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            for (int phase = 0; phase < 2; ++phase) {
+                heights[phase].push_back(
+                    static_cast<char>(128 + 100 * std::sin(x * M_PI / 32 + phase) * std::cos(y * M_PI / 16)));
+            }
+            texels.insert(texels.end(), {static_cast<char>(64 + x / 2), static_cast<char>(64 + y / 2),
+                                         static_cast<char>(255 - (x ^ y) / 2)});
+        }
+    }
+    WriteFile(dir / "heightmap2", heights[0]);
+    WriteFile(dir / "waterheight", heights[1]);
+    for (const char* map :
+         {"colormap2", "colormap2blue", "colormap2b", "colormap2gray", "colormap2test", "colormap2red"}) {
+        WriteFile(dir / map, texels);
+    }
+    SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormat(0, 640, 480, 32, SDL_PIXELFORMAT_ARGB8888);
+    SDL_FillRect(picture, nullptr, SDL_MapRGB(picture->format, 0, 0, 0));
+    const SDL_Rect bar{220, 220, 200, 40};
+    SDL_FillRect(picture, &bar, SDL_MapRGB(picture->format, 255, 255, 255));
+    for (const char* name :
+         {"text1.png", "text2.png", "text3.png", "text4.png", "text5.png", "text6.png", "title.png"}) {
+        IMG_SavePNG(picture, (dir / name).c_str());
+    }
+    SDL_FreeSurface(picture);
+    if (withMusic) {
+        WriteSineMp3(MusicPath(dir.string()), 8.0);
+    }
+    return dir.string();
 }
 
 void RunXdotool(const std::string& arguments) {
     const std::string command = "xdotool " + arguments + " >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-}
-
-// Escape held down for a moment, as a user presses it.
-void PressEscape(Window window) {
-    RunXdotool("windowfocus " + std::to_string(window));
-    RunXdotool("keydown Escape");
-    Sleep(0.15);
-    RunXdotool("keyup Escape");
 }
 
 bool IsDark(uint32_t pixel) {
@@ -81,12 +127,6 @@ int CountMixedBlocks(const ScreenGrab& grab, const WindowPlace& place) {
     return mixed;
 }
 
-bool ChannelsNear(uint32_t pixel, int red, int green, int blue) {
-    return std::abs(static_cast<int>((pixel >> 16) & 0xFF) - red) <= 4 &&
-           std::abs(static_cast<int>((pixel >> 8) & 0xFF) - green) <= 4 &&
-           std::abs(static_cast<int>(pixel & 0xFF) - blue) <= 4;
-}
-
 class ShowInWindow : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -100,21 +140,45 @@ protected:
         }
     }
     void SetUp() override { ASSERT_NE(display, nullptr) << "these tests need an X display"; }
-
-    void Start(std::vector<std::string> options, LaunchSettings launch = {}) {
-        launch.args = {VOXELSHOW_PROGRAM};
-        launch.args.insert(launch.args.end(), options.begin(), options.end());
-        if (launch.workDir.empty()) {
-            launch.workDir = VOXELSHOW_BUILD_DIR;
+    void TearDown() override {
+        if (pid > 0) {  // no test leaves the show running
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
         }
-        StartChild(show, launch, TempPath("voxelshow_window_test"));
+    }
+
+    // Starts the show from `workDir` with `options` (as shell words) under `environment`, a list of
+    // NAME=value settings and `-u NAME` removals for env(1); its output goes to files.
+    void Start(const std::string& options, const std::string& environment = "",
+               const std::string& workDir = VOXELSHOW_BUILD_DIR) {
+        const std::string command = "cd '" + workDir + "' && exec env " + environment +
+                                    " '" VOXELSHOW_PROGRAM "' " + options + " >'" + stdoutPath + "' 2>'" +
+                                    stderrPath + "'";
+        pid = fork();
+        if (pid == 0) {
+            execl("/bin/sh", "sh", "-c", command.c_str(), nullptr);
+            _exit(127);
+        }
+    }
+
+    // The exit status, or nothing if the show still runs after `seconds`.
+    std::optional<int> WaitForExit(double seconds) {
+        for (auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+             std::chrono::steady_clock::now() < deadline; Sleep(0.01)) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+        }
+        return std::nullopt;
     }
 
     // Waits until the program's window exists (or the program has ended).
     Window AwaitWindow() {
         for (int i = 0; i < 1000; ++i) {
             XSync(display, False);
-            if (Window window = FindWindowOfProcess(display, show.pid); window != 0) {
+            if (Window window = FindWindowOfProcess(display, pid); window != 0) {
                 return window;
             }
             Sleep(0.01);
@@ -139,6 +203,17 @@ protected:
         return titles;
     }
 
+    // Starts the show and waits for its window to show the frame rate in its title.
+    Window StartUntilFps(const std::string& options, const std::string& environment = "",
+                         const std::string& workDir = VOXELSHOW_BUILD_DIR) {
+        Start(options, environment, workDir);
+        const Window window = AwaitWindow();
+        EXPECT_NE(window, 0u) << ReadTextFile(stderrPath);
+        const std::vector<std::string> titles = TitlesUntilFps(window, 10.0);
+        EXPECT_TRUE(!titles.empty() && std::regex_match(titles.back(), FULL_TITLE));
+        return window;
+    }
+
     // The show fades in from black: grabs the screen until the window shows a picture
     // (a third of its pixels lit), for at most `seconds`.
     ScreenGrab AwaitPicture(Window window, double seconds) {
@@ -152,17 +227,23 @@ protected:
         return grab;
     }
 
+    // Escape held down for a moment, as a user presses it.
     void ExpectEscapeEndsTheShow(Window window) {
-        PressEscape(window);
-        const auto status = WaitForExit(show, 1.0);
+        RunXdotool("windowfocus " + std::to_string(window));
+        RunXdotool("keydown Escape");
+        Sleep(0.15);
+        RunXdotool("keyup Escape");
+        const auto status = WaitForExit(1.0);
         ASSERT_TRUE(status.has_value()) << "still running a second after Escape";
-        EXPECT_EQ(*status, 0) << ReadTextFile(show.stderrPath);
+        EXPECT_EQ(*status, 0) << ReadTextFile(stderrPath);
     }
 
     static Display* display;
     static std::string dataDir;
     static std::string silentDataDir;
-    ChildProcess show;
+    pid_t pid = -1;
+    const std::string stdoutPath = TempPath("voxelshow_window_test.stdout");
+    const std::string stderrPath = TempPath("voxelshow_window_test.stderr");
 };
 
 Display* ShowInWindow::display = nullptr;
@@ -170,9 +251,9 @@ std::string ShowInWindow::dataDir;
 std::string ShowInWindow::silentDataDir;
 
 TEST_F(ShowInWindow, FullScreenShowsTheStatisticsAndTheUnsmoothedPictureAndEndsOnEscape) {
-    Start({"--data", dataDir, "--mute"});
+    Start("--data '" + dataDir + "' --mute");
     const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(show.stderrPath);
+    ASSERT_NE(window, 0u) << ReadTextFile(stderrPath);
 
     const std::vector<std::string> titles = TitlesUntilFps(window, 10.0);
     ASSERT_FALSE(titles.empty());
@@ -201,10 +282,8 @@ TEST_F(ShowInWindow, FullScreenShowsTheStatisticsAndTheUnsmoothedPictureAndEndsO
 }
 
 TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheShow) {
-    Start({"--data", dataDir, "--mute", "--windowed"});
-    const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(show.stderrPath);
-    EXPECT_FALSE(TitlesUntilFps(window, 10.0).empty());
+    const Window window = StartUntilFps("--data '" + dataDir + "' --mute --windowed");
+    ASSERT_NE(window, 0u);
     const ScreenGrab grab = AwaitPicture(window, 20.0);
     const WindowPlace place = PlaceOnScreen(display, window);
     EXPECT_EQ(place.width, 640);
@@ -225,92 +304,70 @@ TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheS
     EXPECT_EQ(CountMixedBlocks(enlarged, resized), 0);
 
     RequestClose(display, window);
-    const auto status = WaitForExit(show, 1.0);
+    const auto status = WaitForExit(1.0);
     ASSERT_TRUE(status.has_value()) << "still running a second after the window was closed";
     EXPECT_EQ(*status, 0);
 }
 
 TEST_F(ShowInWindow, GpuPresenterShowsTheTriangleOnDarkBlue) {
-    Start({"--data", dataDir, "--mute", "--presenter", "gpu"});
-    const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(show.stderrPath);
-    TitlesUntilFps(window, 10.0);
+    const Window window = StartUntilFps("--data '" + dataDir + "' --mute --presenter gpu");
+    ASSERT_NE(window, 0u);
     const ScreenGrab grab = GrabScreen(display);
     EXPECT_EQ(grab.At(4, 4), DARK_BLUE);
     EXPECT_EQ(grab.At(grab.width - 5, grab.height - 5), DARK_BLUE);
     // The centre lies halfway between the red top corner and the bottom edge.
     const uint32_t centre = grab.At(grab.width / 2, grab.height / 2);
-    EXPECT_TRUE(ChannelsNear(centre, 128, 64, 64)) << std::hex << centre;
-    EXPECT_EQ(ReadTextFile(show.stderrPath), "");
+    const int channels[] = {128, 64, 64};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(static_cast<int>((centre >> (16 - 8 * c)) & 0xFF), channels[c], 4) << std::hex << centre;
+    }
+    EXPECT_EQ(ReadTextFile(stderrPath), "");
     ExpectEscapeEndsTheShow(window);
 }
 
-TEST_F(ShowInWindow, BothPresentersShowTheSoftwareFrames) {
-    Start({"--data", dataDir, "--mute", "--presenter", "both"});
-    const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(show.stderrPath);
-    TitlesUntilFps(window, 10.0);
-    const ScreenGrab grab = AwaitPicture(window, 20.0);
-    EXPECT_NE(grab.At(4, 4), DARK_BLUE);
-    EXPECT_GT(Summarise(grab, PlaceOnScreen(display, window)).litShare, 0.3);
-    EXPECT_EQ(ReadTextFile(show.stderrPath), "");
-    ExpectEscapeEndsTheShow(window);
-}
-
-TEST_F(ShowInWindow, ShaderThatDoesNotCompileIsReportedAndTheSoftwarePresenterTakesOver) {
-    const std::filesystem::path workDir = TempPath("voxelshow_bad_shader");
-    std::filesystem::create_directories(workDir);
-    std::ofstream(workDir / "shaders.glsl")
+TEST_F(ShowInWindow, SoftwareFramesShowWithBothPresentersAndWhenAShaderDoesNotCompile) {
+    const std::filesystem::path badShader = TempPath("voxelshow_bad_shader");
+    std::filesystem::create_directories(badShader);
+    std::ofstream(badShader / "shaders.glsl")
         << "#ifdef VShader\nvoid main() { gl_Position = nonsense; }\n#endif\n";
-    LaunchSettings launch;
-    launch.workDir = workDir.string();
-    Start({"--data", dataDir, "--mute", "--presenter", "gpu"}, launch);
-    const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(show.stderrPath);
-    const std::vector<std::string> titles = TitlesUntilFps(window, 10.0);
-    EXPECT_TRUE(std::regex_match(titles.back(), FULL_TITLE));
-    const ScreenGrab grab = AwaitPicture(window, 20.0);
-    EXPECT_NE(grab.At(4, 4), DARK_BLUE);
-    EXPECT_GT(Summarise(grab, PlaceOnScreen(display, window)).litShare, 0.3);
-    const std::string errors = ReadTextFile(show.stderrPath);
-    EXPECT_NE(errors.find("voxelshow: GPU presenter: shaders.glsl: VShader does not compile: "),
-              std::string::npos)
-        << errors;
-    EXPECT_NE(errors.find("nonsense"), std::string::npos) << "the compiler's log is missing: " << errors;
-    ExpectEscapeEndsTheShow(window);
-}
-
-TEST_F(ShowInWindow, MissingShaderFileIsReportedAndTheShowGoesOn) {
-    const std::filesystem::path workDir = TempPath("voxelshow_no_shader");
-    std::filesystem::create_directories(workDir);
-    std::filesystem::remove(workDir / "shaders.glsl");
-    LaunchSettings launch;
-    launch.workDir = workDir.string();
-    Start({"--data", dataDir, "--mute", "--presenter", "both", "--windowed"}, launch);
-    const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(show.stderrPath);
-    EXPECT_TRUE(std::regex_match(TitlesUntilFps(window, 10.0).back(), FULL_TITLE));
-    ExpectEscapeEndsTheShow(window);
-    EXPECT_EQ(ReadTextFile(show.stderrPath),
-              "voxelshow: GPU presenter: shaders.glsl: cannot read the shader file; showing the frames "
-              "without it\n");
+    const struct {
+        std::string presenter, workDir;
+        std::vector<std::string> errors;  // parts of the error output, which is empty if there are none
+    } cases[] = {
+        {"both", VOXELSHOW_BUILD_DIR, {}},
+        {"gpu",
+         badShader,
+         {"voxelshow: GPU presenter: shaders.glsl: VShader does not compile: ", "nonsense"}},
+    };
+    for (const auto& run : cases) {
+        SCOPED_TRACE(run.presenter);
+        const Window window =
+            StartUntilFps("--data '" + dataDir + "' --mute --presenter " + run.presenter, "", run.workDir);
+        ASSERT_NE(window, 0u);
+        const ScreenGrab grab = AwaitPicture(window, 20.0);
+        EXPECT_NE(grab.At(4, 4), DARK_BLUE);
+        EXPECT_GT(Summarise(grab, PlaceOnScreen(display, window)).litShare, 0.3);
+        const std::string errors = ReadTextFile(stderrPath);
+        EXPECT_EQ(errors.empty(), run.errors.empty()) << errors;
+        for (const std::string& part : run.errors) {
+            EXPECT_NE(errors.find(part), std::string::npos) << errors;
+        }
+        ExpectEscapeEndsTheShow(window);
+    }
 }
 
 TEST_F(ShowInWindow, MusicPlaysFromTheStartOfTheFile) {
     const std::string capturePath = TempPath("voxelshow_window_music.raw");
     std::filesystem::remove(capturePath);
-    LaunchSettings launch;
-    launch.setEnv = {{"SDL_AUDIODRIVER", "disk"}, {"SDL_DISKAUDIOFILE", capturePath}};
-    Start({"--data", dataDir, "--windowed"}, launch);
-    const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(show.stderrPath);
-    TitlesUntilFps(window, 10.0);
+    const Window window = StartUntilFps("--data '" + dataDir + "' --windowed",
+                                        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capturePath + "'");
+    ASSERT_NE(window, 0u);
     Sleep(2.0);
     ExpectEscapeEndsTheShow(window);
-    EXPECT_EQ(ReadTextFile(show.stdoutPath).find("error code"), std::string::npos);
+    EXPECT_EQ(ReadTextFile(stdoutPath).find("error code"), std::string::npos);
 
     const std::vector<float> captured = ReadCapturedMusic(DiskCapture{capturePath});
-    const std::vector<float> decoded = DropLeadingSilence(DecodeMp3(MusicPath(dataDir)));
+    const std::vector<float> decoded = DropLeadingSilence(DecodeMp3File(MusicPath(dataDir)).samples);
     ASSERT_GT(captured.size(), 44100u * 2 * 2) << "less than two seconds of music captured";
     EXPECT_GT(RootMeanSquare(captured, 0.0, 2.0), 0.2);
     const size_t compared = std::min(captured.size(), decoded.size());
@@ -319,39 +376,42 @@ TEST_F(ShowInWindow, MusicPlaysFromTheStartOfTheFile) {
     }
 }
 
-TEST_F(ShowInWindow, MissingMusicIsReportedAndTheShowGoesOn) {
-    LaunchSettings launch;
-    launch.setEnv = {{"SDL_AUDIODRIVER", "disk"},
-                     {"SDL_DISKAUDIOFILE", TempPath("voxelshow_window_nomusic.raw")}};
-    Start({"--data", silentDataDir, "--windowed"}, launch);
-    const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(show.stderrPath);
-    EXPECT_TRUE(std::regex_match(TitlesUntilFps(window, 10.0).back(), FULL_TITLE));
-    ExpectEscapeEndsTheShow(window);
-    EXPECT_NE(ReadTextFile(show.stdoutPath).find("Can't open stream\n(error code: 5)\n"), std::string::npos);
-    EXPECT_NE(ReadTextFile(show.stderrPath).find(MusicPath(silentDataDir)), std::string::npos);
-}
-
-TEST_F(ShowInWindow, AudioDeviceThatCannotOpenIsReportedAndTheShowGoesOn) {
-    LaunchSettings launch;
-    launch.setEnv = {{"SDL_AUDIODRIVER", "no-such-driver"}};
-    Start({"--data", dataDir, "--windowed"}, launch);
-    const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(show.stderrPath);
-    EXPECT_TRUE(std::regex_match(TitlesUntilFps(window, 10.0).back(), FULL_TITLE));
-    ExpectEscapeEndsTheShow(window);
-    EXPECT_NE(ReadTextFile(show.stdoutPath).find("Can't initialize device\n(error code: 1)\n"),
-              std::string::npos);
+TEST_F(ShowInWindow, MissingFilesAndDevicesAreReportedAndTheShowGoesOn) {
+    const std::string noShader = TempPath("voxelshow_no_shader");
+    std::filesystem::create_directories(noShader);
+    std::filesystem::remove(noShader + "/shaders.glsl");
+    const struct {
+        std::string options, environment, workDir, printed, errors;
+        bool exactErrors;
+    } cases[] = {
+        {"--data '" + dataDir + "' --mute --presenter both", "", noShader, "",
+         "voxelshow: GPU presenter: shaders.glsl: cannot read the shader file; showing the frames without "
+         "it\n",
+         true},
+        {"--data '" + silentDataDir + "'",
+         "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_nomusic.raw"), VOXELSHOW_BUILD_DIR,
+         "Can't open stream\n(error code: 5)\n", MusicPath(silentDataDir), false},
+        {"--data '" + dataDir + "'", "SDL_AUDIODRIVER=no-such-driver", VOXELSHOW_BUILD_DIR,
+         "Can't initialize device\n(error code: 1)\n", "", false},
+    };
+    for (const auto& run : cases) {
+        SCOPED_TRACE(run.options + " " + run.environment);
+        const Window window = StartUntilFps(run.options + " --windowed", run.environment, run.workDir);
+        ASSERT_NE(window, 0u);
+        ExpectEscapeEndsTheShow(window);
+        EXPECT_NE(ReadTextFile(stdoutPath).find(run.printed), std::string::npos) << ReadTextFile(stdoutPath);
+        const std::string errors = ReadTextFile(stderrPath);
+        EXPECT_TRUE(run.exactErrors ? errors == run.errors : errors.find(run.errors) != std::string::npos)
+            << errors;
+    }
 }
 
 TEST_F(ShowInWindow, WithoutADisplayTheProgramSaysSoAndFails) {
-    LaunchSettings launch;
-    launch.unsetEnv = {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"};
-    Start({"--data", dataDir, "--mute"}, launch);
-    const auto status = WaitForExit(show, 10.0);
+    Start("--data '" + dataDir + "' --mute", "-u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER");
+    const auto status = WaitForExit(10.0);
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ(*status, 1);
-    const std::string errors = ReadTextFile(show.stderrPath);
+    const std::string errors = ReadTextFile(stderrPath);
     // One line of ours (the display libraries may add their own).
     const std::regex ourLine(R"((^|\n)voxelshow: [^\n]*)");
     std::smatch match;

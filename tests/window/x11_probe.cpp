@@ -5,46 +5,22 @@
 
 namespace {
 
-bool HasPid(Display* display, Window window, long pid) {
-    Atom property = XInternAtom(display, "_NET_WM_PID", True);
-    if (property == None) {
-        return false;
-    }
-    Atom type = None;
+// The raw bytes of a window property, empty if the window does not have it.
+std::string Property(Display* display, Window window, const char* name, Atom type, long words) {
+    Atom actualType = None;
     int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
+    unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    bool found = false;
-    if (XGetWindowProperty(display, window, property, 0, 1, False, XA_CARDINAL, &type, &format, &count,
-                           &remaining, &data) == Success &&
+    std::string value;
+    if (XGetWindowProperty(display, window, XInternAtom(display, name, False), 0, words, False, type,
+                           &actualType, &format, &count, &remaining, &data) == Success &&
         data != nullptr) {
-        found = count == 1 && *reinterpret_cast<long*>(data) == pid;
+        value.assign(reinterpret_cast<char*>(data), format == 32 ? count * sizeof(long) : count);
     }
     if (data != nullptr) {
         XFree(data);
     }
-    return found;
-}
-
-std::string Utf8Title(Display* display, Window window) {
-    Atom property = XInternAtom(display, "_NET_WM_NAME", False);
-    Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0;
-    unsigned long remaining = 0;
-    unsigned char* data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(display, window, property, 0, 1024, False, utf8, &type, &format, &count,
-                           &remaining, &data) == Success &&
-        data != nullptr) {
-        title.assign(reinterpret_cast<char*>(data), count);
-    }
-    if (data != nullptr) {
-        XFree(data);
-    }
-    return title;
+    return value;
 }
 
 int IgnoreXError(Display*, XErrorEvent*) {
@@ -59,16 +35,14 @@ Display* OpenProbeDisplay() {
 }
 
 Window FindWindowOfProcess(Display* display, long pid) {
-    Window root = DefaultRootWindow(display);
-    Window rootReturn = 0;
-    Window parent = 0;
+    Window root = 0, parent = 0, found = 0;
     Window* children = nullptr;
     unsigned int count = 0;
-    Window found = 0;
-    if (XQueryTree(display, root, &rootReturn, &parent, &children, &count) != 0) {
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count) != 0) {
         for (unsigned int i = 0; i < count && found == 0; ++i) {
+            const std::string windowPid = Property(display, children[i], "_NET_WM_PID", XA_CARDINAL, 1);
             XWindowAttributes attributes{};
-            if (HasPid(display, children[i], pid) &&
+            if (windowPid == std::string(reinterpret_cast<const char*>(&pid), sizeof pid) &&
                 XGetWindowAttributes(display, children[i], &attributes) != 0 &&
                 attributes.map_state == IsViewable) {
                 found = children[i];
@@ -82,41 +56,26 @@ Window FindWindowOfProcess(Display* display, long pid) {
 }
 
 std::string WindowTitle(Display* display, Window window) {
-    std::string title = Utf8Title(display, window);
-    if (!title.empty()) {
-        return title;
-    }
-    char* name = nullptr;
-    if (XFetchName(display, window, &name) != 0 && name != nullptr) {
-        title = name;
-        XFree(name);
-    }
-    return title;
+    return Property(display, window, "_NET_WM_NAME", XInternAtom(display, "UTF8_STRING", False), 1024);
 }
 
 WindowPlace PlaceOnScreen(Display* display, Window window) {
     XWindowAttributes attributes{};
     XGetWindowAttributes(display, window, &attributes);
-    int x = 0;
-    int y = 0;
+    int x = 0, y = 0;
     Window child = 0;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
     return {x, y, attributes.width, attributes.height};
 }
 
 ScreenGrab GrabScreen(Display* display) {
-    Window root = DefaultRootWindow(display);
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(display, root, &attributes);
-    XImage* image = XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
-    ScreenGrab grab;
-    grab.width = attributes.width;
-    grab.height = attributes.height;
-    grab.pixels.resize(static_cast<size_t>(grab.width) * grab.height);
+    const WindowPlace screen = PlaceOnScreen(display, DefaultRootWindow(display));
+    XImage* image =
+        XGetImage(display, DefaultRootWindow(display), 0, 0, screen.width, screen.height, AllPlanes, ZPixmap);
+    ScreenGrab grab{screen.width, screen.height, {}};
     for (int y = 0; y < grab.height; ++y) {
         for (int x = 0; x < grab.width; ++x) {
-            grab.pixels[static_cast<size_t>(y) * grab.width + x] =
-                static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF;
+            grab.pixels.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
         }
     }
     XDestroyImage(image);
