@@ -261,43 +261,28 @@ protected:
         return std::nullopt;
     }
 
-    // Waits until the program's window exists (or the program has ended).
-    Window AwaitWindow() {
-        for (int i = 0; i < 1000; ++i) {
-            XSync(display, False);
-            if (Window window = FindWindowOfProcess(display, pid); window != 0) {
-                return window;
-            }
-            Sleep(0.01);
-        }
-        return 0;
-    }
-
-    // Reads the title every few milliseconds until it holds the frame-rate text.
-    std::vector<std::string> TitlesUntilFps(Window window, double seconds) {
-        std::vector<std::string> titles;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < deadline) {
-            const std::string title = WindowTitle(display, window);
-            if (titles.empty() || titles.back() != title) {
-                titles.push_back(title);
-            }
-            if (std::regex_match(title, FULL_TITLE)) {
-                break;
-            }
-            Sleep(0.005);
-        }
-        return titles;
-    }
-
-    // Starts the show and waits for its window to show the frame rate in its title.
+    // Starts the show, waits for its window and then reads its title every few milliseconds until
+    // it holds the frame rate; every title on the way has one of the show's forms.
     Window StartUntilFps(const std::string& options, const std::string& environment = "",
                          const std::string& workDir = VOXELSHOW_BUILD_DIR) {
         Start(options, environment, workDir);
-        const Window window = AwaitWindow();
+        Window window = 0;
+        for (int i = 0; i < 1000 && window == 0; ++i, Sleep(0.01)) {
+            XSync(display, False);
+            window = FindWindowOfProcess(display, pid);
+        }
         EXPECT_NE(window, 0u) << ReadTextFile(stderrPath);
-        const std::vector<std::string> titles = TitlesUntilFps(window, 10.0);
-        EXPECT_TRUE(!titles.empty() && std::regex_match(titles.back(), FULL_TITLE));
+        std::string title;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (window != 0 && !std::regex_match(title, FULL_TITLE) &&
+               std::chrono::steady_clock::now() < deadline) {
+            title = WindowTitle(display, window);
+            EXPECT_TRUE(title == "MainProgram" || std::regex_match(title, TIMER_TITLE) ||
+                        std::regex_match(title, FULL_TITLE))
+                << title;
+            Sleep(0.005);
+        }
+        EXPECT_TRUE(std::regex_match(title, FULL_TITLE)) << title;
         return window;
     }
 
@@ -338,19 +323,8 @@ std::string ShowInWindow::dataDir;
 std::string ShowInWindow::silentDataDir;
 
 TEST_F(ShowInWindow, FullScreenShowsTheStatisticsAndTheUnsmoothedPictureAndEndsOnEscape) {
-    Start("--data '" + dataDir + "' --mute");
-    const Window window = AwaitWindow();
-    ASSERT_NE(window, 0u) << ReadTextFile(stderrPath);
-
-    const std::vector<std::string> titles = TitlesUntilFps(window, 10.0);
-    ASSERT_FALSE(titles.empty());
-    EXPECT_TRUE(std::regex_match(titles.back(), FULL_TITLE)) << titles.back();
-    for (const std::string& title : titles) {
-        EXPECT_TRUE(title == "MainProgram" || std::regex_match(title, TIMER_TITLE) ||
-                    std::regex_match(title, FULL_TITLE))
-            << title;
-    }
-
+    const Window window = StartUntilFps("--data '" + dataDir + "' --mute");
+    ASSERT_NE(window, 0u);
     const ScreenGrab grab = AwaitPicture(window, 20.0);
     const WindowPlace place = PlaceOnScreen(display, window);
     EXPECT_EQ(place.x, 0);
