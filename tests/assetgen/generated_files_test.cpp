@@ -1,4 +1,5 @@
 // The files the build generated: the same bytes on every run, and failures reported.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -34,25 +35,18 @@ TEST(GeneratedFiles, TwoRunsWriteTheSameBytesAsTheBuild) {
 
 // A folder that cannot be written is reported with the file, a missing font with its path.
 TEST(GeneratedFiles, FailuresNameWhatCouldNotBeUsed) {
+    using testing::HasSubstr, testing::ThrowsMessage;
     const fs::path folder = fs::temp_directory_path() / ("imagegen_font_test_" + std::to_string(::getpid()));
     fs::create_directories(folder);
-    const struct {
-        fs::path folder;
-        FontFiles fonts;
-        const char* named;
-    } cases[] = {
-        {fs::temp_directory_path() / "imagegen_no_such_folder" / "deeper",
-         {VOXELSHOW_FONT_REGULAR, VOXELSHOW_FONT_BOLD},
-         "heightmap2"},
-        {folder, {"/nonexistent/Regular.ttf", "/nonexistent/Bold.ttf"}, "/nonexistent/"},
-    };
-    for (const auto& failure : cases) {
-        try {
-            GenerateImages(failure.folder, failure.fonts);
-            ADD_FAILURE() << "no error for " << failure.named;
-        } catch (const std::runtime_error& error) {
-            EXPECT_NE(std::string(error.what()).find(failure.named), std::string::npos) << error.what();
-        }
-    }
+    EXPECT_THAT(
+        [] {
+            GenerateImages("/nonexistent/deeper", {VOXELSHOW_FONT_REGULAR, VOXELSHOW_FONT_BOLD});
+        },
+        ThrowsMessage<std::runtime_error>(HasSubstr("heightmap2")));
+    EXPECT_THAT(
+        [&] {
+            GenerateImages(folder, {"/nonexistent/Regular.ttf", "/nonexistent/Bold.ttf"});
+        },
+        ThrowsMessage<std::runtime_error>(HasSubstr("/nonexistent/")));
     fs::remove_all(folder);
 }

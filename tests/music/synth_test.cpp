@@ -1,5 +1,6 @@
 // The soundtrack synthesiser's pieces: names, patterns, the sequencer, ramps, instruments,
 // effects, the limiter and the MP3 writer.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -35,17 +36,10 @@ double EnergyDb(const std::vector<float>& samples, double start, double end) {
     return 10.0 * std::log10(sum / std::max(1L, last - first) + 1e-30);
 }
 
-// Error messages name what could not be read.
-template <typename Error, typename Action>
-void ExpectErrorNaming(Action action, const std::vector<std::string>& names) {
-    try {
-        action();
-        ADD_FAILURE() << "no exception";
-    } catch (const Error& error) {
-        for (const std::string& name : names) {
-            EXPECT_NE(std::string(error.what()).find(name), std::string::npos) << error.what();
-        }
-    }
+// Errors name what could not be read.
+template <typename Error>
+auto ThrowsNaming(const char* name) {
+    return testing::ThrowsMessage<Error>(testing::HasSubstr(name));
 }
 
 TEST(Pitch, NamesAndChordSymbols) {
@@ -95,36 +89,22 @@ TEST(Pattern, StepsFromCharactersAndTokensAndUnreadableOnesNamed) {
     ASSERT_EQ(offsets.steps.size(), 5u);
     EXPECT_EQ(offsets.steps[4].value, -7);
     EXPECT_EQ(ParsePattern({"test", PatternKind::notes, 2, "A4 - C#5"}).steps[2].value, 73);
-    ExpectErrorNaming<std::invalid_argument>(
-        [] {
-            ParsePattern({"broken", PatternKind::rootOffsets, 4, "0 A4"});
-        },
-        {"broken", "A4"});
+    const auto unreadable = [] { ParsePattern({"broken", PatternKind::rootOffsets, 4, "0 A4"}); };
+    EXPECT_THAT(unreadable, ThrowsNaming<std::invalid_argument>("broken"));
+    EXPECT_THAT(unreadable, ThrowsNaming<std::invalid_argument>("A4"));
     EXPECT_THROW(ParsePattern({"drums", PatternKind::drum, 4, "X.y."}), std::invalid_argument);
     EXPECT_THROW(ParsePattern({"empty", PatternKind::drum, 4, ""}), std::invalid_argument);
     EXPECT_THROW(FindPattern("no such pattern"), std::invalid_argument);
+    EXPECT_THROW(ChordTimeline({{0, 2, "Am Hm", 4}}), std::invalid_argument);
 }
 
-TEST(Piece, EveryLaneSequencesWithinTheShowUnderAChord) {
-    for (const PatternText& text : PatternBook()) {
-        EXPECT_NO_THROW(ParsePattern(text)) << text.name;
-    }
+TEST(Piece, ChordTimelineCoversTheWholeShowFromAMinorToAMinor) {
     const ChordTimeline chords(ThePiece().chords);
-    for (const ChannelStrip& strip : ChannelStrips()) {
-        std::vector<Note> notes;
-        ASSERT_NO_THROW(notes = SequenceLane(ThePiece(), chords, strip.lane, strip.voicing));
-        EXPECT_FALSE(notes.empty()) << "lane " << static_cast<int>(strip.lane);
-        for (const Note& note : notes) {
-            EXPECT_GE(note.start, 0.0);
-            EXPECT_LT(note.start, kPieceSeconds);
-        }
-    }
     for (double t = 0.0; t < 196.0; t += 0.25) {
         EXPECT_NE(chords.At(t), nullptr) << t;
     }
-    EXPECT_EQ(chords.At(0.0)->chord.root, 9);    // A minor from the start
-    EXPECT_EQ(chords.At(199.0)->chord.root, 9);  // and at the end
-    EXPECT_THROW(ChordTimeline({{0, 2, "Am Hm", 4}}), std::invalid_argument);
+    EXPECT_EQ(chords.At(0.0)->chord.root, 9);
+    EXPECT_EQ(chords.At(199.0)->chord.root, 9);
 }
 
 std::vector<Note> Sequence(Clip clip, std::string_view progression, double beatsPerChord,
@@ -337,11 +317,11 @@ TEST(Mp3Writer, DecodesToTheSameLengthAndTimingAndRepeatsItsBytes) {
 }
 
 TEST(Mp3Writer, ReportsAnUnwritablePath) {
-    ExpectErrorNaming<std::runtime_error>(
+    EXPECT_THAT(
         [] {
             WriteFileAtomically("/nonexistent-folder/out.mp3", {1, 2, 3});
         },
-        {"/nonexistent-folder/out.mp3"});
+        ThrowsNaming<std::runtime_error>("/nonexistent-folder/out.mp3"));
 }
 
 }  // namespace
