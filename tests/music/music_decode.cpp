@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 #include <mpg123.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 DecodedAudio DecodeMp3File(const std::string& path) {
     DecodedAudio audio;
@@ -26,18 +24,6 @@ DecodedAudio DecodeMp3File(const std::string& path) {
     }
     mpg123_close(handle);
     mpg123_delete(handle);
-    return audio;
-}
-
-DecodedAudio DecodeMp3Bytes(const std::vector<unsigned char>& bytes) {
-    char path[] = "/tmp/music_test_XXXXXX";
-    const int descriptor = mkstemp(path);
-    const bool written = descriptor >= 0 &&
-                         write(descriptor, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    close(descriptor);
-    EXPECT_TRUE(written) << "cannot write a temporary MP3 file";
-    DecodedAudio audio = DecodeMp3File(path);
-    std::remove(path);
     return audio;
 }
 

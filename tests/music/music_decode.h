@@ -12,9 +12,8 @@ struct DecodedAudio {
 };
 
 // Decodes an MP3 to 44.1 kHz float stereo with libmpg123, gapless information honoured, as the
-// show's audio layer does. Fails the current test if the data cannot be decoded.
+// show's audio layer does. Fails the current test if the file cannot be decoded.
 DecodedAudio DecodeMp3File(const std::string& path);
-DecodedAudio DecodeMp3Bytes(const std::vector<unsigned char>& bytes);
 
 // Root mean square of both channels over [start, end) seconds, in dB relative to full scale.
 double LoudnessDb(const DecodedAudio& audio, double start, double end);
