@@ -20,13 +20,6 @@ inline std::vector<uint8_t> ReadFileBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline const std::vector<std::string>& RawMapNames() {
-    static const std::vector<std::string> names{"heightmap2",    "waterheight", "colormap2",
-                                                "colormap2blue", "colormap2b",  "colormap2gray",
-                                                "colormap2test", "colormap2red"};
-    return names;
-}
-
 inline const std::vector<std::string>& PictureNames() {
     static const std::vector<std::string> names{"text1.png", "text2.png", "text3.png", "text4.png",
                                                 "text5.png", "text6.png", "title.png"};

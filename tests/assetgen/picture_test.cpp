@@ -47,9 +47,8 @@ int BrightPixels(const DecodedPicture& picture) {
 bool BorderIsBlack(const DecodedPicture& picture, int border) {
     for (int y = 0; y < picture.height; ++y) {
         for (int x = 0; x < picture.width; ++x) {
-            const bool inBorder =
-                x < border || y < border || x >= picture.width - border || y >= picture.height - border;
-            if (inBorder && picture.At(x, y) != 0) {
+            if (std::min({x, y, picture.width - 1 - x, picture.height - 1 - y}) < border &&
+                picture.At(x, y) != 0) {
                 return false;
             }
         }

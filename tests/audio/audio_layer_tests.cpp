@@ -7,35 +7,37 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../music/music_decode.h"
 #include "disk_capture.h"
 #include "music_files.h"
 
 namespace {
 
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / name).string();
-}
-
 constexpr int RATE = 44100;
+
+// Plays a file once through a fresh layer into SDL's disk driver until `seconds` of audio
+// are captured, frees it, and returns the music captured.
+std::vector<float> PlayAndCapture(const std::string& path, bool module, uint32_t flags, double seconds) {
+    const DiskCapture capture = StartDiskCapture(std::filesystem::path(path).filename().string() + ".raw");
+    AudioLayer layer;
+    EXPECT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr)) << AudioErrorGetCode(layer);
+    const uint32_t handle = module ? AudioMusicLoad(layer, path.c_str(), 0, 0, flags, 0)
+                                   : AudioStreamCreateFile(layer, path.c_str(), 0, 0, 0);
+    EXPECT_NE(handle, 0u) << AudioErrorGetCode(layer);
+    EXPECT_TRUE(AudioChannelPlay(layer, handle, true));
+    EXPECT_TRUE(WaitForCapturedSeconds(capture, seconds));
+    EXPECT_TRUE(AudioChannelStop(layer, handle));
+    EXPECT_TRUE(module ? AudioMusicFree(layer, handle) : AudioStreamFree(layer, handle));
+    EXPECT_TRUE(AudioFree(layer));
+    return ReadCapturedMusic(capture);
+}
 
 TEST(AudioLayer, StreamPlaysTheDecodedMusicFromItsStartAndThenStops) {
     const std::string mp3 = TempPath("voxelshow_layer_sine.mp3");
     WriteSineMp3(mp3, 2.0);
-    const std::vector<float> decoded = DropLeadingSilence(DecodeMp3(mp3));
+    const std::vector<float> decoded = DropLeadingSilence(DecodeMp3File(mp3).samples);
     ASSERT_GT(decoded.size(), static_cast<size_t>(RATE * 2 * 3 / 2));
-    const DiskCapture capture = StartDiskCapture("voxelshow_layer_stream.raw");
-
-    AudioLayer layer;
-    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr)) << AudioErrorGetCode(layer);
-    const uint32_t stream = AudioStreamCreateFile(layer, mp3.c_str(), 0, 0, 0);
-    ASSERT_NE(stream, 0u) << AudioErrorGetCode(layer);
-    ASSERT_TRUE(AudioChannelPlay(layer, stream, true));
-    ASSERT_TRUE(WaitForCapturedSeconds(capture, 6.0));
-    EXPECT_TRUE(AudioChannelStop(layer, stream));
-    EXPECT_TRUE(AudioStreamFree(layer, stream));
-    EXPECT_TRUE(AudioFree(layer));
-
-    const std::vector<float> captured = ReadCapturedMusic(capture);
+    const std::vector<float> captured = PlayAndCapture(mp3, false, 0, 6.0);
     ASSERT_GE(captured.size(), decoded.size() + RATE * 2);
     for (size_t i = 0; i < decoded.size(); ++i) {
         ASSERT_FLOAT_EQ(captured[i], std::clamp(decoded[i], -1.0f, 1.0f)) << "sample " << i;
@@ -48,18 +50,8 @@ TEST(AudioLayer, StreamPlaysTheDecodedMusicFromItsStartAndThenStops) {
 TEST(AudioLayer, OggStreamIsConvertedToTheDevicesRateAndChannels) {
     const std::string ogg = TempPath("voxelshow_layer_sine.ogg");
     WriteSineOgg(ogg, 1.0);
-    const DiskCapture capture = StartDiskCapture("voxelshow_layer_ogg.raw");
-
-    AudioLayer layer;
-    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
-    const uint32_t stream = AudioStreamCreateFile(layer, ogg.c_str(), 0, 0, 0);
-    ASSERT_NE(stream, 0u) << AudioErrorGetCode(layer);
-    ASSERT_TRUE(AudioChannelPlay(layer, stream, true));
-    ASSERT_TRUE(WaitForCapturedSeconds(capture, 3.0));
-    EXPECT_TRUE(AudioFree(layer));
-
     // One second of a 440 Hz tone in both channels at 44100 Hz, then silence.
-    const std::vector<float> captured = ReadCapturedMusic(capture);
+    const std::vector<float> captured = PlayAndCapture(ogg, false, 0, 3.0);
     EXPECT_NEAR(RootMeanSquare(captured, 0.1, 0.9), 0.5 / std::sqrt(2.0), 0.03);
     int upwardCrossings = 0;
     for (size_t frame = static_cast<size_t>(0.1 * RATE); frame < static_cast<size_t>(0.6 * RATE); ++frame) {
@@ -70,45 +62,18 @@ TEST(AudioLayer, OggStreamIsConvertedToTheDevicesRateAndChannels) {
     EXPECT_EQ(RootMeanSquare(captured, 1.2, 2.0), 0.0);
 }
 
-TEST(AudioLayer, ModuleLoopsWhenAskedTo) {
+TEST(AudioLayer, ModuleLoopsOnlyWhenAskedTo) {
     const std::string path = TempPath("voxelshow_layer_square.mod");
     WriteSquareWaveModule(path);
-    const DiskCapture capture = StartDiskCapture("voxelshow_layer_module.raw");
-
-    AudioLayer layer;
-    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
-    const uint32_t module =
-        AudioMusicLoad(layer, path.c_str(), 0, 0, AUDIO_SAMPLE_LOOP | AUDIO_MUSIC_RAMPS, 0);
-    ASSERT_NE(module, 0u) << AudioErrorGetCode(layer);
-    ASSERT_TRUE(AudioChannelPlay(layer, module, true));
-    ASSERT_TRUE(WaitForCapturedSeconds(capture, 6.0));
-    EXPECT_TRUE(AudioMusicFree(layer, module));
-    EXPECT_TRUE(AudioFree(layer));
-
     // The note sounds for the first half of each 1.28 s pass and is silent in the second.
-    const std::vector<float> captured = ReadCapturedMusic(capture);
-    EXPECT_GT(RootMeanSquare(captured, 0.05, 0.55), 0.05);
-    EXPECT_LT(RootMeanSquare(captured, 0.75, 1.20), 0.001);
-    EXPECT_GT(RootMeanSquare(captured, 1.35, 1.85), 0.05);
-    EXPECT_GT(RootMeanSquare(captured, 2.60, 3.10), 0.05);
-}
-
-TEST(AudioLayer, ModuleWithoutLoopEndsAfterOnePass) {
-    const std::string path = TempPath("voxelshow_layer_square_once.mod");
-    WriteSquareWaveModule(path);
-    const DiskCapture capture = StartDiskCapture("voxelshow_layer_module_once.raw");
-
-    AudioLayer layer;
-    ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
-    const uint32_t module = AudioMusicLoad(layer, path.c_str(), 0, 0, 0, 0);
-    ASSERT_NE(module, 0u);
-    ASSERT_TRUE(AudioChannelPlay(layer, module, true));
-    ASSERT_TRUE(WaitForCapturedSeconds(capture, 5.0));
-    EXPECT_TRUE(AudioFree(layer));
-
-    const std::vector<float> captured = ReadCapturedMusic(capture);
-    EXPECT_GT(RootMeanSquare(captured, 0.05, 0.55), 0.05);
-    EXPECT_EQ(RootMeanSquare(captured, 1.35, 2.9), 0.0);
+    const std::vector<float> looped = PlayAndCapture(path, true, AUDIO_SAMPLE_LOOP | AUDIO_MUSIC_RAMPS, 6.0);
+    EXPECT_GT(RootMeanSquare(looped, 0.05, 0.55), 0.05);
+    EXPECT_LT(RootMeanSquare(looped, 0.75, 1.20), 0.001);
+    EXPECT_GT(RootMeanSquare(looped, 1.35, 1.85), 0.05);
+    EXPECT_GT(RootMeanSquare(looped, 2.60, 3.10), 0.05);
+    const std::vector<float> once = PlayAndCapture(path, true, 0, 5.0);
+    EXPECT_GT(RootMeanSquare(once, 0.05, 0.55), 0.05);
+    EXPECT_EQ(RootMeanSquare(once, 1.35, 2.9), 0.0);
 }
 
 TEST(AudioLayer, EachFailureLeavesItsOwnCode) {
@@ -148,14 +113,12 @@ TEST(AudioLayer, EachFailureLeavesItsOwnCode) {
     EXPECT_TRUE(AudioStreamFree(layer, stream));
     EXPECT_FALSE(AudioStreamFree(layer, stream));
     EXPECT_TRUE(AudioFree(layer));
-}
 
-TEST(AudioLayer, UnknownDriverCannotBeStarted) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    AudioLayer layer;
-    EXPECT_FALSE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
-    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_DRIVER);
-    EXPECT_EQ(layer.device, 0u);
+    AudioLayer noDevice;
+    EXPECT_FALSE(AudioInit(noDevice, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
+    EXPECT_EQ(AudioErrorGetCode(noDevice), AUDIO_ERROR_DRIVER);
+    EXPECT_EQ(noDevice.device, 0u);
 }
 
 }  // namespace

@@ -16,8 +16,12 @@ constexpr int CHANNELS = 2;
 
 }  // namespace
 
+std::string TempPath(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / name).string();
+}
+
 DiskCapture StartDiskCapture(const std::string& name) {
-    DiskCapture capture{(std::filesystem::temp_directory_path() / name).string()};
+    DiskCapture capture{TempPath(name)};
     std::filesystem::remove(capture.path);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", capture.path.c_str(), 1);

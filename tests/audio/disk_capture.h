@@ -9,6 +9,8 @@ struct DiskCapture {
     std::string path;
 };
 
+// A path in the temporary folder.
+std::string TempPath(const std::string& name);
 DiskCapture StartDiskCapture(const std::string& name);
 // Waits (at most 20 s) until the file holds at least `seconds` of audio.
 bool WaitForCapturedSeconds(const DiskCapture& capture, double seconds);

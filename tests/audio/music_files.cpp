@@ -1,68 +1,33 @@
 #include "music_files.h"
 
-#include <lame/lame.h>
-#include <mpg123.h>
 #include <vorbis/vorbisenc.h>
 
 #include <cmath>
-#include <cstdint>
 #include <fstream>
 #include <stdexcept>
 
-namespace {
-
-constexpr int SAMPLE_BYTES = 64;
-constexpr int ROWS = 64;
-constexpr int CHANNELS = 4;
-
-void PutBigEndianWord(std::string& out, int value) {
-    out.push_back(static_cast<char>((value >> 8) & 0xFF));
-    out.push_back(static_cast<char>(value & 0xFF));
-}
-
-std::string SampleHeader(int lengthWords, int volume, int loopStart, int loopLength) {
-    std::string header(22, '\0');
-    PutBigEndianWord(header, lengthWords);
-    header.push_back('\0');  // finetune
-    header.push_back(static_cast<char>(volume));
-    PutBigEndianWord(header, loopStart);
-    PutBigEndianWord(header, loopLength);
-    return header;
-}
-
-// One pattern cell: sample number, period, effect and its parameter.
-std::string Cell(int sample, int period, int effect, int parameter) {
-    std::string cell(4, '\0');
-    cell[0] = static_cast<char>((sample & 0xF0) | ((period >> 8) & 0x0F));
-    cell[1] = static_cast<char>(period & 0xFF);
-    cell[2] = static_cast<char>(((sample & 0x0F) << 4) | effect);
-    cell[3] = static_cast<char>(parameter);
-    return cell;
-}
-
-}  // namespace
+#include "mp3_writer.h"
+#include "timing.h"
 
 void WriteSquareWaveModule(const std::string& path) {
-    std::string module(20, '\0');
-    module.replace(0, 6, "square");
-    module += SampleHeader(SAMPLE_BYTES / 2, 64, 0, SAMPLE_BYTES / 2);
+    constexpr int SAMPLE_BYTES = 64, ROWS = 64, CHANNELS = 4;
+    const auto word = [](int value) {
+        return std::string{static_cast<char>(value >> 8), static_cast<char>(value)};
+    };
+    // Sample headers: name, length in words, finetune, volume, loop start and loop length.
+    std::string module = std::string(20, '\0').replace(0, 6, "square");
+    module +=
+        std::string(22, '\0') + word(SAMPLE_BYTES / 2) + '\0' + '\x40' + word(0) + word(SAMPLE_BYTES / 2);
     for (int sample = 1; sample < 31; ++sample) {
-        module += SampleHeader(0, 0, 0, 1);
+        module += std::string(22, '\0') + word(0) + '\0' + '\0' + word(0) + word(1);
     }
-    module.push_back(1);               // song length: one order
-    module.push_back(127);             // restart byte
-    module += std::string(128, '\0');  // order table: pattern 0
-    module += "M.K.";
-    for (int row = 0; row < ROWS; ++row) {
-        for (int channel = 0; channel < CHANNELS; ++channel) {
-            if (channel == 0 && row == 0) {
-                module += Cell(1, 428, 0xF, 0x01);  // the note, at one tick per row
-            } else if (channel == 0 && row == 32) {
-                module += Cell(0, 0, 0xC, 0x00);  // volume 0
-            } else {
-                module += Cell(0, 0, 0, 0);
-            }
-        }
+    module += std::string{1, 127} + std::string(128, '\0') + "M.K.";  // one order: pattern 0
+    // Pattern cells: sample and period (0x1AC), effect and parameter. On row 0 the note at one tick
+    // per row, on row 32 volume 0.
+    for (int cell = 0; cell < ROWS * CHANNELS; ++cell) {
+        module += cell == 0               ? std::string{1, static_cast<char>(428 & 0xFF), '\x1F', '\x01'}
+                  : cell == 32 * CHANNELS ? std::string{0, 0, '\x0C', 0}
+                                          : std::string(4, '\0');
     }
     for (int i = 0; i < SAMPLE_BYTES; ++i) {
         module.push_back(static_cast<char>(i < SAMPLE_BYTES / 2 ? 100 : -100));
@@ -71,50 +36,12 @@ void WriteSquareWaveModule(const std::string& path) {
 }
 
 void WriteSineMp3(const std::string& path, double seconds) {
-    const int rate = 44100;
-    const int frames = static_cast<int>(seconds * rate);
-    std::vector<float> left(frames);
-    std::vector<float> right(frames);
-    for (int i = 0; i < frames; ++i) {
-        left[i] = 0.5f * static_cast<float>(std::sin(2 * M_PI * 440.0 * i / rate));
-        right[i] = 0.5f * static_cast<float>(std::sin(2 * M_PI * 660.0 * i / rate));
+    music::StereoBuffer audio(music::SampleAt(seconds));
+    for (long i = 0; i < audio.Frames(); ++i) {
+        audio.left[i] = 0.5f * static_cast<float>(std::sin(2 * M_PI * 440.0 * i / music::kSampleRate));
+        audio.right[i] = 0.5f * static_cast<float>(std::sin(2 * M_PI * 660.0 * i / music::kSampleRate));
     }
-    lame_global_flags* encoder = lame_init();
-    lame_set_in_samplerate(encoder, rate);
-    lame_set_num_channels(encoder, 2);
-    lame_set_brate(encoder, 128);
-    if (lame_init_params(encoder) < 0) {
-        throw std::runtime_error("mp3 encoder set-up failed");
-    }
-    std::vector<unsigned char> mp3(frames * 5 / 4 + 7200 + 16384);
-    int size = lame_encode_buffer_ieee_float(encoder, left.data(), right.data(), frames, mp3.data(),
-                                             static_cast<int>(mp3.size()));
-    size += lame_encode_flush(encoder, mp3.data() + size, static_cast<int>(mp3.size()) - size);
-    lame_close(encoder);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(mp3.data()), size);
-}
-
-std::vector<float> DecodeMp3(const std::string& path) {
-    mpg123_handle* handle = mpg123_new(nullptr, nullptr);
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-    mpg123_format_none(handle);
-    mpg123_format(handle, 44100, MPG123_STEREO, MPG123_ENC_FLOAT_32);
-    std::vector<float> samples;
-    if (mpg123_open(handle, path.c_str()) == MPG123_OK) {
-        float chunk[4096];
-        size_t done = 0;
-        int result = MPG123_OK;
-        while ((result = mpg123_read(handle, chunk, sizeof chunk, &done)) == MPG123_OK ||
-               result == MPG123_NEW_FORMAT || done > 0) {
-            samples.insert(samples.end(), chunk, chunk + done / sizeof(float));
-            if (result == MPG123_DONE) {
-                break;
-            }
-        }
-        mpg123_close(handle);
-    }
-    mpg123_delete(handle);
-    return samples;
+    music::WriteFileAtomically(path, music::EncodeMp3(audio, {}));
 }
 
 namespace {

@@ -12,5 +12,3 @@ void WriteSineMp3(const std::string& path, double seconds);
 // An Ogg Vorbis file of `seconds` of a mono 440 Hz sine at 22050 Hz, so that playing it
 // needs both a rate and a channel conversion.
 void WriteSineOgg(const std::string& path, double seconds);
-// The frames of an MP3 as our decoder library gives them: interleaved stereo floats.
-std::vector<float> DecodeMp3(const std::string& path);

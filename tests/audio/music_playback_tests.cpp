@@ -2,25 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <functional>
 
 #include "disk_capture.h"
 #include "music_files.h"
 
 namespace {
-
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / name).string();
-}
-
-class MusicPlayback : public testing::Test {
-protected:
-    void SetUp() override {
-        musicStream = 0;
-        musicModule = 0;
-        MusicKind = MUSIC_NONE;
-    }
-};
 
 TEST(MusicKindRule, ExactLowerCaseExtensionsAfterTheLastDot) {
     EXPECT_EQ(MusicKindForName("data/ostrel&vandt_-_cube.mp3", MUSIC_NONE), MUSIC_STREAM);
@@ -38,77 +25,64 @@ TEST(MusicKindRule, ExactLowerCaseExtensionsAfterTheLastDot) {
     EXPECT_EQ(MusicKindForName("tune.", MUSIC_STREAM), MUSIC_STREAM);
 }
 
-TEST_F(MusicPlayback, ModuleNameLoadsThroughTheModulePathAndPlays) {
-    const std::string path = TempPath("voxelshow_playback_square.mod");
-    WriteSquareWaveModule(path);
-    const DiskCapture capture = StartDiskCapture("voxelshow_playback_module.raw");
+// Starts the music as the show does, lets it play until `capture` holds 5 s if given, and
+// returns what it printed; `whilePlaying` looks at the playback state before shutdown.
+std::string PlayAsTheShowDoes(
+    const std::string& path, const DiskCapture* capture = nullptr,
+    const std::function<void()>& whilePlaying = [] {}) {
+    musicStream = musicModule = 0;
+    MusicKind = MUSIC_NONE;
     AudioLayer layer;
     testing::internal::CaptureStdout();
     InitAudio(layer, nullptr);
     LoadMusic(layer, path);
     StartMusic(layer);
-    ASSERT_TRUE(WaitForCapturedSeconds(capture, 5.0));
-    EXPECT_EQ(MusicKind, MUSIC_MODULE);
-    EXPECT_NE(musicModule, 0u);
-    EXPECT_EQ(musicStream, 0u);
+    EXPECT_TRUE(capture == nullptr || WaitForCapturedSeconds(*capture, 5.0));
+    whilePlaying();
     ShutdownAudio(layer);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(layer.device, 0u);
-    const std::vector<float> captured = ReadCapturedMusic(capture);
-    EXPECT_GT(RootMeanSquare(captured, 1.35, 1.85), 0.05);  // second pass of the loop
+    return testing::internal::GetCapturedStdout();
 }
 
-TEST_F(MusicPlayback, MissingStreamIsReportedAndNothingPlays) {
-    StartDiskCapture("voxelshow_playback_missing.raw");
-    AudioLayer layer;
-    testing::internal::CaptureStdout();
-    InitAudio(layer, nullptr);
-    LoadMusic(layer, "/nonexistent/data/music.mp3");
-    StartMusic(layer);
-    ShutdownAudio(layer);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't open stream\n(error code: 5)\n");
-    EXPECT_EQ(musicStream, 0u);
-    EXPECT_EQ(MusicKind, MUSIC_STREAM);
+TEST(MusicPlayback, ModuleNameLoadsThroughTheModulePathAndPlays) {
+    const std::string path = TempPath("voxelshow_playback_square.mod");
+    WriteSquareWaveModule(path);
+    const DiskCapture capture = StartDiskCapture("voxelshow_playback_module.raw");
+    EXPECT_EQ(PlayAsTheShowDoes(path, &capture,
+                                [] {
+                                    EXPECT_EQ(MusicKind, MUSIC_MODULE);
+                                    EXPECT_NE(musicModule, 0u);
+                                    EXPECT_EQ(musicStream, 0u);
+                                }),
+              "");
+    EXPECT_GT(RootMeanSquare(ReadCapturedMusic(capture), 1.35, 1.85), 0.05);  // second pass of the loop
 }
 
-TEST_F(MusicPlayback, BrokenModuleIsReported) {
-    StartDiskCapture("voxelshow_playback_broken.raw");
-    AudioLayer layer;
-    testing::internal::CaptureStdout();
-    InitAudio(layer, nullptr);
-    LoadMusic(layer, "/nonexistent/song.xm");
-    ShutdownAudio(layer);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Can't load music\n(error code: 5)\n");
-    EXPECT_EQ(musicModule, 0u);
-}
-
-TEST_F(MusicPlayback, DeviceThatCannotOpenIsReportedAndTheRestRunsOn) {
+TEST(MusicPlayback, FailuresAreReportedAndNothingPlays) {
     const std::string mp3 = TempPath("voxelshow_playback_nodevice.mp3");
     WriteSineMp3(mp3, 0.3);
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    AudioLayer layer;
-    testing::internal::CaptureStdout();
-    InitAudio(layer, nullptr);
-    LoadMusic(layer, mp3);
-    StartMusic(layer);
-    ShutdownAudio(layer);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Can't initialize device\n(error code: 1)\nCan't open stream\n(error code: 4)\n");
-    EXPECT_EQ(musicStream, 0u);
-}
-
-TEST_F(MusicPlayback, UnknownExtensionOpensNothingAndSaysNothing) {
-    StartDiskCapture("voxelshow_playback_unknown.raw");
-    AudioLayer layer;
-    testing::internal::CaptureStdout();
-    InitAudio(layer, nullptr);
-    LoadMusic(layer, "/nonexistent/MUSIC.MP3");
-    StartMusic(layer);
-    ShutdownAudio(layer);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(MusicKind, MUSIC_NONE);
-    EXPECT_EQ(musicStream, 0u);
-    EXPECT_EQ(musicModule, 0u);
+    const struct {
+        std::string path;
+        bool device;
+        const char* printed;
+        uint8_t kind;
+    } cases[] = {
+        {"/nonexistent/data/music.mp3", true, "Can't open stream\n(error code: 5)\n", MUSIC_STREAM},
+        {"/nonexistent/song.xm", true, "Can't load music\n(error code: 5)\n", MUSIC_MODULE},
+        {mp3, false, "Can't initialize device\n(error code: 1)\nCan't open stream\n(error code: 4)\n",
+         MUSIC_STREAM},
+        {"/nonexistent/MUSIC.MP3", true, "", MUSIC_NONE},  // an unknown extension opens nothing
+    };
+    for (const auto& failure : cases) {
+        StartDiskCapture("voxelshow_playback_failure.raw");
+        if (!failure.device) {
+            setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+        }
+        EXPECT_EQ(PlayAsTheShowDoes(failure.path), failure.printed) << failure.path;
+        EXPECT_EQ(MusicKind, failure.kind) << failure.path;
+        EXPECT_EQ(musicStream, 0u) << failure.path;
+        EXPECT_EQ(musicModule, 0u) << failure.path;
+    }
 }
 
 }  // namespace

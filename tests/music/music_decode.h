@@ -2,23 +2,21 @@
 #include <string>
 #include <vector>
 
-// The decoded soundtrack and the measurements the music tests make on it.
+// Decoded MP3 audio and the measurements the music and audio tests make on it.
 struct DecodedAudio {
-    long rate = 0;
-    std::vector<float> left;
-    std::vector<float> right;
+    static constexpr long kRate = 44100;
+    std::vector<float> samples;  // interleaved stereo
 
-    double Seconds() const { return static_cast<double>(left.size()) / rate; }
+    long Frames() const { return static_cast<long>(samples.size() / 2); }
+    double Seconds() const { return static_cast<double>(Frames()) / kRate; }
 };
 
-// Decodes an MP3 file to float samples with libmpg123, gapless information honoured.
-// Fails the current test (and returns empty audio) if the file cannot be decoded.
+// Decodes an MP3 to 44.1 kHz float stereo with libmpg123, gapless information honoured, as the
+// show's audio layer does. Fails the current test if the file cannot be decoded.
 DecodedAudio DecodeMp3File(const std::string& path);
-DecodedAudio DecodeMp3Bytes(const std::vector<unsigned char>& bytes);
 
 // Root mean square of both channels over [start, end) seconds, in dB relative to full scale.
 double LoudnessDb(const DecodedAudio& audio, double start, double end);
-
 // Largest absolute sample of either channel.
 float PeakLevel(const DecodedAudio& audio);
 
