@@ -11,18 +11,18 @@
 
 namespace {
 
-struct LayerSpec {
+struct LayerSetup {
     uint8_t blend;
     uint32_t fill;
     uint8_t amount;
     uint8_t visible = 1;
 };
 
-Layer& AddFilled(LayerList& layers, const LayerSpec& spec) {
-    Layer& layer = AddLayer(layers, spec.blend);
-    FillLayer(layer, spec.fill);
-    layer.visible = spec.visible;
-    layer.amount = spec.amount;
+Layer& AddFilled(LayerList& layers, const LayerSetup& setup) {
+    Layer& layer = AddLayer(layers, setup.blend);
+    FillLayer(layer, setup.fill);
+    layer.visible = setup.visible;
+    layer.amount = setup.amount;
     return layer;
 }
 
@@ -43,7 +43,7 @@ TEST(Compositor, NewLayerIsZeroedFullScreenAndHidden) {
 TEST(Compositor, FullScreenLayersGiveTheExpectedFrame) {
     struct Case {
         uint32_t start;
-        std::vector<LayerSpec> layers;
+        std::vector<LayerSetup> layers;
         uint32_t expected;
     };
     const Case cases[] = {
@@ -69,8 +69,8 @@ TEST(Compositor, FullScreenLayersGiveTheExpectedFrame) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         std::fill_n(frameBuffer, FRAME_PIXELS, c.start);
         LayerList layers;
-        for (const LayerSpec& spec : c.layers) {
-            AddFilled(layers, spec);
+        for (const LayerSetup& setup : c.layers) {
+            AddFilled(layers, setup);
         }
         CompositeLayers(layers);
         EXPECT_TRUE(FrameIs(c.expected)) << std::hex << frameBuffer[0];
