@@ -5,7 +5,9 @@
 // machine. The wave filter draws its per-row jitter from it; the driver seeds it once.
 extern uint32_t randomState;
 
-inline void SeedRandom(uint32_t seed) { randomState = seed; }
+inline void SeedRandom(uint32_t seed) {
+    randomState = seed;
+}
 
 // Next value from 0 to 32767.
 inline int NextRandom() {
