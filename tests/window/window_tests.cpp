@@ -67,17 +67,6 @@ std::string Property(Display* display, Window window, const char* name, Atom typ
     return value;
 }
 
-int IgnoreXError(Display*, XErrorEvent*) {
-    return 0;
-}
-
-// Opens the display with an error handler that ignores errors: windows may vanish while the probe
-// looks at them.
-Display* OpenProbeDisplay() {
-    XSetErrorHandler(IgnoreXError);
-    return XOpenDisplay(nullptr);
-}
-
 // The shown top-level window whose _NET_WM_PID is `pid`, or 0.
 Window FindWindowOfProcess(Display* display, long pid) {
     Window root = 0, parent = 0, found = 0;
@@ -176,10 +165,6 @@ void RunXdotool(const std::string& arguments) {
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-bool IsDark(uint32_t pixel) {
-    return ((pixel >> 16) & 0xFF) < 16 && ((pixel >> 8) & 0xFF) < 16 && (pixel & 0xFF) < 16;
-}
-
 // Share of pixels in a screen rectangle that are not (nearly) black, and their distinct colours.
 struct PictureSummary {
     double litShare = 0.0;
@@ -191,8 +176,9 @@ PictureSummary Summarise(const ScreenGrab& grab, const WindowPlace& place) {
     std::set<uint32_t> colours;
     for (int y = place.y; y < place.y + place.height; ++y) {
         for (int x = place.x; x < place.x + place.width; ++x) {
-            lit += IsDark(grab.At(x, y)) ? 0 : 1;
-            colours.insert(grab.At(x, y));
+            const uint32_t pixel = grab.At(x, y);
+            lit += ((pixel >> 16) & 0xFF) < 16 && ((pixel >> 8) & 0xFF) < 16 && (pixel & 0xFF) < 16 ? 0 : 1;
+            colours.insert(pixel);
         }
     }
     return {static_cast<double>(lit) / (static_cast<double>(place.width) * place.height), colours.size()};
@@ -212,10 +198,18 @@ int CountMixedBlocks(const ScreenGrab& grab, const WindowPlace& place) {
     return mixed;
 }
 
+struct Shown {
+    Window window = 0;
+    ScreenGrab grab;
+    WindowPlace place;
+};
+
 class ShowInWindow : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        display = OpenProbeDisplay();
+        // X errors are ignored: windows may vanish while the tests look at them.
+        XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+        display = XOpenDisplay(nullptr);
         dataDir = WriteShowData("voxelshow_window_data", true);
         silentDataDir = WriteShowData("voxelshow_window_data_nomusic", false);
     }
@@ -286,17 +280,22 @@ protected:
         return window;
     }
 
-    // The show fades in from black: grabs the screen until the window shows a picture
-    // (a third of its pixels lit), for at most `seconds`.
-    ScreenGrab AwaitPicture(Window window, double seconds) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        ScreenGrab grab = GrabScreen(display);
-        while (Summarise(grab, PlaceOnScreen(display, window)).litShare <= 0.3 &&
-               std::chrono::steady_clock::now() < deadline) {
-            Sleep(0.2);
-            grab = GrabScreen(display);
+    // Starts the show until it holds the frame rate, then grabs the screen until the window shows
+    // a picture (a third of its pixels lit: the show fades in from black), for at most 20 s.
+    Shown StartUntilPicture(const std::string& options, const std::string& environment = "",
+                            const std::string& workDir = VOXELSHOW_BUILD_DIR) {
+        Shown shown{StartUntilFps(options, environment, workDir), {}, {}};
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        for (; shown.window != 0; Sleep(0.2)) {
+            shown.grab = GrabScreen(display);
+            shown.place = PlaceOnScreen(display, shown.window);
+            if (Summarise(shown.grab, shown.place).litShare > 0.3 ||
+                std::chrono::steady_clock::now() >= deadline) {
+                break;
+            }
         }
-        return grab;
+        EXPECT_GT(Summarise(shown.grab, shown.place).litShare, 0.3);
+        return shown;
     }
 
     // Escape held down for a moment, as a user presses it.
@@ -323,35 +322,27 @@ std::string ShowInWindow::dataDir;
 std::string ShowInWindow::silentDataDir;
 
 TEST_F(ShowInWindow, FullScreenShowsTheStatisticsAndTheUnsmoothedPictureAndEndsOnEscape) {
-    const Window window = StartUntilFps("--data '" + dataDir + "' --mute");
+    const auto [window, grab, place] = StartUntilPicture("--data '" + dataDir + "' --mute");
     ASSERT_NE(window, 0u);
-    const ScreenGrab grab = AwaitPicture(window, 20.0);
-    const WindowPlace place = PlaceOnScreen(display, window);
     EXPECT_EQ(place.x, 0);
     EXPECT_EQ(place.y, 0);
     ASSERT_EQ(place.width, grab.width);
     ASSERT_EQ(place.height, grab.height);
-    const PictureSummary summary = Summarise(grab, place);
-    EXPECT_GT(summary.litShare, 0.3);
-    EXPECT_GT(summary.colours, 100u);
     // 1280 x 960 is twice 640 x 480: without smoothing every 2 x 2 block is one colour.
     ASSERT_EQ(grab.width, 1280);
     ASSERT_EQ(grab.height, 960);
+    EXPECT_GT(Summarise(grab, place).colours, 100u);
     EXPECT_EQ(CountMixedBlocks(grab, place), 0);
 
     ExpectEscapeEndsTheShow(window);
 }
 
 TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheShow) {
-    const Window window = StartUntilFps("--data '" + dataDir + "' --mute --windowed");
+    const auto [window, grab, place] = StartUntilPicture("--data '" + dataDir + "' --mute --windowed");
     ASSERT_NE(window, 0u);
-    const ScreenGrab grab = AwaitPicture(window, 20.0);
-    const WindowPlace place = PlaceOnScreen(display, window);
     EXPECT_EQ(place.width, 640);
     EXPECT_EQ(place.height, 480);
-    const PictureSummary summary = Summarise(grab, place);
-    EXPECT_GT(summary.litShare, 0.3);
-    EXPECT_GT(summary.colours, 100u);
+    EXPECT_GT(Summarise(grab, place).colours, 100u);
 
     // Resized to twice its size, the window shows the picture in 2 x 2 blocks.
     RunXdotool("windowmove " + std::to_string(window) + " 0 0");
@@ -451,12 +442,9 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     };
     for (const auto& run : cases) {
         SCOPED_TRACE(run.options + " " + run.environment + " in " + run.workDir);
-        const Window window = StartUntilFps(run.options, run.environment, run.workDir);
+        const auto [window, grab, place] = StartUntilPicture(run.options, run.environment, run.workDir);
         ASSERT_NE(window, 0u);
-        const ScreenGrab grab = AwaitPicture(window, 20.0);
-        const WindowPlace place = PlaceOnScreen(display, window);
         EXPECT_NE(grab.At(place.x + 4, place.y + 4), DARK_BLUE);
-        EXPECT_GT(Summarise(grab, place).litShare, 0.3);
         ExpectEscapeEndsTheShow(window);
         EXPECT_NE(ReadTextFile(stdoutPath).find(run.printed), std::string::npos) << ReadTextFile(stdoutPath);
         const std::string errors = ReadTextFile(stderrPath);
