@@ -4,14 +4,15 @@
 #include <cmath>
 
 #include "colour_curve.h"
+#include "colour_maps.h"
 #include "glyph_mask.h"
 #include "noise.h"
 #include "render/colour_curve.h"
 
-TEST(ColourCurve, MatchesTheShowsCurveAndItsInverseGivesBackEveryReachableValue) {
+TEST(ColourCurve, EveryMapsCurveMatchesTheShowsAndItsInverseGivesBackEveryReachableValue) {
     const MapSize one{1, 1, 1};
-    for (const ColourCurve curve : {ColourCurve{0.5f, 0.2f}, ColourCurve{0.9f, 0.2f}, ColourCurve{1.0f, 0.7f},
-                                    ColourCurve{0.85f, 0.7f}}) {
+    for (const ColourMapRecipe& recipe : ColourMapRecipes()) {
+        const ColourCurve curve = recipe.curve;
         const std::array<uint8_t, 256> inverse = InverseCurve(curve);
         for (int raw = 0; raw < 256; ++raw) {
             const uint8_t shown = CurvedChannel(curve, static_cast<uint8_t>(raw));
