@@ -10,19 +10,15 @@
 
 namespace {
 
-ParsedOptions Parse(std::vector<std::string> args) {
-    return ParseOptions(args);
-}
-
 TEST(CommandLine, ReadsEveryOption) {
-    ParsedOptions none = Parse({});  // the shipped configuration
+    ParsedOptions none = ParseOptions({});  // the shipped configuration
     ASSERT_EQ(none.error, "");
     EXPECT_EQ(none.options.mode, RunMode::Play);
     EXPECT_FALSE(none.options.windowed);
     EXPECT_EQ(none.options.presenterFlags, PRESENTER_SOFTWARE);
 
     ParsedOptions play =
-        Parse({"--windowed", "--presenter", "both", "--mute", "--data", "d", "--seed", "42"});
+        ParseOptions({"--windowed", "--presenter", "both", "--mute", "--data", "d", "--seed", "42"});
     ASSERT_EQ(play.error, "");
     EXPECT_TRUE(play.options.windowed);
     EXPECT_TRUE(play.options.mute);
@@ -31,16 +27,16 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_TRUE(play.options.hasSeed);
     EXPECT_EQ(play.options.seed, 42u);
 
-    ParsedOptions frames = Parse({"--render-frame", "60,900,2520", "--fps", "30", "--out", "f%d.png"});
+    ParsedOptions frames = ParseOptions({"--render-frame", "60,900,2520", "--fps", "30", "--out", "f%d.png"});
     ASSERT_EQ(frames.error, "");
     EXPECT_EQ(frames.options.mode, RunMode::RenderFrame);
     EXPECT_EQ(frames.options.renderPasses, (std::vector<uint32_t>{60, 900, 2520}));
     EXPECT_EQ(frames.options.fps, 30u);
 
-    EXPECT_EQ(Parse({"--benchmark"}).options.mode, RunMode::Benchmark);
-    EXPECT_EQ(Parse({"--benchmark"}).options.fps, 60u);
-    EXPECT_EQ(Parse({"--help"}).options.mode, RunMode::Help);
-    EXPECT_EQ(Parse({"--version"}).options.mode, RunMode::Version);
+    EXPECT_EQ(ParseOptions({"--benchmark"}).options.mode, RunMode::Benchmark);
+    EXPECT_EQ(ParseOptions({"--benchmark"}).options.fps, 60u);
+    EXPECT_EQ(ParseOptions({"--help"}).options.mode, RunMode::Help);
+    EXPECT_EQ(ParseOptions({"--version"}).options.mode, RunMode::Version);
 }
 
 TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
@@ -65,12 +61,12 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--benchmark", "--out", "f.png"},
     };
     for (const auto& args : bad) {
-        EXPECT_NE(Parse(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
+        EXPECT_NE(ParseOptions(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
     }
 }
 
 TEST(CommandLine, SeedDefaultsToZeroWhenHeadless) {
-    Options options = Parse({"--benchmark", "--data", "somewhere"}).options;
+    Options options = ParseOptions({"--benchmark", "--data", "somewhere"}).options;
     ShowSettings settings = SettingsFor(options);
     EXPECT_EQ(settings.seed, 0u);
     EXPECT_EQ(settings.dataDir, "somewhere");
@@ -84,10 +80,6 @@ TEST(FrameFiles, PassNumberReplacesEveryPercentD) {
     EXPECT_EQ(FrameFileName("a%d-%d.bgra", 7), "a7-7.bgra");
     EXPECT_EQ(FrameFileName("plain%s%n.png", 7), "plain%s%n.png");  // nothing else is a format
 }
-
-}  // namespace
-
-namespace {
 
 // Runs in a fresh working directory and returns to the old one afterwards.
 struct InDirectory {

@@ -14,16 +14,16 @@ namespace {
 
 // Green and blue name the column (x + 1), red hashes row and column, the fourth byte is set:
 // any move of a channel shows.
+std::vector<uint32_t> Frame() {
+    return std::vector<uint32_t>(frameBuffer, frameBuffer + FRAME_PIXELS);
+}
+
 std::vector<uint32_t> FillColumnCodedFrame() {
     for (int i = 0; i < FRAME_PIXELS; ++i) {
         const uint32_t x = i % FRAME_WIDTH, y = i / FRAME_WIDTH;
         frameBuffer[i] = 0xA5000000u | (((x * 7 + y * 13) & 0xFF) << 16) | (x + 1);
     }
-    return std::vector<uint32_t>(frameBuffer, frameBuffer + FRAME_PIXELS);
-}
-
-std::vector<uint32_t> Frame() {
-    return std::vector<uint32_t>(frameBuffer, frameBuffer + FRAME_PIXELS);
+    return Frame();
 }
 
 WaveFilter MakeWave(uint8_t enabled, int16_t amplitude, float phase, float frequency) {
