@@ -38,14 +38,6 @@ double LoudnessDb(const DecodedAudio& audio, double start, double end) {
     return 10.0 * std::log10(meanSquare + 1e-20);
 }
 
-float PeakLevel(const DecodedAudio& audio) {
-    float peak = 0.0f;
-    for (const float sample : audio.samples) {
-        peak = std::max(peak, std::fabs(sample));
-    }
-    return peak;
-}
-
 Onset SharpestRiseNear(const DecodedAudio& audio, double seconds, double radius) {
     const long step = DecodedAudio::kRate / 2000;  // candidates every half millisecond
     Onset best{seconds, -1e9};

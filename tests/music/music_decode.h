@@ -17,8 +17,6 @@ DecodedAudio DecodeMp3File(const std::string& path);
 
 // Root mean square of both channels over [start, end) seconds, in dB relative to full scale.
 double LoudnessDb(const DecodedAudio& audio, double start, double end);
-// Largest absolute sample of either channel.
-float PeakLevel(const DecodedAudio& audio);
 
 // The sharpest rise in short-time energy within `radius` seconds of `seconds`: where it starts
 // and by how many dB the 10 ms after that moment are louder than the 30 ms before it.

@@ -1,6 +1,7 @@
 // Decodes the soundtrack the build generated and checks it against the show's script.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "music_decode.h"
@@ -19,7 +20,8 @@ DecodedAudio* MusicFileTest::audio = nullptr;
 
 TEST_F(MusicFileTest, LastsTwoHundredSecondsWithPeaksBelowMinusOneDecibel) {
     EXPECT_NEAR(audio->Seconds(), 200.0, 0.1);
-    const float peak = PeakLevel(*audio);
+    const auto louder = [](float a, float b) { return std::fabs(a) < std::fabs(b); };
+    const float peak = std::fabs(*std::max_element(audio->samples.begin(), audio->samples.end(), louder));
     EXPECT_GT(peak, 0.25f) << "the piece is far too quiet";
     EXPECT_LT(peak, std::pow(10.0f, -1.0f / 20.0f));
 }
