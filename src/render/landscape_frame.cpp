@@ -1,26 +1,17 @@
 #include "render/landscape_frame.h"
 
-#include <cmath>
 #include <cstring>
 
+#include "render/float_trig.h"
 #include "render/framebuffer.h"
 #include "render/truncate.h"
 
 namespace {
 
-// Sine and cosine of a single-precision angle: the double functions rounded to float,
-// so that every machine gets the same bytes.
-float Sine(float angle) {
-    return static_cast<float>(std::sin(static_cast<double>(angle)));
-}
-float Cosine(float angle) {
-    return static_cast<float>(std::cos(static_cast<double>(angle)));
-}
-
 uint8_t CameraX(const Landscape& l) {
     const float v = l.pathClockX * l.pathRateX + l.pathPhaseX;
     if (l.pathFlags & PATH_COS_X) {
-        return TruncateToByte(Cosine(v) * l.scaleX);
+        return TruncateToByte(CosineOf(v) * l.scaleX);
     }
     return TruncateToByte(v * l.scaleX);
 }
@@ -28,7 +19,7 @@ uint8_t CameraX(const Landscape& l) {
 // The sine path takes the X rate and phase, the straight path its own.
 uint8_t CameraY(const Landscape& l) {
     if (l.pathFlags & PATH_SIN_Y) {
-        return TruncateToByte(Sine(l.pathClockY * l.pathRateX + l.pathPhaseX) * l.scaleY);
+        return TruncateToByte(SineOf(l.pathClockY * l.pathRateX + l.pathPhaseX) * l.scaleY);
     }
     return TruncateToByte((l.pathRateY * l.pathClockY + l.pathPhaseY) * l.scaleY);
 }
@@ -37,9 +28,9 @@ uint8_t CameraY(const Landscape& l) {
 
 void UpdateSlopeBiases(Landscape& l) {
     l.slopeBiasX =
-        static_cast<int8_t>(TruncateToByte(Cosine(l.lightRateX * l.lightClockX) * (l.scaleX * 0.5f)));
+        static_cast<int8_t>(TruncateToByte(CosineOf(l.lightRateX * l.lightClockX) * (l.scaleX * 0.5f)));
     l.slopeBiasY =
-        static_cast<int8_t>(TruncateToByte(Sine(l.lightRateY * l.lightClockY) * (l.scaleY * 0.5f)));
+        static_cast<int8_t>(TruncateToByte(SineOf(l.lightRateY * l.lightClockY) * (l.scaleY * 0.5f)));
 }
 
 FrameBytes ComputeFrameBytes(const Landscape& l) {

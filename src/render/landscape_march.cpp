@@ -1,11 +1,12 @@
 #include "render/landscape_march.h"
 
-#include <cmath>
 #include <cstring>
 
+#include "render/float_trig.h"
 #include "render/framebuffer.h"
 #include "render/landscape_frame.h"
 #include "render/landscape_tables.h"
+#include "render/pixel_ops.h"
 #include "render/truncate.h"
 
 namespace {
@@ -82,13 +83,6 @@ uint32_t Brightness(const Shading& shading, MapCell cell, uint32_t h, int d) {
     return (light * fade * h) >> 16;
 }
 
-// red, green and blue times v / 256, truncated: exact in integers since channel x v < 2^16.
-uint32_t ScaleColour(uint32_t texel, uint32_t v) {
-    const uint32_t redBlue = (((texel & 0x00FF00FFu) * v) >> 8) & 0x00FF00FFu;
-    const uint32_t green = (((texel & 0x0000FF00u) * v) >> 8) & 0x0000FF00u;
-    return redBlue | green;
-}
-
 template <class View, bool kSway>
 MapCell SampleCell(const View& view, const LandscapeTables& tables, int column, int d) {
     MapCell cell = view.Cell(column, d);
@@ -133,7 +127,8 @@ int DrawSamples(const View& view, const Shading& shading, const DrawnSample* dra
         const int row = static_cast<int>(view.Row(h, d));
         const MapCell cell{static_cast<uint8_t>(index & 0xFF), static_cast<uint8_t>(index >> 8)};
         const uint32_t v = Brightness(shading, cell, h, d);
-        FillStrip(strip, top, row, ScaleColour(shading.colours[index], v));
+        // red, green and blue times v / 256, truncated: the layers' weighting, exact in integers.
+        FillStrip(strip, top, row, WeightPixel(shading.colours[index], v));
         top = row;
     }
     return top;
@@ -183,7 +178,7 @@ void FillSwayOffsets(const Landscape& l) {
     const float amount = static_cast<float>(l.swayAmount);
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
         const float angle = phase + static_cast<float>(d) / 255.0f * 3.141592654f;
-        l.tables->swayOffsets[d] = amount * static_cast<float>(std::sin(static_cast<double>(angle)));
+        l.tables->swayOffsets[d] = amount * SineOf(angle);
     }
 }
 

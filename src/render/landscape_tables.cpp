@@ -1,7 +1,5 @@
 #include "render/landscape_tables.h"
 
-#include <cmath>
-
 #include "render/framebuffer.h"
 
 void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial) {
@@ -13,8 +11,7 @@ void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, con
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
         const uint64_t divisor = static_cast<uint64_t>(d) + 1;
         tables.reciprocals[d] = ((uint64_t{1} << 32) + divisor - 1) / divisor;
-        const float angle = static_cast<float>(d) * 3.141592654f / 512.0f;
-        tables.radialSines[d] = static_cast<float>(std::sin(static_cast<double>(angle)));
+        tables.radialSines[d] = RadialRowSine(static_cast<uint8_t>(d));
     }
     BuildTiledRemap(tables.tunnelRemap, tunnel);
     BuildTiledRemap(tables.radialRemap, radial);

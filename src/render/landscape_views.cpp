@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/float_trig.h"
 #include "render/framebuffer.h"
 #include "render/truncate.h"
 
@@ -36,10 +37,12 @@ uint16_t TunnelRow(uint8_t h, uint8_t d) {
     return static_cast<uint16_t>((((255 - h) / 4 + 4) * 128) / (d + 1));
 }
 
+float RadialRowSine(uint8_t d) {
+    return SineOf(static_cast<float>(d) * 3.141592654f / 512.0f);
+}
+
 uint16_t RadialRow(uint8_t h, uint8_t d) {
-    const float angle = static_cast<float>(d) * 3.141592654f / 512.0f;
-    const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
-    return static_cast<uint16_t>(255 - TruncateToInteger(static_cast<float>(h) * s));
+    return static_cast<uint16_t>(255 - TruncateToInteger(static_cast<float>(h) * RadialRowSine(d)));
 }
 
 namespace {

@@ -37,6 +37,8 @@ MapCell RadialCoords(int32_t column, uint8_t d, const FrameBytes& bytes);
 
 uint16_t PerspectiveRow(uint8_t h, uint8_t d);
 uint16_t TunnelRow(uint8_t h, uint8_t d);
+// sin(d x pi / 512) of the radial row function, which the fast march keeps in a table.
+float RadialRowSine(uint8_t d);
 uint16_t RadialRow(uint8_t h, uint8_t d);
 
 enum class ViewKind { None, Perspective, Tunnel, Radial };

@@ -1,9 +1,9 @@
 #include "render/wave_filter.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
+#include "render/float_trig.h"
 #include "render/framebuffer.h"
 #include "render/random.h"
 #include "render/truncate.h"
@@ -20,8 +20,7 @@ float WaveNumber(const WaveFilter& wave) {
 
 // Sine part plus jitter of row y, in pixels; draws one random value.
 int RowShift(int y, float k, float phase, int amplitude) {
-    const float argument = static_cast<float>(y) * k + phase;
-    const float s = static_cast<float>(std::sin(static_cast<double>(argument)));
+    const float s = SineOf(static_cast<float>(y) * k + phase);
     const int64_t sine = TruncateToInteger(s * static_cast<float>(amplitude));
     const int jitter = NextRandom() % (amplitude + 1);
     return static_cast<int>(sine) + jitter;
