@@ -18,20 +18,24 @@ std::string OneLine(std::string log) {
     return line;
 }
 
-std::string ShaderLog(GLuint shader) {
+using GetParameter = void (*)(GLuint, GLenum, GLint*);
+using GetInfoLog = void (*)(GLuint, GLsizei, GLsizei*, GLchar*);
+
+// The info log of a shader or a program object, read through that object's pair of queries.
+std::string InfoLog(GLuint object, GetParameter getParameter, GetInfoLog getInfoLog) {
     GLint length = 0;
-    glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
+    getParameter(object, GL_INFO_LOG_LENGTH, &length);
     std::vector<char> log(static_cast<size_t>(length) + 1, '\0');
-    glGetShaderInfoLog(shader, length, nullptr, log.data());
+    getInfoLog(object, length, nullptr, log.data());
     return OneLine(log.data());
 }
 
+std::string ShaderLog(GLuint shader) {
+    return InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
+}
+
 std::string ProgramLog(GLuint program) {
-    GLint length = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-    std::vector<char> log(static_cast<size_t>(length) + 1, '\0');
-    glGetProgramInfoLog(program, length, nullptr, log.data());
-    return OneLine(log.data());
+    return InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
 }
 
 GLuint CompileStage(GLenum stage, const char* entry, const std::string& text, const char* path,
