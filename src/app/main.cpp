@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/benchmark.h"
+#include "app/frame_hashes.h"
 #include "app/options.h"
 #include "app/play_show.h"
 #include "app/render_frames.h"
@@ -22,6 +23,8 @@ int DispatchMode(const Options& options) {
             return RenderFrames(options);
         case RunMode::Benchmark:
             return RunBenchmark(options);
+        case RunMode::Hashes:
+            return WriteFrameHashes(options);
         case RunMode::Play:
             return PlayShow(options);
     }

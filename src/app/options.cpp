@@ -53,6 +53,8 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
         options.mute = playOnlyOption = true;
     } else if (name == "--benchmark") {
         options.mode = RunMode::Benchmark;
+    } else if (name == "--reference") {
+        options.reference = true;
     } else if (name == "--help" || name == "-h") {
         options.mode = RunMode::Help;
     } else if (name == "--version") {
@@ -65,7 +67,7 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
 
 bool TakesValue(const std::string& name) {
     return name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
-           name == "--render-frame" || name == "--out";
+           name == "--render-frame" || name == "--out" || name == "--hashes";
 }
 
 // Sets an option that takes a value; returns an error text or "".
@@ -76,11 +78,16 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
         if (!ParsePresenter(value, options.presenterFlags)) {
             return "--presenter takes software, gpu or both, not '" + value + "'";
         }
-    } else if (name == "--data" || name == "--out") {
+    } else if (name == "--data" || name == "--out" || name == "--hashes") {
         if (value.empty()) {
             return name + " needs a name";
         }
-        (name == "--data" ? options.dataDir : options.outPath) = value;
+        if (name == "--hashes") {
+            options.hashesPath = value;
+            options.mode = RunMode::Hashes;
+        } else {
+            (name == "--data" ? options.dataDir : options.outPath) = value;
+        }
     } else if (name == "--seed") {
         if (!ParseUnsigned(value, options.seed)) {
             return "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
@@ -127,17 +134,18 @@ bool Has(const std::vector<std::string>& args, const char* name) {
 // Checks that the options given belong together.
 std::string CheckCombination(const std::vector<std::string>& args, const Options& options,
                              bool playOnlyOption) {
-    if (Has(args, "--render-frame") && Has(args, "--benchmark")) {
-        return "--render-frame and --benchmark cannot be combined";
+    int modes = Has(args, "--render-frame") + Has(args, "--benchmark") + Has(args, "--hashes");
+    if (modes > 1) {
+        return "--render-frame, --benchmark and --hashes cannot be combined";
     }
-    bool headless = options.mode == RunMode::RenderFrame || options.mode == RunMode::Benchmark;
+    bool headless = options.mode != RunMode::Play;
     if (headless && playOnlyOption) {
         return "--windowed, --presenter and --mute apply only when the show is played";
     }
-    if (options.mode == RunMode::Play && (Has(args, "--fps") || Has(args, "--out"))) {
-        return "--fps and --out apply only to --render-frame and --benchmark";
+    if (options.mode == RunMode::Play && (Has(args, "--fps") || Has(args, "--out") || options.reference)) {
+        return "--fps, --out and --reference apply only to --render-frame, --benchmark and --hashes";
     }
-    if (options.mode == RunMode::Benchmark && Has(args, "--out")) {
+    if (options.mode != RunMode::RenderFrame && Has(args, "--out")) {
         return "--out applies only to --render-frame";
     }
     if (options.mode == RunMode::RenderFrame) {
@@ -174,6 +182,7 @@ const char* UsageText() {
     return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N] [--mute]\n"
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
            "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR]\n"
+           "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR]\n"
            "       voxelshow --help | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"
@@ -185,5 +194,8 @@ const char* UsageText() {
            "                      several passes: --out must contain %d, replaced by the pass number\n"
            "  --out FILE          frame file: .bgra for raw 640x480 pixels, anything else for PNG\n"
            "  --fps F             passes per second of the fixed-step clock (default 60)\n"
-           "  --benchmark         run the whole show without a display and print timings\n";
+           "  --benchmark         run the whole show without a display and print timings\n"
+           "  --hashes FILE       run the whole show without a display and write one line per pass:\n"
+           "                      the pass number and the 64-bit hash of its frame\n"
+           "  --reference         draw with the straightforward reference renderer (slow; for checks)\n";
 }

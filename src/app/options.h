@@ -6,7 +6,7 @@
 constexpr uint8_t PRESENTER_SOFTWARE = 1;
 constexpr uint8_t PRESENTER_GPU = 2;
 
-enum class RunMode { Play, RenderFrame, Benchmark, Help, Version };
+enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Help, Version };
 
 // Everything the command line can set; defaults are the shipped configuration.
 struct Options {
@@ -20,6 +20,8 @@ struct Options {
     uint32_t fps = 60;                   // passes per second of the fixed-step clock
     std::vector<uint32_t> renderPasses;  // --render-frame, in the order given
     std::string outPath;
+    std::string hashesPath;  // --hashes
+    bool reference = false;  // draw with the straightforward reference renderer
 };
 
 struct ParsedOptions {

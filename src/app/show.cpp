@@ -9,8 +9,11 @@
 #include "platform/frame_stats.h"
 #include "render/asset_loader.h"
 #include "render/compositor.h"
+#include "render/compositor_reference.h"
 #include "render/framebuffer.h"
+#include "render/landscape_reference.h"
 #include "render/random.h"
+#include "render/wave_filter_reference.h"
 
 namespace {
 
@@ -109,15 +112,27 @@ void RunStep(PassObserver* observer, PassStep step, const Show& show, Step draw)
     }
 }
 
+// The three drawing steps of a pass in the version a run asked for.
+struct DrawingSteps {
+    void (*landscape)(Landscape&);
+    void (*layers)(const LayerList&);
+    void (*wave)(WaveFilter&);
+};
+
+constexpr DrawingSteps FAST_STEPS{RenderLandscape, CompositeLayers, ApplyWave};
+constexpr DrawingSteps REFERENCE_STEPS{RenderLandscapeReference, CompositeLayersReference,
+                                       ApplyWaveReference};
+
 // Steps 6 to 9 of a pass: tracks, landscape, layers, wave, in this order.
-void DrawPass(Show& show, PassObserver* observer) {
+void DrawPass(Show& show, const DrawingSteps& steps, PassObserver* observer) {
     RunStep(observer, PassStep::Tracks, show, [&] { UpdateVariables(show.tracks, demoTime); });
-    RunStep(observer, PassStep::Landscape, show, [&] { RenderLandscape(*show.landscape); });
-    RunStep(observer, PassStep::Layers, show, [&] { CompositeLayers(show.layers); });
-    RunStep(observer, PassStep::Wave, show, [&] { ApplyWave(show.wave); });
+    RunStep(observer, PassStep::Landscape, show, [&] { steps.landscape(*show.landscape); });
+    RunStep(observer, PassStep::Layers, show, [&] { steps.layers(show.layers); });
+    RunStep(observer, PassStep::Wave, show, [&] { steps.wave(show.wave); });
 }
 
-ShowEnd RunLoop(Show& show, Platform& platform, Clock& clock, PassObserver* observer) {
+ShowEnd RunLoop(Show& show, const DrawingSteps& steps, Platform& platform, Clock& clock,
+                PassObserver* observer) {
     ShowEnd end;
     while (true) {
         platform.HandleOneEvent();
@@ -129,7 +144,7 @@ ShowEnd RunLoop(Show& show, Platform& platform, Clock& clock, PassObserver* obse
         if (SHOW_SECONDS < demoTime) {
             return end;
         }
-        DrawPass(show, observer);
+        DrawPass(show, steps, observer);
         if (observer != nullptr) {
             observer->AfterDraw(end.passesDrawn, show);
         }
@@ -162,7 +177,8 @@ ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, 
     StartFrameTimer(clock);
     ShowEnd end;
     try {
-        end = RunLoop(*show, platform, clock, observer);
+        const DrawingSteps& steps = settings.renderer == Renderer::Reference ? REFERENCE_STEPS : FAST_STEPS;
+        end = RunLoop(*show, steps, platform, clock, observer);
     } catch (...) {
         platform.StopMusic();
         throw;

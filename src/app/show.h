@@ -39,9 +39,14 @@ struct PassObserver {
     virtual void AfterDraw(uint32_t, const Show&) {}
 };
 
+// Which version of the drawing steps a run uses: the fast ones the show plays with, or the
+// straightforward reference versions that the fast ones must equal bit for bit.
+enum class Renderer { Fast, Reference };
+
 struct ShowSettings {
     std::string dataDir;
     uint32_t seed = 0;
+    Renderer renderer = Renderer::Fast;
 };
 
 // How the loop ended and how many passes drew a frame.

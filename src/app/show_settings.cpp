@@ -14,5 +14,6 @@ ShowSettings SettingsFor(const Options& options) {
     } else {
         settings.seed = 0;
     }
+    settings.renderer = options.reference ? Renderer::Reference : Renderer::Fast;
     return settings;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "render/framebuffer.h"
+
 namespace {
 
 uint32_t Channel(uint32_t pixel, int shift) {
@@ -30,4 +32,23 @@ void AddLayerPixelsReference(const uint32_t* source, uint32_t* target, uint32_t 
 
 void SubtractLayerPixelsReference(const uint32_t* source, uint32_t* target, uint32_t count, uint8_t amount) {
     BlendReference(source, target, count, amount, [](int f, int w) { return std::max(0, f - w); });
+}
+
+void CompositeLayersReference(const LayerList& list) {
+    for (const auto& slot : list.items) {
+        if (slot == nullptr || slot->visible != 1) {
+            continue;
+        }
+        const Layer& layer = *slot;
+        const uint32_t count = std::min<uint32_t>(layer.pixelCount, FRAME_PIXELS);
+        if (layer.blend == BLEND_COPY) {
+            for (uint32_t p = 0; p < count; ++p) {
+                frameBuffer[p] = layer.pixels[p];
+            }
+        } else if (layer.blend & BLEND_ADD) {
+            AddLayerPixelsReference(layer.pixels.get(), frameBuffer, count, layer.amount);
+        } else if (layer.blend & BLEND_SUBTRACT) {
+            SubtractLayerPixelsReference(layer.pixels.get(), frameBuffer, count, layer.amount);
+        }
+    }
 }

@@ -33,6 +33,12 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(frames.options.renderPasses, (std::vector<uint32_t>{60, 900, 2520}));
     EXPECT_EQ(frames.options.fps, 30u);
 
+    ParsedOptions hashes = ParseOptions({"--hashes", "h.txt", "--fps", "7", "--reference"});
+    ASSERT_EQ(hashes.error, "");
+    EXPECT_EQ(hashes.options.mode, RunMode::Hashes);
+    EXPECT_EQ(hashes.options.hashesPath, "h.txt");
+    EXPECT_TRUE(hashes.options.reference);
+
     EXPECT_EQ(ParseOptions({"--benchmark"}).options.mode, RunMode::Benchmark);
     EXPECT_EQ(ParseOptions({"--benchmark"}).options.fps, 60u);
     EXPECT_EQ(ParseOptions({"--help"}).options.mode, RunMode::Help);
@@ -59,6 +65,10 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--fps", "30"},                                       // the played show has its real clock
         {"--benchmark", "--windowed"},
         {"--benchmark", "--out", "f.png"},
+        {"--hashes", "h.txt", "--out", "f.png"},
+        {"--hashes", "h.txt", "--benchmark"},
+        {"--hashes"},
+        {"--reference"},  // the played show always draws with the fast renderer
     };
     for (const auto& args : bad) {
         EXPECT_NE(ParseOptions(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
