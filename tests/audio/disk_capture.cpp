@@ -16,10 +16,6 @@ constexpr int CHANNELS = 2;
 
 }  // namespace
 
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / name).string();
-}
-
 DiskCapture StartDiskCapture(const std::string& name) {
     DiskCapture capture{TempPath(name)};
     std::filesystem::remove(capture.path);

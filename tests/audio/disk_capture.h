@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "../support/temp_path.h"
+
 // Routes the audio device to SDL's disk driver, which writes every frame the program plays
 // (stereo 32-bit floats) into a file, about twenty times faster than real time. The device
 // plays silence from the moment it opens, so a capture starts with zeros before the music.
@@ -9,8 +11,6 @@ struct DiskCapture {
     std::string path;
 };
 
-// A path in the temporary folder.
-std::string TempPath(const std::string& name);
 DiskCapture StartDiskCapture(const std::string& name);
 // Waits (at most 20 s) until the file holds at least `seconds` of audio.
 bool WaitForCapturedSeconds(const DiskCapture& capture, double seconds);
