@@ -15,7 +15,7 @@ namespace {
 
 constexpr int RATE = 44100;
 
-// Plays a file once through a fresh layer into SDL's disk driver until `seconds` of audio
+// Plays a file once through a fresh layer into SDL's disk driver until `seconds` of music
 // are captured, frees it, and returns the music captured.
 std::vector<float> PlayAndCapture(const std::string& path, bool module, uint32_t flags, double seconds) {
     const DiskCapture capture = StartDiskCapture(std::filesystem::path(path).filename().string() + ".raw");
@@ -25,7 +25,7 @@ std::vector<float> PlayAndCapture(const std::string& path, bool module, uint32_t
                                    : AudioStreamCreateFile(layer, path.c_str(), 0, 0, 0);
     EXPECT_NE(handle, 0u) << AudioErrorGetCode(layer);
     EXPECT_TRUE(AudioChannelPlay(layer, handle, true));
-    EXPECT_TRUE(WaitForCapturedSeconds(capture, seconds));
+    EXPECT_TRUE(WaitForCapturedMusic(capture, seconds));
     EXPECT_TRUE(AudioChannelStop(layer, handle));
     EXPECT_TRUE(module ? AudioMusicFree(layer, handle) : AudioStreamFree(layer, handle));
     EXPECT_TRUE(AudioFree(layer));

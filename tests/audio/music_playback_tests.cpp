@@ -25,7 +25,7 @@ TEST(MusicKindRule, ExactLowerCaseExtensionsAfterTheLastDot) {
     EXPECT_EQ(MusicKindForName("tune.", MUSIC_STREAM), MUSIC_STREAM);
 }
 
-// Starts the music as the show does, lets it play until `capture` holds 5 s if given, and
+// Starts the music as the show does, lets it play until `capture` holds 5 s of it if given, and
 // returns what it printed; `whilePlaying` looks at the playback state before shutdown.
 std::string PlayAsTheShowDoes(
     const std::string& path, const DiskCapture* capture = nullptr,
@@ -37,7 +37,7 @@ std::string PlayAsTheShowDoes(
     InitAudio(layer, nullptr);
     LoadMusic(layer, path);
     StartMusic(layer);
-    EXPECT_TRUE(capture == nullptr || WaitForCapturedSeconds(*capture, 5.0));
+    EXPECT_TRUE(capture == nullptr || WaitForCapturedMusic(*capture, 5.0));
     whilePlaying();
     ShutdownAudio(layer);
     EXPECT_EQ(layer.device, 0u);

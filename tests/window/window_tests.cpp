@@ -378,16 +378,16 @@ TEST_F(ShowInWindow, GpuPresenterShowsTheTriangleOnDarkBlue) {
 }
 
 TEST_F(ShowInWindow, MusicPlaysFromTheStartOfTheFile) {
-    const std::string capturePath = TempPath("voxelshow_window_music.raw");
-    std::filesystem::remove(capturePath);
+    const DiskCapture capture{TempPath("voxelshow_window_music.raw")};
+    std::filesystem::remove(capture.path);
     const Window window = StartUntilFps("--data '" + dataDir + "' --windowed",
-                                        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capturePath + "'");
+                                        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capture.path + "'");
     ASSERT_NE(window, 0u);
-    Sleep(2.0);
+    EXPECT_TRUE(WaitForCapturedMusic(capture, 2.0));
     ExpectEscapeEndsTheShow(window);
     EXPECT_EQ(ReadTextFile(stdoutPath).find("error code"), std::string::npos);
 
-    const std::vector<float> captured = ReadCapturedMusic(DiskCapture{capturePath});
+    const std::vector<float> captured = ReadCapturedMusic(capture);
     const std::vector<float> decoded = DropLeadingSilence(DecodeMp3File(MusicPath(dataDir)).samples);
     ASSERT_GT(captured.size(), 44100u * 2 * 2) << "less than two seconds of music captured";
     EXPECT_GT(RootMeanSquare(captured, 0.0, 2.0), 0.2);
