@@ -88,3 +88,14 @@ double RootMeanSquare(const std::vector<float>& samples, double from, double to)
     }
     return std::sqrt(sum / static_cast<double>(last - first));
 }
+
+int UpwardCrossings(const std::vector<float>& samples, int channel, double from, double to) {
+    const auto last = std::min(samples.size() / CHANNELS, static_cast<size_t>(to * RATE));
+    int crossings = 0;
+    for (auto frame = static_cast<size_t>(from * RATE); frame + 1 < last; ++frame) {
+        const float now = samples[frame * CHANNELS + channel];
+        const float next = samples[(frame + 1) * CHANNELS + channel];
+        crossings += now < 0.0f && next >= 0.0f ? 1 : 0;
+    }
+    return crossings;
+}

@@ -23,3 +23,6 @@ std::vector<float> ReadCapturedMusic(const DiskCapture& capture);
 std::vector<float> DropLeadingSilence(std::vector<float> samples);
 // Root mean square of the captured stereo samples between two times in seconds.
 double RootMeanSquare(const std::vector<float>& samples, double from, double to);
+// How often one channel (0 left, 1 right) of the stereo samples goes from below zero to zero
+// or above between two times in seconds: a tone's frequency times the span.
+int UpwardCrossings(const std::vector<float>& samples, int channel, double from, double to);
