@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
+#include "../support/fifo.h"
 #include "disk_capture.h"
 #include "music_files.h"
 
@@ -82,6 +84,27 @@ TEST(MusicPlayback, FailuresAreReportedAndNothingPlays) {
         EXPECT_EQ(MusicKind, failure.kind) << failure.path;
         EXPECT_EQ(musicStream, 0u) << failure.path;
         EXPECT_EQ(musicModule, 0u) << failure.path;
+    }
+}
+
+// A music file that is not a regular file is refused at once (a FIFO would block the show
+// before its first frame), with the reason.
+TEST(MusicPlayback, OnlyARegularFileIsOpened) {
+    const std::string fifo = TempPath("voxelshow_playback_fifo.mp3");
+    const std::string folder = TempPath("voxelshow_playback_folder.ogg");
+    MakeFifo(fifo);
+    std::filesystem::create_directory(folder);
+    const struct {
+        std::string path, reason;
+    } cases[] = {{fifo, "is a FIFO, not a regular file"}, {folder, "Is a directory"}};
+    for (const auto& failure : cases) {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);  // a device that writes nothing on standard error
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LoadBesideFifo(fifo, [&] { return PlayAsTheShowDoes(failure.path); }),
+                  "Can't open stream\n(error code: 5)\n");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "voxelshow: " + failure.path + ": the file could not be opened: " + failure.reason +
+                      "; the show goes on without sound\n");
     }
 }
 

@@ -15,6 +15,7 @@
 #include "../audio/disk_capture.h"
 #include "../audio/music_files.h"
 #include "../music/music_decode.h"
+#include "../support/fifo.h"
 
 // After the test framework, whose names the X11 macros would replace.
 #include <X11/Xlib.h>
@@ -401,12 +402,20 @@ TEST_F(ShowInWindow, MusicPlaysFromTheStartOfTheFile) {
 // files and devices are reported, and the show goes on.
 TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     const std::string badShader = TempPath("voxelshow_bad_shader"),
-                      noShader = TempPath("voxelshow_no_shader");
-    std::filesystem::create_directories(badShader);
-    std::filesystem::create_directories(noShader);
-    std::filesystem::remove(noShader + "/shaders.glsl");
+                      noShader = TempPath("voxelshow_no_shader"),
+                      folderShader = TempPath("voxelshow_folder_shader"),
+                      fifoShader = TempPath("voxelshow_fifo_shader");
+    for (const std::string& dir : {badShader, noShader, folderShader, fifoShader}) {
+        std::filesystem::create_directories(dir);
+    }
     std::ofstream(badShader + "/shaders.glsl")
         << "#ifdef VShader\nvoid main() { gl_Position = nonsense; }\n#endif\n";
+    std::filesystem::create_directories(folderShader + "/shaders.glsl");
+    MakeFifo(fifoShader + "/shaders.glsl");
+    const auto unreadableShader = [](const std::string& reason) {
+        return "voxelshow: GPU presenter: shaders.glsl: cannot read the shader file: " + reason +
+               "; showing the frames without it\n";
+    };
     const std::string data = "--data '" + dataDir + "' ";
     const struct {
         std::string options, environment, workDir, printed;
@@ -424,8 +433,19 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
          "",
          noShader,
          "",
-         {"voxelshow: GPU presenter: shaders.glsl: cannot read the shader file; showing the frames without "
-          "it\n"},
+         {unreadableShader("No such file or directory")},
+         true},
+        {data + "--mute --presenter gpu --windowed",
+         "",
+         folderShader,
+         "",
+         {unreadableShader("Is a directory")},
+         true},
+        {data + "--mute --presenter gpu --windowed",
+         "",
+         fifoShader,
+         "",
+         {unreadableShader("is a FIFO, not a regular file")},
          true},
         {"--data '" + silentDataDir + "' --windowed",
          "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_nomusic.raw"),
