@@ -102,6 +102,21 @@ TEST_F(Driver, BadDataStopsTheShowBeforeAnythingIsShown) {
     EXPECT_EQ(platform.music, "");
 }
 
+// The layers lay a picture over the framebuffer as one run of pixels, so one of another size
+// comes out sheared; the show says so for each and plays on.
+TEST_F(Driver, PicturesOfAnotherSizeAreDrawnWithAWarning) {
+    WritePicture(dir.File("text2.png"), 639, 480, 0xFF808080u);
+    WritePicture(dir.File("title.png"), 1, 1, 0xFF808080u);
+    RecordingPlatform platform;
+    platform.leaveAfter = 2;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Run(60, platform).passesDrawn, 2u);
+    const std::string shear = ", not 640x480; its pixels are drawn as one run from the top left\n";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "voxelshow: " + dir.File("text2.png") + ": picture is 639x480" + shear +
+                  "voxelshow: " + dir.File("title.png") + ": picture is 1x1" + shear);
+}
+
 TEST_F(Driver, RenderFrameWritesRawFramesAndFailsPastTheEnd) {
     Options options;
     options.mode = RunMode::RenderFrame;
