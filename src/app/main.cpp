@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -34,6 +35,9 @@ int DispatchMode(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write then fails with EFBIG and is reported like any other
+    // failed write, instead of the signal ending the program halfway through a file.
+    std::signal(SIGXFSZ, SIG_IGN);
     ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "voxelshow: %s\n%s", parsed.error.c_str(), UsageText());
