@@ -362,6 +362,21 @@ TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheS
     EXPECT_EQ(*status, 0);
 }
 
+// Another client may destroy the window without asking first, as `xdotool windowclose` does;
+// that is a close like any other.
+TEST_F(ShowInWindow, AWindowDestroyedByAnotherClientEndsTheShowAsAClose) {
+    for (const char* options : {"--mute", "--mute --windowed --presenter gpu"}) {
+        SCOPED_TRACE(options);
+        const Window window = StartUntilFps("--data '" + dataDir + "' " + options);
+        ASSERT_NE(window, 0u);
+        RunXdotool("windowclose " + std::to_string(window));
+        const auto status = WaitForExit(10.0);
+        ASSERT_TRUE(status.has_value()) << "still running 10 s after its window was destroyed";
+        EXPECT_EQ(*status, 0);
+        EXPECT_EQ(ReadTextFile(stderrPath), "");
+    }
+}
+
 TEST_F(ShowInWindow, GpuPresenterShowsTheTriangleOnDarkBlue) {
     const Window window = StartUntilFps("--data '" + dataDir + "' --mute --presenter gpu");
     ASSERT_NE(window, 0u);
