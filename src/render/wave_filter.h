@@ -18,6 +18,11 @@ struct WaveFilter {
 // random value per row (randomState).
 void ApplyWave(WaveFilter& wave);
 
+// What ApplyWave leaves in the filter and the generator, without the frame: on an enabled pass
+// the phase is multiplied. Returns the number of random values ApplyWave would draw, for
+// SkipRandom.
+uint32_t SkipWave(WaveFilter& wave);
+
 // True when width x height fits the framebuffer and the snapshot block exists; the filter
 // leaves everything untouched otherwise.
 bool WaveGeometryValid(const WaveFilter& wave);
