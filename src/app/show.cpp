@@ -112,24 +112,9 @@ void RunStep(PassObserver* observer, PassStep step, const Show& show, Step draw)
     }
 }
 
-// The three drawing steps of a pass in the version a run asked for.
-struct DrawingSteps {
-    void (*landscape)(Landscape&);
-    void (*layers)(const LayerList&);
-    void (*wave)(WaveFilter&);
-};
-
 constexpr DrawingSteps FAST_STEPS{RenderLandscape, CompositeLayers, ApplyWave};
 constexpr DrawingSteps REFERENCE_STEPS{RenderLandscapeReference, CompositeLayersReference,
                                        ApplyWaveReference};
-
-// Steps 6 to 9 of a pass: tracks, landscape, layers, wave, in this order.
-void DrawPass(Show& show, const DrawingSteps& steps, PassObserver* observer) {
-    RunStep(observer, PassStep::Tracks, show, [&] { UpdateVariables(show.tracks, demoTime); });
-    RunStep(observer, PassStep::Landscape, show, [&] { steps.landscape(*show.landscape); });
-    RunStep(observer, PassStep::Layers, show, [&] { steps.layers(show.layers); });
-    RunStep(observer, PassStep::Wave, show, [&] { steps.wave(show.wave); });
-}
 
 ShowEnd RunLoop(Show& show, const DrawingSteps& steps, Platform& platform, Clock& clock,
                 PassObserver* observer) {
@@ -156,6 +141,21 @@ ShowEnd RunLoop(Show& show, const DrawingSteps& steps, Platform& platform, Clock
 
 }  // namespace
 
+const DrawingSteps& StepsFor(Renderer renderer) {
+    return renderer == Renderer::Reference ? REFERENCE_STEPS : FAST_STEPS;
+}
+
+void DrawFrame(Show& show, const DrawingSteps& steps, PassObserver* observer) {
+    RunStep(observer, PassStep::Landscape, show, [&] { steps.landscape(*show.landscape); });
+    RunStep(observer, PassStep::Layers, show, [&] { steps.layers(show.layers); });
+    RunStep(observer, PassStep::Wave, show, [&] { steps.wave(show.wave); });
+}
+
+void DrawPass(Show& show, const DrawingSteps& steps, PassObserver* observer) {
+    RunStep(observer, PassStep::Tracks, show, [&] { UpdateVariables(show.tracks, demoTime); });
+    DrawFrame(show, steps, observer);
+}
+
 std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
     auto show = std::make_unique<Show>();
     LoadPictures(*show, dataDir);
@@ -165,6 +165,7 @@ std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
     BuildWaveFilter(show->wave);
     RegisterSceneScript(show->tracks, *show->landscape, show->wave, show->layers);
     std::fputs("\n", stdout);  // end the line of track names, so later output starts on its own line
+    show->startup = CaptureFields(*show);
     return show;
 }
 
@@ -177,8 +178,7 @@ ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, 
     StartFrameTimer(clock);
     ShowEnd end;
     try {
-        const DrawingSteps& steps = settings.renderer == Renderer::Reference ? REFERENCE_STEPS : FAST_STEPS;
-        end = RunLoop(*show, steps, platform, clock, observer);
+        end = RunLoop(*show, StepsFor(settings.renderer), platform, clock, observer);
     } catch (...) {
         platform.StopMusic();
         throw;

@@ -36,9 +36,7 @@ void UpdateDemoClock(Clock& clock) {
     uint32_t now = clock.ReadMilliseconds();
     uint32_t previous = elapsedMs;
     elapsedMs = now - startTime;
-    float elapsed = static_cast<float>(elapsedMs);
-    demoTime = elapsed / 1000.0f;
-    demoTimeTens = elapsed / 10000.0f;
+    SetDemoClock(elapsedMs);
     epsilon = elapsedMs - previous;
     if (!avrStarted) {
         avr = static_cast<float>(epsilon);

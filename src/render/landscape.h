@@ -68,6 +68,8 @@ struct LandscapeFields {
     uint16_t intermediateRows = 640;
     uint16_t intermediateCols = 640;
     uint32_t intermediatePixels = 640 * 640;
+
+    bool operator==(const LandscapeFields&) const = default;
 };
 
 // The voxel landscape: a 256 x 256 height field flown over column by column, front to back.

@@ -19,6 +19,8 @@ struct LayerFields {
     uint16_t width = FRAME_WIDTH;
     uint16_t height = FRAME_HEIGHT;
     uint32_t pixelCount = FRAME_PIXELS;  // pixels laid over the framebuffer from its first one
+
+    bool operator==(const LayerFields&) const = default;
 };
 
 // A full-screen overlay.

@@ -10,6 +10,8 @@ struct WaveFields {
     int16_t amplitude = 0;   // pixels; also the bound of the jitter; a negative value counts as 0
     float phase = 0.0f;      // multiplied by 20 in place on every enabled pass
     float frequency = 1.0f;  // sine periods over the image height
+
+    bool operator==(const WaveFields&) const = default;
 };
 
 // Shifts the green and blue channels of each framebuffer row sideways by a sine of the
