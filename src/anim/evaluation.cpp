@@ -90,3 +90,9 @@ void UpdateVariables(VariableList& list, float time) {
         UpdateVariable(*list.items[i], time);
     }
 }
+
+void RearmVariables(VariableList& list) {
+    for (auto& track : list.items) {
+        track->active = 1;
+    }
+}

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 #include "anim/evaluation.h"
 
@@ -35,11 +36,9 @@ void OpenReachedTracks(TrackReplay& replay, const VariableList& list, float time
 }  // namespace
 
 void StartReplay(TrackReplay& replay, VariableList& list) {
+    RearmVariables(list);
     replay.byFirstAction.resize(list.count);
-    for (uint16_t i = 0; i < list.count; ++i) {
-        list.items[i]->active = 1;
-        replay.byFirstAction[i] = i;
-    }
+    std::iota(replay.byFirstAction.begin(), replay.byFirstAction.end(), uint16_t{0});
     std::stable_sort(replay.byFirstAction.begin(), replay.byFirstAction.end(), [&](uint16_t a, uint16_t b) {
         return FirstAction(*list.items[a]) < FirstAction(*list.items[b]);
     });

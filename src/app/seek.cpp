@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "anim/demo_clock.h"
+#include "anim/evaluation.h"
 #include "anim/track_replay.h"
 #include "platform/fixed_step_clock.h"
 #include "render/compositor.h"
@@ -71,6 +72,12 @@ SeekTarget GridPass(uint64_t pass, uint32_t fps) {
 uint64_t LastPassOfShow(uint32_t fps) {
     // The largest k with k * 1000 / fps <= SHOW_END_MS.
     return ((static_cast<uint64_t>(SHOW_END_MS) + 1) * fps - 1) / 1000;
+}
+
+void RewindShow(Show& show) {
+    RestoreFields(show, show.startup);
+    RearmVariables(show.tracks);
+    std::fill_n(frameBuffer, FRAME_PIXELS, 0u);
 }
 
 void SeekShow(Show& show, const DrawingSteps& steps, const SeekTarget& target) {

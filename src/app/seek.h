@@ -17,6 +17,10 @@ SeekTarget GridPass(uint64_t pass, uint32_t fps);
 // The last pass of the grid that the show draws before its end.
 uint64_t LastPassOfShow(uint32_t fps);
 
+// Puts a built show back to where it stands before its first pass: the fields of start-up, the
+// tracks re-armed, the frame black.
+void RewindShow(Show& show);
+
 // Brings a built show to the state and the frame that an uninterrupted run on the target's grid
 // leaves after drawing the target pass, whatever was drawn before: the fields of start-up, the
 // tracks re-armed and replayed over the earlier passes without drawing, the generator skipped

@@ -6,18 +6,15 @@
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
 #include "app/scene_script.h"
-#include "platform/frame_stats.h"
 #include "render/asset_loader.h"
 #include "render/compositor.h"
 #include "render/compositor_reference.h"
 #include "render/framebuffer.h"
 #include "render/landscape_reference.h"
-#include "render/random.h"
 #include "render/wave_filter_reference.h"
 
 namespace {
 
-constexpr float SHOW_SECONDS = 196.0f;
 constexpr const char* MUSIC_FILE = "ostrel&vandt_-_cube.mp3";
 
 const char* const PICTURES[] = {"text1.png", "text2.png", "text3.png", "text4.png",
@@ -116,29 +113,6 @@ constexpr DrawingSteps FAST_STEPS{RenderLandscape, CompositeLayers, ApplyWave};
 constexpr DrawingSteps REFERENCE_STEPS{RenderLandscapeReference, CompositeLayersReference,
                                        ApplyWaveReference};
 
-ShowEnd RunLoop(Show& show, const DrawingSteps& steps, Platform& platform, Clock& clock,
-                PassObserver* observer) {
-    ShowEnd end;
-    while (true) {
-        platform.HandleOneEvent();
-        if (platform.ShouldLeave()) {
-            end.leftByRequest = true;
-            return end;
-        }
-        platform.Present(frameBuffer);
-        if (SHOW_SECONDS < demoTime) {
-            return end;
-        }
-        DrawPass(show, steps, observer);
-        if (observer != nullptr) {
-            observer->AfterDraw(end.passesDrawn, show);
-        }
-        ++end.passesDrawn;
-        UpdateFrameTimer(clock);
-        UpdateWindowTitle(platform);
-    }
-}
-
 }  // namespace
 
 const DrawingSteps& StepsFor(Renderer renderer) {
@@ -169,21 +143,6 @@ std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
     return show;
 }
 
-ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, PassObserver* observer) {
-    SeedRandom(settings.seed);
-    ResetFrameStats();
-    std::unique_ptr<Show> show = BuildShow(settings.dataDir);
-    std::fill_n(frameBuffer, FRAME_PIXELS, 0u);  // the first pass presents a black frame
-    platform.StartMusic(DataFile(settings.dataDir, MUSIC_FILE).c_str());
-    StartFrameTimer(clock);
-    ShowEnd end;
-    try {
-        end = RunLoop(*show, StepsFor(settings.renderer), platform, clock, observer);
-    } catch (...) {
-        platform.StopMusic();
-        throw;
-    }
-    platform.StopMusic();
-    show.reset();
-    return end;
+std::string MusicPath(const std::string& dataDir) {
+    return DataFile(dataDir, MUSIC_FILE);
 }

@@ -69,6 +69,7 @@ struct ShowSettings {
     std::string dataDir;
     uint32_t seed = 0;
     Renderer renderer = Renderer::Fast;
+    uint32_t startMs = 0;  // the show begins at the first pass the clock lands on from here
 };
 
 // How the loop ended and how many passes drew a frame.
@@ -82,7 +83,17 @@ struct ShowEnd {
 // state (as seeded before) included. Throws AssetError for a bad data file.
 std::unique_ptr<Show> BuildShow(const std::string& dataDir);
 
+// The music file in the data directory.
+std::string MusicPath(const std::string& dataDir);
+
 // Plays the show through the platform: start-up after the window, the loop until Escape or
 // past 196 seconds of the clock, then shutdown. Throws AssetError before anything is drawn.
 ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock,
                 PassObserver* observer = nullptr);
+
+// The part of RunShow after start-up, on a show built (and seeded) already: from its start-up
+// state, or brought to the pass at settings.startMs, the music and the clock started there; the
+// loop with the viewer's pauses and jumps; the music stopped. The observer sees the passes drawn
+// numbered on the clock's grid.
+ShowEnd PlayBuiltShow(Show& show, const ShowSettings& settings, Platform& platform, Clock& clock,
+                      PassObserver* observer = nullptr);

@@ -32,6 +32,11 @@ int LowByteOf(float value) {
     return static_cast<int>(static_cast<int64_t>(value) & 0xFF);
 }
 
+void WriteTimerText() {
+    std::snprintf(timerText, sizeof timerText, "timer ms: %.6i, epsilon: %.2i, avr: %.2i | ",
+                  static_cast<int>(elapsedMs), static_cast<int>(epsilon & 0xFF), LowByteOf(avr));
+}
+
 void UpdateDemoClock(Clock& clock) {
     uint32_t now = clock.ReadMilliseconds();
     uint32_t previous = elapsedMs;
@@ -43,8 +48,7 @@ void UpdateDemoClock(Clock& clock) {
         avrStarted = true;
     }
     avr = static_cast<float>(avr + static_cast<float>(epsilon)) * 0.5f;
-    std::snprintf(timerText, sizeof timerText, "timer ms: %.6i, epsilon: %.2i, avr: %.2i | ",
-                  static_cast<int>(elapsedMs), static_cast<int>(epsilon & 0xFF), LowByteOf(avr));
+    WriteTimerText();
 }
 
 void UpdateFrameRate(Clock& clock) {
@@ -93,6 +97,21 @@ void StartFrameTimer(Clock& clock) {
         startTime = now;
     }
     fpsWindowStart = static_cast<float>(now);
+}
+
+void MoveFrameTimer(Clock& clock, uint32_t elapsed) {
+    const uint32_t now = clock.ReadMilliseconds();
+    if (statsFlags & STATS_TIMER) {
+        startTime = now - elapsed;
+        elapsedMs = elapsed;
+        SetDemoClock(elapsed);
+        epsilon = 0;
+        avr = 0.0f;
+        avrStarted = false;
+        WriteTimerText();
+    }
+    fpsWindowStart = static_cast<float>(now);
+    fpsFrameCount = 0;
 }
 
 void UpdateFrameTimer(Clock& clock) {

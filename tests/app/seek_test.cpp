@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <numeric>
 #include <random>
 #include <set>
@@ -83,19 +84,27 @@ PassState StateOf(const Show& show) {
 }
 
 struct StateRecorder : PassObserver {
-    void AfterDraw(uint32_t, const Show& show) override { states.push_back(StateOf(show)); }
+    void AfterDraw(uint32_t pass, const Show& show) override {
+        passes.push_back(pass);
+        states.push_back(StateOf(show));
+    }
+    std::vector<uint32_t> passes;
     std::vector<PassState> states;
 };
 
-// Every pass of an uninterrupted run of the built-in show at `fps`.
-std::vector<PassState> UninterruptedRun(uint32_t fps) {
+// The passes of a run of the built-in show at `fps`, from the beginning or from `startMs`.
+StateRecorder RunFrom(uint32_t fps, uint32_t startMs = 0) {
     HeadlessPlatform platform;
     FixedStepClock clock(fps);
     StateRecorder recorder;
     testing::internal::CaptureStdout();
-    RunShow({VOXELSHOW_DATA_DIR, 0}, platform, clock, &recorder);
+    RunShow({VOXELSHOW_DATA_DIR, 0, Renderer::Fast, startMs}, platform, clock, &recorder);
     testing::internal::GetCapturedStdout();
-    return recorder.states;
+    return recorder;
+}
+
+std::vector<PassState> UninterruptedRun(uint32_t fps) {
+    return RunFrom(fps).states;
 }
 
 std::unique_ptr<Show> BuiltShow(uint32_t seed = 0) {
@@ -199,13 +208,82 @@ TEST(Seek, ATimeBetweenGridPassesFollowsTheGridsEarlierPasses) {
     }
 }
 
+// A show started late begins at the first pass of the clock's grid at or after its start and
+// goes on pass by pass as the uninterrupted run does, numbering its passes as that run does.
+TEST(Seek, AShowStartedLateGoesOnAsTheUninterruptedRun) {
+    const uint32_t fps = 7;
+    const std::vector<PassState> run = UninterruptedRun(fps);
+    for (uint32_t startMs : {150000u, 150001u, 195999u}) {
+        SCOPED_TRACE(startMs);
+        const StateRecorder started = RunFrom(fps, startMs);
+        const uint32_t first = static_cast<uint32_t>(FirstPassAtOrAfter(startMs, fps));
+        ASSERT_EQ(started.passes.size(), run.size() - first);
+        for (size_t i = 0; i < started.passes.size(); ++i) {
+            ASSERT_EQ(started.passes[i], first + i);
+            ASSERT_TRUE(started.states[i] == run[first + i])
+                << "pass " << first + i << ":" << Differences(started.states[i], run[first + i]);
+        }
+    }
+}
+
+// Presses the player's keys at set passes of the loop, and notes what the loop asks of the music.
+struct ViewerPlatform : HeadlessPlatform {
+    PlayerCommand TakeCommand() override {
+        const auto found = keys.find(iteration++);
+        return found != keys.end() ? found->second : PlayerCommand::None;
+    }
+    bool ShouldLeave() override { return iteration == leaveAt; }
+    void StartMusic(const char*, uint32_t startMs) override { music.push_back(startMs); }
+    void SeekMusic(uint32_t elapsedMs) override { music.push_back(elapsedMs); }
+    void PauseMusic(bool paused) override { pauses.push_back(paused); }
+
+    std::map<int, PlayerCommand> keys;
+    int iteration = 0;
+    int leaveAt = -1;
+    std::vector<uint32_t> music;  // where it started, then where each jump moved it
+    std::vector<bool> pauses;
+};
+
+// Jumps from the frame shown, forward and back, while playing and paused, single steps while
+// paused (and not while playing): every frame the loop draws is that of its pass in the
+// uninterrupted run, and the music follows each jump.
+TEST(Seek, ViewersJumpsAndStepsInTheLoopShowTheRunsOwnPasses) {
+    const uint32_t fps = 7;
+    const std::vector<PassState> run = UninterruptedRun(fps);
+    ViewerPlatform platform;
+    using enum PlayerCommand;
+    platform.keys = {{5, Forward},        {10, FarForward},  {15, Back},     {20, PauseOrResume},
+                     {21, StepForward},   {22, StepForward}, {23, StepBack}, {24, Forward},
+                     {25, PauseOrResume}, {30, FarBack},     {35, ToStart},  {40, StepForward}};
+    platform.leaveAt = 45;
+    FixedStepClock clock(fps);
+    StateRecorder recorder;
+    testing::internal::CaptureStdout();
+    const ShowEnd end = RunShow({VOXELSHOW_DATA_DIR, 0}, platform, clock, &recorder);
+    testing::internal::GetCapturedStdout();
+    // Pass 4 is shown at 571 ms: 5 s on, the first pass at or after 5571 ms is 39, and so on.
+    const std::vector<uint32_t> expected = {0,   1,   2,   3,   4,   39,  40,  41,  42,  43,  253,
+                                            254, 255, 256, 257, 222, 223, 224, 225, 226, 227, 228,
+                                            227, 262, 263, 264, 265, 266, 56,  57,  58,  59,  60,
+                                            0,   1,   2,   3,   4,   5,   6,   7,   8,   9};
+    EXPECT_EQ(recorder.passes, expected);
+    EXPECT_EQ(end.passesDrawn, expected.size());
+    for (size_t i = 0; i < recorder.passes.size(); ++i) {
+        ASSERT_TRUE(recorder.states[i] == run[recorder.passes[i]])
+            << "pass " << recorder.passes[i] << ":"
+            << Differences(recorder.states[i], run[recorder.passes[i]]);
+    }
+    std::vector<uint32_t> music = {0};
+    for (uint32_t pass : {39, 253, 222, 227, 228, 227, 262, 56, 0}) {
+        music.push_back(PassMilliseconds(pass, fps));
+    }
+    EXPECT_EQ(platform.music, music);
+    EXPECT_EQ(platform.pauses, (std::vector<bool>{true, false}));
+}
+
 // Plays passes 0 to count - 1 of a show as the loop does: a pass, then the frame timer.
 std::vector<PassState> PlayPasses(Show& show, uint32_t fps, uint64_t count) {
-    RestoreFields(show, show.startup);
-    for (auto& track : show.tracks.items) {
-        track->active = 1;
-    }
-    std::fill_n(frameBuffer, FRAME_PIXELS, 0u);
+    RewindShow(show);
     FixedStepClock clock(fps);
     ResetFrameStats();
     StartFrameTimer(clock);
