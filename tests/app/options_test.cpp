@@ -135,4 +135,15 @@ TEST(DataDirectory, GivenThenWorkingDirectoryThenBesideTheProgram) {
     EXPECT_EQ(FindDataDirectory(""), "data");
 }
 
+TEST(ProgramFiles, WorkingDirectoryThenBesideTheProgramElseTheNameItself) {
+    TempDir dir;
+    InDirectory inside(dir.path);
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+    const std::string ownName = program.filename().string();  // a file beside the program
+    EXPECT_EQ(FindProgramFile(ownName), program.string());
+    EXPECT_EQ(FindProgramFile("no-such-file.glsl"), "no-such-file.glsl");
+    WriteBytes(ownName, {1});
+    EXPECT_EQ(FindProgramFile(ownName), ownName);
+}
+
 }  // namespace
