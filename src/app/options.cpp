@@ -1,6 +1,9 @@
 #include "app/options.h"
 
 #include <charconv>
+#include <cmath>
+
+#include "app/show.h"
 
 namespace {
 
@@ -13,6 +16,21 @@ bool ParseUnsigned(const std::string& text, uint32_t& value) {
     const char* end = text.data() + text.size();
     auto [last, error] = std::from_chars(text.data(), end, value);
     return error == std::errc() && last == end;
+}
+
+// Seconds with decimals, from 0 to before the show's end, as milliseconds.
+bool ParseStart(const std::string& text, uint32_t& milliseconds) {
+    if (text.empty() || !(text[0] == '.' || (text[0] >= '0' && text[0] <= '9'))) {
+        return false;
+    }
+    double seconds = 0.0;
+    const char* end = text.data() + text.size();
+    auto [last, error] = std::from_chars(text.data(), end, seconds, std::chars_format::fixed);
+    if (error != std::errc() || last != end || !(seconds * 1000.0 < SHOW_END_MS)) {
+        return false;
+    }
+    milliseconds = static_cast<uint32_t>(std::llround(seconds * 1000.0));
+    return true;
 }
 
 bool ParsePassList(const std::string& text, std::vector<uint32_t>& passes) {
@@ -67,7 +85,8 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
 
 bool TakesValue(const std::string& name) {
     return name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
-           name == "--render-frame" || name == "--out" || name == "--hashes";
+           name == "--render-frame" || name == "--out" || name == "--hashes" || name == "--start" ||
+           name == "--aspect";
 }
 
 // Sets an option that takes a value; returns an error text or "".
@@ -88,6 +107,17 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
         } else {
             (name == "--data" ? options.dataDir : options.outPath) = value;
         }
+    } else if (name == "--start") {
+        playOnlyOption = true;
+        if (!ParseStart(value, options.startMs)) {
+            return "--start takes seconds from 0 to before 196 (decimals allowed), not '" + value + "'";
+        }
+    } else if (name == "--aspect") {
+        playOnlyOption = true;
+        if (value != "keep" && value != "stretch") {
+            return "--aspect takes keep or stretch, not '" + value + "'";
+        }
+        options.aspect = value == "keep" ? Aspect::Keep : Aspect::Stretch;
     } else if (name == "--seed") {
         if (!ParseUnsigned(value, options.seed)) {
             return "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
@@ -140,7 +170,7 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
     }
     bool headless = options.mode != RunMode::Play;
     if (headless && playOnlyOption) {
-        return "--windowed, --presenter and --mute apply only when the show is played";
+        return "--windowed, --presenter, --mute, --start and --aspect apply only when the show is played";
     }
     if (options.mode == RunMode::Play && (Has(args, "--fps") || Has(args, "--out") || options.reference)) {
         return "--fps, --out and --reference apply only to --render-frame, --benchmark and --hashes";
@@ -180,6 +210,7 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
 
 const char* UsageText() {
     return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N] [--mute]\n"
+           "                 [--start S] [--aspect keep|stretch]\n"
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
            "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR]\n"
            "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR]\n"
@@ -190,12 +221,24 @@ const char* UsageText() {
            "  --data DIR          data directory (default: ./data, else data beside the program)\n"
            "  --seed N            seed of the wave filter's jitter (default: the time; 0 when headless)\n"
            "  --mute              play without sound\n"
-           "  --render-frame N    draw passes 0 to N without a display and write pass N's frame;\n"
+           "  --start S           begin the show S seconds in (decimals allowed), music included\n"
+           "  --aspect A          stretch (default): the picture fills the window; keep: 4:3 between\n"
+           "                      black bars\n"
+           "  --render-frame N    draw pass N without a display and write its frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
            "  --out FILE          frame file: .bgra for raw 640x480 pixels, anything else for PNG\n"
            "  --fps F             passes per second of the fixed-step clock (default 60)\n"
-           "  --benchmark         run the whole show without a display and print timings\n"
+           "  --benchmark         run the whole show without a display and print timings, then the\n"
+           "                      time a seek to a random pass takes\n"
            "  --hashes FILE       run the whole show without a display and write one line per pass:\n"
            "                      the pass number and the 64-bit hash of its frame\n"
-           "  --reference         draw with the straightforward reference renderer (slow; for checks)\n";
+           "  --reference         draw with the straightforward reference renderer (slow; for checks)\n"
+           "\n"
+           "keys while the show plays:\n"
+           "  Space               pause or go on (picture and music)\n"
+           "  Left, Right         5 seconds back, forward\n"
+           "  Page Up, Page Down  30 seconds back, forward\n"
+           "  Home                back to the start\n"
+           "  . and ,             one pass (1/60 s) forward, back, while paused\n"
+           "  Escape              end the show\n";
 }

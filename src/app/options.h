@@ -8,12 +8,18 @@ constexpr uint8_t PRESENTER_GPU = 2;
 
 enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Help, Version };
 
+// How the 640 x 480 picture fills the window: stretched over all of it, or as large as it fits
+// at its own 4:3 shape, centred between black bars.
+enum class Aspect { Stretch, Keep };
+
 // Everything the command line can set; defaults are the shipped configuration.
 struct Options {
     RunMode mode = RunMode::Play;
     bool windowed = false;
     uint8_t presenterFlags = PRESENTER_SOFTWARE;
     bool mute = false;
+    uint32_t startMs = 0;  // --start, in milliseconds of the demo clock
+    Aspect aspect = Aspect::Stretch;
     std::string dataDir;  // empty: look for data/ in the working directory, then beside the program
     bool hasSeed = false;
     uint32_t seed = 0;

@@ -15,5 +15,6 @@ ShowSettings SettingsFor(const Options& options) {
         settings.seed = 0;
     }
     settings.renderer = options.reference ? Renderer::Reference : Renderer::Fast;
+    settings.startMs = options.startMs;
     return settings;
 }

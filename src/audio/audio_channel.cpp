@@ -92,8 +92,8 @@ bool PrepareChannel(AudioChannel& channel, int outputRate) {
     return true;
 }
 
-void RewindChannel(AudioChannel& channel) {
-    RewindDecoder(channel.decoder);
+void SeekChannel(AudioChannel& channel, uint64_t milliseconds) {
+    SeekDecoder(channel.decoder, milliseconds * static_cast<uint64_t>(channel.decoder.rate) / 1000);
     SDL_AudioStreamClear(channel.converter);
     channel.carried.clear();
     channel.decoderEnded = false;

@@ -25,8 +25,8 @@ struct AudioChannel {
 
 // Creates the converter and buffers for a channel whose decoder is open; false if out of memory.
 bool PrepareChannel(AudioChannel& channel, int outputRate);
-// Back to the first frame, with nothing left in the converter.
-void RewindChannel(AudioChannel& channel);
+// To `milliseconds` into the music, with nothing left in the converter.
+void SeekChannel(AudioChannel& channel, uint64_t milliseconds);
 // Adds `sampleCount` float samples (stereo interleaved) of the channel to `output`;
 // stops the channel when its stream has run out.
 void MixChannel(AudioChannel& channel, float* output, int sampleCount);

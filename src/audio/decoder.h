@@ -33,5 +33,8 @@ int OpenStreamDecoder(Decoder& decoder, const char* path);
 // Reads up to `maxFrames` frames into `frames`, which holds maxFrames * MAX_DECODER_CHANNELS
 // samples; returns the number read, 0 at the end.
 int ReadDecoder(Decoder& decoder, float* frames, int maxFrames);
-void RewindDecoder(Decoder& decoder);
+// Moves to frame `frame` of the decoder's own rate, sample-exactly: the next read gives what
+// reading from the start and dropping `frame` frames would. Past the end the next read gives
+// nothing; a looping module wraps `frame` to its length.
+void SeekDecoder(Decoder& decoder, uint64_t frame);
 void CloseDecoder(Decoder& decoder);

@@ -82,11 +82,40 @@ void LoadMusic(AudioLayer& layer, std::string name) {
     }
 }
 
+namespace {
+
+// The music StartMusic plays: the module if one is loaded, otherwise the stream; 0 if none.
+uint32_t PlayedMusic() {
+    return musicModule != 0 ? musicModule : musicStream;
+}
+
+}  // namespace
+
 void StartMusic(AudioLayer& layer) {
-    if (musicModule != 0) {
-        AudioChannelPlay(layer, musicModule, true);
-    } else if (musicStream != 0) {
-        AudioChannelPlay(layer, musicStream, true);
+    if (PlayedMusic() != 0) {
+        AudioChannelPlay(layer, PlayedMusic(), true);
+    }
+}
+
+void StartMusicAt(AudioLayer& layer, uint32_t startMs) {
+    if (startMs == 0) {
+        StartMusic(layer);
+    } else if (PlayedMusic() != 0) {
+        AudioChannelSetPosition(layer, PlayedMusic(), startMs);
+        AudioChannelPlay(layer, PlayedMusic(), false);
+    }
+}
+
+void SeekMusic(AudioLayer& layer, uint32_t elapsedMs) {
+    if (PlayedMusic() != 0) {
+        AudioChannelSetPosition(layer, PlayedMusic(), elapsedMs);
+        AudioChannelPlay(layer, PlayedMusic(), false);
+    }
+}
+
+void PauseMusic(AudioLayer& layer, bool paused) {
+    if (layer.device != 0) {
+        paused ? AudioPause(layer) : AudioStart(layer);
     }
 }
 

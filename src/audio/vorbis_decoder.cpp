@@ -1,5 +1,7 @@
 #include <vorbis/vorbisfile.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "audio/audio_layer.h"
@@ -53,8 +55,11 @@ int ReadVorbisFrames(Decoder& decoder, float* frames, int maxFrames) {
     return static_cast<int>(got);
 }
 
-void RewindVorbis(Decoder& decoder) {
-    ov_pcm_seek(decoder.vorbis, 0);
+void SeekVorbis(Decoder& decoder, uint64_t frame) {
+    // The library refuses positions past the last frame; the end itself reads nothing.
+    const ogg_int64_t total = ov_pcm_total(decoder.vorbis, -1);
+    const auto wanted = static_cast<ogg_int64_t>(std::min<uint64_t>(frame, INT64_MAX));
+    ov_pcm_seek(decoder.vorbis, total >= 0 ? std::min(wanted, total) : wanted);
 }
 
 void CloseVorbis(Decoder& decoder) {

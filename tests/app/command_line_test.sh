@@ -19,7 +19,7 @@ expect_status() {  # expected-status description command...
 }
 
 for args in "--nonsense" "--benchmark --fps 0" "--render-frame -3 --out f.png" "--seed abc" \
-    "--render-frame 1,2 --out f.png" "--presenter"; do
+    "--render-frame 1,2 --out f.png" "--presenter" "--start -5" "--start 196" "--start 12s" "--aspect square"; do
     # shellcheck disable=SC2086
     expect_status 2 "$args" "$program" $args
     grep -q '^usage: voxelshow' "$work/err" || {

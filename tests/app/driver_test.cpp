@@ -15,7 +15,10 @@ namespace {
 struct RecordingPlatform : HeadlessPlatform {
     void Present(const uint32_t*) override { ++presents; }
     bool ShouldLeave() override { return presents == leaveAfter; }
-    void StartMusic(const char* path) override { music = path; }
+    void StartMusic(const char* path, uint32_t startMs) override {
+        music = path;
+        musicStart = startMs;
+    }
     void StopMusic() override { ++stops; }
     void SetTitle(const char* text) override {
         ++titles;
@@ -26,6 +29,7 @@ struct RecordingPlatform : HeadlessPlatform {
     int titles = 0;
     int stops = 0;
     std::string music;
+    uint32_t musicStart = 0;
 };
 
 // Notes the state of the layers the script drives after each pass.
@@ -47,10 +51,11 @@ class Driver : public testing::Test {
 protected:
     void SetUp() override { WriteShowData(dir.path); }
 
-    ShowEnd Run(uint32_t fps, RecordingPlatform& platform, PassObserver* observer = nullptr) {
+    ShowEnd Run(uint32_t fps, RecordingPlatform& platform, PassObserver* observer = nullptr,
+                uint32_t startMs = 0) {
         FixedStepClock clock(fps);
         testing::internal::CaptureStdout();
-        ShowEnd end = RunShow({dir.path, 0}, platform, clock, observer);
+        ShowEnd end = RunShow({dir.path, 0, Renderer::Fast, startMs}, platform, clock, observer);
         printed = testing::internal::GetCapturedStdout();
         return end;
     }
@@ -77,6 +82,17 @@ TEST_F(Driver, RunsUntilTheClockPassesTheEndAndPresentsTheLastFrameOnceMore) {
     EXPECT_EQ(printed.rfind("float, char, unsigned char, unsigned char, float, ", 0), 0u);
     EXPECT_EQ(printed.size(), printed.find_last_of(',') + 3);  // only the names, on one line
     EXPECT_EQ(printed.back(), '\n');
+}
+
+// A late start lands on the clock's grid; the music starts there and the clock goes on from it.
+TEST_F(Driver, StartsLateOnTheClocksGridWithTheMusic) {
+    RecordingPlatform platform;
+    ShowEnd end = Run(2, platform, nullptr, 190250);
+    EXPECT_EQ(platform.musicStart, 190500u);  // pass 381
+    EXPECT_EQ(end.passesDrawn, 393u - 381u);  // passes 381 to 392
+    EXPECT_EQ(platform.presents, 13);
+    EXPECT_EQ(platform.title.rfind("timer ms: 196500, epsilon: 244, avr: 244 | average fps: 2.00", 0), 0u)
+        << platform.title;
 }
 
 TEST_F(Driver, LeavesWhenThePlatformAsks) {

@@ -26,6 +26,20 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(play.options.dataDir, "d");
     EXPECT_TRUE(play.options.hasSeed);
     EXPECT_EQ(play.options.seed, 42u);
+    EXPECT_EQ(play.options.startMs, 0u);
+    EXPECT_EQ(play.options.aspect, Aspect::Stretch);
+
+    for (const auto& [text, ms] : {std::pair<const char*, uint32_t>{"150", 150000},
+                                   {"150.5", 150500},
+                                   {"0", 0},
+                                   {".25", 250},
+                                   {"195.999", 195999}}) {
+        ParsedOptions started = ParseOptions({"--start", text, "--aspect", "keep"});
+        ASSERT_EQ(started.error, "") << text;
+        EXPECT_EQ(started.options.startMs, ms) << text;
+        EXPECT_EQ(SettingsFor(started.options).startMs, ms) << text;
+        EXPECT_EQ(started.options.aspect, Aspect::Keep);
+    }
 
     ParsedOptions frames = ParseOptions({"--render-frame", "60,900,2520", "--fps", "30", "--out", "f%d.png"});
     ASSERT_EQ(frames.error, "");
@@ -69,6 +83,17 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--hashes", "h.txt", "--benchmark"},
         {"--hashes"},
         {"--reference"},  // the played show always draws with the fast renderer
+        {"--start", "-1"},
+        {"--start", "196"},  // the end of the show
+        {"--start", "196.0"},
+        {"--start", "1e2"},
+        {"--start", "abc"},
+        {"--start", "nan"},
+        {"--start", ""},
+        {"--start"},
+        {"--render-frame", "5", "--out", "f.png", "--start", "3"},  // headless passes are numbered
+        {"--aspect", "wide"},
+        {"--benchmark", "--aspect", "keep"},
     };
     for (const auto& args : bad) {
         EXPECT_NE(ParseOptions(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
@@ -108,6 +133,17 @@ TEST(DataDirectory, GivenThenWorkingDirectoryThenBesideTheProgram) {
     EXPECT_EQ(FindDataDirectory(""), (program.parent_path() / "data").string());
     std::filesystem::create_directory("data");
     EXPECT_EQ(FindDataDirectory(""), "data");
+}
+
+TEST(ProgramFiles, WorkingDirectoryThenBesideTheProgramElseTheNameItself) {
+    TempDir dir;
+    InDirectory inside(dir.path);
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+    const std::string ownName = program.filename().string();  // a file beside the program
+    EXPECT_EQ(FindProgramFile(ownName), program.string());
+    EXPECT_EQ(FindProgramFile("no-such-file.glsl"), "no-such-file.glsl");
+    WriteBytes(ownName, {1});
+    EXPECT_EQ(FindProgramFile(ownName), ownName);
 }
 
 }  // namespace

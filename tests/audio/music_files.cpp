@@ -44,6 +44,19 @@ void WriteSineMp3(const std::string& path, double seconds) {
     music::WriteFileAtomically(path, music::EncodeMp3(audio, {}));
 }
 
+void WriteChirpMp3(const std::string& path, double seconds) {
+    music::StereoBuffer audio(music::SampleAt(seconds));
+    uint32_t noise = 1;
+    for (long i = 0; i < audio.Frames(); ++i) {
+        const double t = static_cast<double>(i) / music::kSampleRate;
+        noise = noise * 1664525u + 1013904223u;
+        audio.left[i] = 0.4f * static_cast<float>(std::sin(2 * M_PI * (200.0 + 300.0 * t) * t));
+        audio.right[i] = 0.3f * static_cast<float>(std::sin(2 * M_PI * (3000.0 - 400.0 * t) * t)) +
+                         0.1f * (static_cast<float>(noise >> 8) / 16777216.0f - 0.5f);
+    }
+    music::WriteFileAtomically(path, music::EncodeMp3(audio, {}));
+}
+
 namespace {
 
 void WriteOggPages(ogg_stream_state& stream, std::ofstream& file, bool flush) {

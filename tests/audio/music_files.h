@@ -9,6 +9,9 @@
 void WriteSquareWaveModule(const std::string& path);
 // An MP3 of `seconds` of stereo sines (440 Hz left, 660 Hz right) at 44100 Hz.
 void WriteSineMp3(const std::string& path, double seconds);
+// An MP3 of `seconds` of rising tones (left) and a falling one over noise (right), so that no
+// two stretches of it are alike.
+void WriteChirpMp3(const std::string& path, double seconds);
 // An Ogg Vorbis file of `seconds` of a mono 440 Hz sine at 22050 Hz, so that playing it
 // needs both a rate and a channel conversion.
 void WriteSineOgg(const std::string& path, double seconds);
