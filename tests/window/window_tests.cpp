@@ -504,7 +504,7 @@ TEST_F(ShowInWindow, StartJumpAndPauseMovePictureAndMusicTogether) {
                                         "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capturePath + "'");
     ASSERT_NE(window, 0u);
     EXPECT_GE(TitleTimer(WindowTitle(display, window)), 120000u);
-    ASSERT_TRUE(WaitForCapturedSeconds(DiskCapture{capturePath}, 1.5));
+    ASSERT_TRUE(WaitForCapturedMusic(DiskCapture{capturePath}, 1.5));
     RunXdotool("windowfocus " + std::to_string(window));
 
     const uint32_t before = TitleTimer(WindowTitle(display, window));
