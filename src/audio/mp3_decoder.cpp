@@ -24,7 +24,7 @@ int OpenMp3Decoder(Decoder& decoder, const char* path) {
     if (handle == nullptr) {
         return AUDIO_ERROR_MEMORY;
     }
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
     AcceptFloatOutputOnly(handle);
     if (mpg123_open(handle, path) != MPG123_OK) {
         mpg123_delete(handle);
