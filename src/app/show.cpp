@@ -17,7 +17,10 @@
 
 namespace {
 
-constexpr float SHOW_SECONDS = 196.0f;
+constexpr uint32_t SHOW_END_MS = 196000;
+// The clock reads whole milliseconds and demoTime is that count / 1000.0f, so the loop's
+// test SHOW_SECONDS < demoTime holds exactly when more than SHOW_END_MS have passed.
+constexpr float SHOW_SECONDS = SHOW_END_MS / 1000.0f;
 constexpr const char* MUSIC_FILE = "ostrel&vandt_-_cube.mp3";
 
 const char* const PICTURES[] = {"text1.png", "text2.png", "text3.png", "text4.png",
@@ -156,6 +159,15 @@ ShowEnd RunLoop(Show& show, const DrawingSteps& steps, Platform& platform, Clock
 
 }  // namespace
 
+uint32_t LastShowPass(uint32_t fps) {
+    // The largest k with floor(k * 1000 / fps) <= SHOW_END_MS, that is k * 1000 < (SHOW_END_MS + 1) * fps.
+    return static_cast<uint32_t>(((uint64_t{SHOW_END_MS} + 1) * fps - 1) / 1000);
+}
+
+std::string DefaultMusicPath(const std::string& dataDir) {
+    return DataFile(dataDir, MUSIC_FILE);
+}
+
 std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
     auto show = std::make_unique<Show>();
     LoadPictures(*show, dataDir);
@@ -173,7 +185,7 @@ ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, 
     ResetFrameStats();
     std::unique_ptr<Show> show = BuildShow(settings.dataDir);
     std::fill_n(frameBuffer, FRAME_PIXELS, 0u);  // the first pass presents a black frame
-    platform.StartMusic(DataFile(settings.dataDir, MUSIC_FILE).c_str());
+    platform.StartMusic(DefaultMusicPath(settings.dataDir).c_str());
     StartFrameTimer(clock);
     ShowEnd end;
     try {

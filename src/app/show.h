@@ -55,6 +55,13 @@ struct ShowEnd {
     uint32_t passesDrawn = 0;
 };
 
+// The last pass the show draws on the fixed-step clock at `fps` passes a second: the loop
+// ends once the clock has passed 196 seconds.
+uint32_t LastShowPass(uint32_t fps);
+
+// The show's soundtrack in the data directory.
+std::string DefaultMusicPath(const std::string& dataDir);
+
 // Loads the pictures, builds the twelve layers, the landscape with its maps, the wave filter
 // and the track list with the scene script. Throws AssetError for a bad data file.
 std::unique_ptr<Show> BuildShow(const std::string& dataDir);
