@@ -1,5 +1,7 @@
 #include "app/options.h"
 
+#include "app/capture_options.h"
+
 #include <charconv>
 
 namespace {
@@ -50,7 +52,7 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
     if (name == "--windowed") {
         options.windowed = playOnlyOption = true;
     } else if (name == "--mute") {
-        options.mute = playOnlyOption = true;
+        options.mute = true;
     } else if (name == "--benchmark") {
         options.mode = RunMode::Benchmark;
     } else if (name == "--reference") {
@@ -113,11 +115,14 @@ std::string ParseOne(const std::vector<std::string>& args, size_t& i, Options& o
     if (ParseFlag(name, options, playOnlyOption)) {
         return "";
     }
-    if (!TakesValue(name)) {
+    if (!TakesValue(name) && !IsCaptureOption(name)) {
         return "unknown option '" + name + "'";
     }
     if (i + 1 >= args.size()) {
         return "option " + name + " needs a value";
+    }
+    if (IsCaptureOption(name)) {
+        return ParseCaptureValue(name, args[++i], options);
     }
     return ParseValue(name, args[++i], options, playOnlyOption);
 }
@@ -134,16 +139,20 @@ bool Has(const std::vector<std::string>& args, const char* name) {
 // Checks that the options given belong together.
 std::string CheckCombination(const std::vector<std::string>& args, const Options& options,
                              bool playOnlyOption) {
-    int modes = Has(args, "--render-frame") + Has(args, "--benchmark") + Has(args, "--hashes");
+    int modes = Has(args, "--render-frame") + Has(args, "--benchmark") + Has(args, "--hashes") +
+                Has(args, "--capture");
     if (modes > 1) {
-        return "--render-frame, --benchmark and --hashes cannot be combined";
+        return "--render-frame, --benchmark, --hashes and --capture cannot be combined";
     }
     bool headless = options.mode != RunMode::Play;
     if (headless && playOnlyOption) {
-        return "--windowed, --presenter and --mute apply only when the show is played";
+        return "--windowed and --presenter apply only when the show is played";
+    }
+    if (options.mute && options.mode != RunMode::Play && options.mode != RunMode::Capture) {
+        return "--mute applies only when the show is played or captured";
     }
     if (options.mode == RunMode::Play && (Has(args, "--fps") || Has(args, "--out") || options.reference)) {
-        return "--fps, --out and --reference apply only to --render-frame, --benchmark and --hashes";
+        return "--fps, --out and --reference apply only to the modes without a window";
     }
     if (options.mode != RunMode::RenderFrame && Has(args, "--out")) {
         return "--out applies only to --render-frame";
@@ -156,7 +165,7 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
             return "--out must contain %d when several passes are rendered";
         }
     }
-    return "";
+    return CheckCaptureOptions(args, options);
 }
 
 }  // namespace
@@ -183,13 +192,16 @@ const char* UsageText() {
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
            "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR]\n"
            "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR]\n"
+           "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N] [--data "
+           "DIR]\n"
+           "                 [--mute] [--music FILE]\n"
            "       voxelshow --help | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"
            "  --presenter P       software (default), gpu or both\n"
            "  --data DIR          data directory (default: ./data, else data beside the program)\n"
            "  --seed N            seed of the wave filter's jitter (default: the time; 0 when headless)\n"
-           "  --mute              play without sound\n"
+           "  --mute              play, or capture, without sound\n"
            "  --render-frame N    draw passes 0 to N without a display and write pass N's frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
            "  --out FILE          frame file: .bgra for raw 640x480 pixels, anything else for PNG\n"
@@ -197,5 +209,12 @@ const char* UsageText() {
            "  --benchmark         run the whole show without a display and print timings\n"
            "  --hashes FILE       run the whole show without a display and write one line per pass:\n"
            "                      the pass number and the 64-bit hash of its frame\n"
-           "  --reference         draw with the straightforward reference renderer (slow; for checks)\n";
+           "  --reference         draw with the straightforward reference renderer (slow; for checks)\n"
+           "  --capture FILE      write the show, faster than it plays, to a file whose name picks the\n"
+           "                      kind: .mp4, .mkv (lossless), .webm, .webp (no sound), NAME%d.png (one\n"
+           "                      picture per pass), .wav or .flac (the sound alone)\n"
+           "  --from S, --to S    capture the passes at S seconds and after, and before T (default: all)\n"
+           "  --size WxH          capture at this size, the 4:3 picture centred and scaled without\n"
+           "                      smoothing (default 640x480)\n"
+           "  --music FILE        the sound track of a capture (default: the data folder's)\n";
 }
