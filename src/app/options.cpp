@@ -1,8 +1,8 @@
 #include "app/options.h"
 
-#include "app/capture_options.h"
-
 #include <charconv>
+
+#include "app/capture_options.h"
 
 namespace {
 
@@ -192,9 +192,8 @@ const char* UsageText() {
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
            "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR]\n"
            "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR]\n"
-           "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N] [--data "
-           "DIR]\n"
-           "                 [--mute] [--music FILE]\n"
+           "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N]\n"
+           "                 [--data DIR] [--mute] [--music FILE]\n"
            "       voxelshow --help | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"

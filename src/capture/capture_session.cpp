@@ -108,12 +108,8 @@ bool SubmitFrame(CaptureSession& session, const uint32_t* pixels) {
 
 int FinishCapture(CaptureSession& session) {
     StopEncoder(session);
-    const int signal = InterruptingSignal();
-    if (signal != 0) {
-        return Fail(session,
-                    session.settings.path + ": interrupted by " + (signal == SIGINT ? "SIGINT" : "SIGTERM") +
-                        "; the unfinished file is removed",
-                    128 + signal);
+    if (InterruptingSignal() != 0) {
+        return FailInterrupted(session);
     }
     if (!session.error.empty()) {
         return Fail(session, session.error, 1);
