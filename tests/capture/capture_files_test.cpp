@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <tuple>
 
 #include "app/test_files.h"
 #include "audio/decoder.h"
@@ -324,15 +325,23 @@ TEST_F(Capture, AFullDiskOrBadDataLeavesNothing) {
     EXPECT_EQ(FilesIn(out), std::vector<std::string>{});
 }
 
+// The size of the one file in `folder`, or -1 while there is none.
+int64_t SizeOfOnlyFile(const std::string& folder) {
+    const std::vector<std::string> names = FilesIn(folder);
+    std::error_code error;
+    const auto size = names.size() == 1 ? fs::file_size(folder + "/" + names[0], error) : 0;
+    return names.size() == 1 && !error ? static_cast<int64_t>(size) : -1;
+}
+
 TEST_F(Capture, ASignalStopsTheCaptureAndRemovesTheUnfinishedFile) {
-    for (auto [signal, name] : {std::pair{SIGINT, "SIGINT"}, {SIGTERM, "SIGTERM"}}) {
+    // SIGTERM while the files are being opened, SIGINT once frames are being written.
+    for (auto [signal, name, grownTo] : {std::tuple{SIGTERM, "SIGTERM", 0}, {SIGINT, "SIGINT", 200000}}) {
         ProgramRun run = StartProgram({"--data", VOXELSHOW_DATA_DIR, "--capture", Out("show.mp4")}, dir.path);
-        // Wait for the capture to be under way: its temporary file is there.
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (FilesIn(out).empty() && std::chrono::steady_clock::now() < deadline) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+        while (SizeOfOnlyFile(out) < grownTo && std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
-        ASSERT_EQ(FilesIn(out).size(), 1u) << "the capture never started";
+        ASSERT_GE(SizeOfOnlyFile(out), grownTo) << name << ": the capture never got that far";
         kill(run.pid, signal);
         EXPECT_EQ(WaitForProgram(run), 128 + signal) << name;
         EXPECT_THAT(ReadFileText(run.errPath), HasSubstr(Out("show.mp4") + ": interrupted by " + name))
