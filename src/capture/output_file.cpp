@@ -25,11 +25,15 @@ std::string BaseName(const std::string& path) {
 
 }  // namespace
 
+bool IsDirectory(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 std::string ReserveOutputFile(OutputFile& file, const std::string& target) {
     file.target = target;
     file.temporary.clear();
-    struct stat status {};
-    if (stat(target.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    if (IsDirectory(target)) {
         return "is a directory";
     }
     const std::string folder = FolderOf(target);

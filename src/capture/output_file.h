@@ -8,6 +8,8 @@ struct OutputFile {
     std::string temporary;  // empty once renamed or removed
 };
 
+bool IsDirectory(const std::string& path);
+
 // Checks that the target can be written (its folder exists and takes files, the target
 // is not a directory) and creates the temporary. Returns "" or the reason it cannot.
 std::string ReserveOutputFile(OutputFile& file, const std::string& target);

@@ -3,8 +3,6 @@ extern "C" {
 #include <libavutil/pixfmt.h>
 }
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -40,11 +38,6 @@ struct PictureSequence : CaptureWriter {
     int64_t bytes = 0;
 };
 
-bool IsDirectory(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 void PictureSequence::Open() {
     const CaptureSpan& span = settings.span;
     // Every name is checked before the first frame is drawn; the first temporary proves the
@@ -52,7 +45,7 @@ void PictureSequence::Open() {
     for (uint32_t frame = 0; frame < span.frameCount; ++frame) {
         const std::string name = settings.frameName(span.firstPass + frame);
         if (IsDirectory(name)) {
-            throw CaptureError(name + " is a directory");
+            throw CaptureError(name + ": is a directory");
         }
     }
     Reserve(span.firstPass);

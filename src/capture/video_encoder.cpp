@@ -18,8 +18,8 @@ struct PictureCodecChoice {
     const char* options;  // key=value pairs separated by ':'
 };
 
-// With x264's "superfast" preset the whole show at 640 x 480 takes about 55 CPU seconds
-// (about 80 with "veryfast"), which leaves two cores room to write it in a quarter of its
+// With x264's "superfast" preset the whole show at 640 x 480 takes about 60 CPU seconds
+// (about 85 with "veryfast"), which leaves two cores room to write it in a quarter of its
 // running time; CRF 18 keeps the quality high enough to survive a video site's re-encoding.
 constexpr PictureCodecChoice PICTURE_CODECS[] = {
     {CaptureFormat::Mp4, "libx264", AV_PIX_FMT_YUV420P, "preset=superfast:crf=18:profile=high"},
