@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/benchmark.h"
+#include "app/capture_show.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
 #include "app/play_show.h"
@@ -26,6 +27,8 @@ int DispatchMode(const Options& options) {
             return RunBenchmark(options);
         case RunMode::Hashes:
             return WriteFrameHashes(options);
+        case RunMode::Capture:
+            return CaptureShow(options);
         case RunMode::Play:
             return PlayShow(options);
     }

@@ -71,6 +71,7 @@ TEST_F(Driver, RunsUntilTheClockPassesTheEndAndPresentsTheLastFrameOnceMore) {
     ShowEnd end = Run(2, platform, &watcher);
     EXPECT_FALSE(end.leftByRequest);
     EXPECT_EQ(end.passesDrawn, 393u);  // 0 to 196 s in half seconds; 196.0 still draws
+    EXPECT_EQ(LastPassOfShow(2), 392u);
     EXPECT_EQ(watcher.draws, 393u);
     EXPECT_EQ(platform.presents, 394);
     EXPECT_EQ(platform.titles, 393);
