@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "app/seek.h"
 #include "app/show.h"
 #include "capture/capture_format.h"
 #include "capture/capture_span.h"

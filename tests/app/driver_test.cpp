@@ -4,6 +4,7 @@
 
 #include "app/headless_platform.h"
 #include "app/render_frames.h"
+#include "app/seek.h"
 #include "app/show.h"
 #include "platform/fixed_step_clock.h"
 #include "render/asset_loader.h"
