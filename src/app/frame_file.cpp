@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/output_file.h"
+#include "platform/output_file.h"
 #include "render/framebuffer.h"
 
 namespace {
@@ -28,8 +28,8 @@ std::string WriteRaw(const std::string& path, const uint32_t* pixels) {
     if (!failure.empty()) {
         return failure;
     }
-    std::fwrite(bytes.data(), 1, bytes.size(), file.stream);  // checked, with the close, by CloseOutputFile
-    return CloseOutputFile(file);
+    std::fwrite(bytes.data(), 1, bytes.size(), file.stream);  // checked, with the close, by CommitOutputFile
+    return CommitOutputFile(file);
 }
 
 std::string WritePng(const std::string& path, const uint32_t* pixels) {
@@ -50,10 +50,10 @@ std::string WritePng(const std::string& path, const uint32_t* pixels) {
     SDL_RWops* stream = failure.empty() ? SDL_RWFromFP(file.stream, SDL_FALSE) : nullptr;
     // The encoder does not check its writes; the stream's error flag keeps them for the close.
     if (stream != nullptr && IMG_SavePNG_RW(surface, stream, 1) == 0) {
-        failure = CloseOutputFile(file);
+        failure = CommitOutputFile(file);
     } else if (failure.empty()) {
         failure = std::string("cannot write PNG: ") + IMG_GetError();
-        AbandonOutputFile(file);
+        DiscardOutputFile(file);
     }
     SDL_FreeSurface(surface);
     return failure;

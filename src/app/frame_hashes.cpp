@@ -8,9 +8,9 @@
 
 #include "app/frame_hash.h"
 #include "app/headless_platform.h"
-#include "app/output_file.h"
 #include "app/show_settings.h"
 #include "platform/fixed_step_clock.h"
+#include "platform/output_file.h"
 #include "render/framebuffer.h"
 
 namespace {
@@ -48,9 +48,9 @@ int WriteFrameHashes(const Options& options) {
     try {
         RunShow(SettingsFor(options), platform, clock, &writer);
     } catch (...) {
-        AbandonOutputFile(file);
+        DiscardOutputFile(file);
         throw;
     }
-    const std::string closing = CloseOutputFile(file);
+    const std::string closing = CommitOutputFile(file);
     return closing.empty() ? 0 : Fail(options.hashesPath, closing);
 }

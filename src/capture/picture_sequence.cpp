@@ -10,9 +10,9 @@ extern "C" {
 
 #include "capture/capture_error.h"
 #include "capture/encoding.h"
-#include "capture/output_file.h"
 #include "capture/picture_sequence.h"
 #include "capture/video_encoder.h"
+#include "platform/output_file.h"
 
 namespace {
 
@@ -93,14 +93,19 @@ void PictureSequence::WritePacket(const OutputFile& file) {
 
 void PictureSequence::Commit() {
     CloseVideoEncoder(png);
-    for (size_t i = 0; i < files.size(); ++i) {
-        const std::string reason = CommitOutputFile(files[i]);
+    std::vector<std::string> renamed;
+    for (OutputFile& file : files) {
+        const bool inPlace = file.temporary == file.target;  // a device, never to be removed
+        const std::string reason = CommitOutputFile(file);
         if (!reason.empty()) {
             // Half a sequence is no better than a truncated file: the frames already renamed go too.
-            for (size_t renamed = 0; renamed < i; ++renamed) {
-                std::remove(files[renamed].target.c_str());
+            for (const std::string& name : renamed) {
+                std::remove(name.c_str());
             }
-            throw CaptureError(files[i].target + ": " + reason);
+            throw CaptureError(file.target + ": " + reason);
+        }
+        if (!inPlace) {
+            renamed.push_back(file.target);
         }
     }
     files.clear();

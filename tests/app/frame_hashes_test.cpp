@@ -105,7 +105,8 @@ TEST(ShowLook, AnUnwritableHashFileFailsBeforeDrawing) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(WriteFrameHashes(options), 1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "voxelshow: /nonexistent-folder/show.hashes: No such file or directory\n");
+              "voxelshow: /nonexistent-folder/show.hashes: cannot write in /nonexistent-folder: No such file "
+              "or directory\n");
 }
 
 }  // namespace

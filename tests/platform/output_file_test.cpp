@@ -1,4 +1,4 @@
-#include "app/output_file.h"
+#include "platform/output_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <set>
 #include <sstream>
 
-#include "test_files.h"
+#include "app/test_files.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ TEST(OutputFile, ReplacesTheTargetWhenWholeAndLeavesItOtherwise) {
     EXPECT_EQ(std::filesystem::path(file.temporary).parent_path(), dir.path);
     std::fputs("new", file.stream);
     EXPECT_EQ(Content(dir.File("frame")), "old");
-    ASSERT_EQ(CloseOutputFile(file), "");
+    ASSERT_EQ(CommitOutputFile(file), "");
     EXPECT_EQ(Content(dir.File("frame")), "new");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link")));
     EXPECT_EQ(std::filesystem::status(dir.File("frame")).permissions(),
@@ -48,19 +48,46 @@ TEST(OutputFile, ReplacesTheTargetWhenWholeAndLeavesItOtherwise) {
 
     ASSERT_EQ(OpenOutputFile(file, dir.File("frame")), "");
     std::fputs("half", file.stream);
-    AbandonOutputFile(file);
+    DiscardOutputFile(file);
     EXPECT_EQ(Content(dir.File("frame")), "new");
     EXPECT_EQ(Names(dir.path), (std::set<std::string>{"frame", "link"}));
-    EXPECT_EQ(OpenOutputFile(file, dir.File("none/frame")), "No such file or directory");
+    EXPECT_EQ(OpenOutputFile(file, dir.File("none/frame")),
+              "cannot write in " + dir.File("none") + ": No such file or directory");
+    EXPECT_EQ(OpenOutputFile(file, dir.path), "is a directory");
+}
+
+// A writer that opens the file by name gets a hidden file beside the target, with the
+// permissions a new file gets, and nothing is left of it once it is discarded.
+TEST(OutputFile, ReservesAHiddenFileForAWriterThatOpensItByName) {
+    TempDir dir;
+    OutputFile file;
+    const mode_t mask = umask(022);
+    ASSERT_EQ(ReserveOutputFile(file, dir.File("show.mkv")), "");
+    umask(mask);
+    EXPECT_EQ(std::filesystem::path(file.temporary).filename().string().rfind(".show.mkv.part-", 0), 0u)
+        << file.temporary;
+    EXPECT_EQ(std::filesystem::status(file.temporary).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                  std::filesystem::perms::group_read | std::filesystem::perms::others_read);
+    std::ofstream(file.temporary) << "frames";
+    ASSERT_EQ(CommitOutputFile(file), "");
+    EXPECT_EQ(Content(dir.File("show.mkv")), "frames");
+
+    ASSERT_EQ(ReserveOutputFile(file, dir.File("next.mkv")), "");
+    DiscardOutputFile(file);
+    EXPECT_EQ(Names(dir.path), std::set<std::string>{"show.mkv"});
 }
 
 // A device cannot be replaced by a file: it is written in place and never removed.
 TEST(OutputFile, WritesADeviceInPlace) {
-    EXPECT_EQ(TemporaryNameFor("/dev/null"), "/dev/null");
     OutputFile file;
+    ASSERT_EQ(ReserveOutputFile(file, "/dev/null"), "");
+    EXPECT_EQ(file.temporary, "/dev/null");
+    DiscardOutputFile(file);
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
     ASSERT_EQ(OpenOutputFile(file, "/dev/full"), "");
     std::fputs("more than fits", file.stream);
-    EXPECT_EQ(CloseOutputFile(file), "cannot write: No space left on device");
+    EXPECT_EQ(CommitOutputFile(file), "cannot write: No space left on device");
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
