@@ -355,6 +355,16 @@ protected:
         return shown;
     }
 
+    // Moves the window to the screen's top left corner, resizes it as a user would and gives the show
+    // a moment to draw at the new size; returns where it is then.
+    WindowPlace MoveToCornerAndResize(Window window, int width, int height) {
+        RunXdotool("windowmove " + std::to_string(window) + " 0 0");
+        RunXdotool("windowsize " + std::to_string(window) + " " + std::to_string(width) + " " +
+                   std::to_string(height));
+        Sleep(0.5);
+        return PlaceOnScreen(display, window);
+    }
+
     // Escape held down for a moment, as a user presses it.
     void ExpectEscapeEndsTheShow(Window window) {
         RunXdotool("windowfocus " + std::to_string(window));
@@ -402,10 +412,7 @@ TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheS
     EXPECT_GT(Summarise(grab, place).colours, 100u);
 
     // Resized to twice its size, the window shows the picture in 2 x 2 blocks.
-    RunXdotool("windowmove " + std::to_string(window) + " 0 0");
-    RunXdotool("windowsize " + std::to_string(window) + " 1280 960");
-    Sleep(0.5);
-    const WindowPlace resized = PlaceOnScreen(display, window);
+    const WindowPlace resized = MoveToCornerAndResize(window, 1280, 960);
     ASSERT_EQ(resized.width, 1280);
     ASSERT_EQ(resized.height, 960);
     const ScreenGrab enlarged = GrabScreen(display);
@@ -423,10 +430,7 @@ TEST_F(ShowInWindow, KeepAspectShowsThePictureBetweenBlackBars) {
     const auto [window, grab, place] =
         StartUntilPicture("--data '" + dataDir + "' --mute --windowed --aspect keep");
     ASSERT_NE(window, 0u);
-    RunXdotool("windowmove " + std::to_string(window) + " 0 0");
-    RunXdotool("windowsize " + std::to_string(window) + " 1280 720");
-    Sleep(0.5);
-    const WindowPlace wide = PlaceOnScreen(display, window);
+    const WindowPlace wide = MoveToCornerAndResize(window, 1280, 720);
     ASSERT_EQ(wide.width, 1280);
     ASSERT_EQ(wide.height, 720);
     const ScreenGrab screen = GrabScreen(display);
