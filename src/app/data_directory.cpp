@@ -28,7 +28,9 @@ std::string FindDataDirectory(const std::string& given) {
 
 std::string FindProgramFile(const std::string& name) {
     std::error_code error;
-    if (std::filesystem::is_regular_file(name, error)) {
+    // Whatever stands under that name in the working directory is the one meant, so that a
+    // folder or a pipe there is reported rather than passed over.
+    if (std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
         return name;
     }
     const std::string beside = BesideTheProgram(name);

@@ -5,6 +5,8 @@
 
 #include "app/show.h"
 
+#include "app/capture_options.h"
+
 namespace {
 
 constexpr uint32_t MAX_FPS = 1000;  // the counter counts milliseconds
@@ -68,7 +70,7 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
     if (name == "--windowed") {
         options.windowed = playOnlyOption = true;
     } else if (name == "--mute") {
-        options.mute = playOnlyOption = true;
+        options.mute = true;
     } else if (name == "--benchmark") {
         options.mode = RunMode::Benchmark;
     } else if (name == "--reference") {
@@ -143,11 +145,14 @@ std::string ParseOne(const std::vector<std::string>& args, size_t& i, Options& o
     if (ParseFlag(name, options, playOnlyOption)) {
         return "";
     }
-    if (!TakesValue(name)) {
+    if (!TakesValue(name) && !IsCaptureOption(name)) {
         return "unknown option '" + name + "'";
     }
     if (i + 1 >= args.size()) {
         return "option " + name + " needs a value";
+    }
+    if (IsCaptureOption(name)) {
+        return ParseCaptureValue(name, args[++i], options);
     }
     return ParseValue(name, args[++i], options, playOnlyOption);
 }
@@ -164,16 +169,20 @@ bool Has(const std::vector<std::string>& args, const char* name) {
 // Checks that the options given belong together.
 std::string CheckCombination(const std::vector<std::string>& args, const Options& options,
                              bool playOnlyOption) {
-    int modes = Has(args, "--render-frame") + Has(args, "--benchmark") + Has(args, "--hashes");
+    int modes = Has(args, "--render-frame") + Has(args, "--benchmark") + Has(args, "--hashes") +
+                Has(args, "--capture");
     if (modes > 1) {
-        return "--render-frame, --benchmark and --hashes cannot be combined";
+        return "--render-frame, --benchmark, --hashes and --capture cannot be combined";
     }
     bool headless = options.mode != RunMode::Play;
     if (headless && playOnlyOption) {
-        return "--windowed, --presenter, --mute, --start and --aspect apply only when the show is played";
+        return "--windowed, --presenter, --start and --aspect apply only when the show is played";
+    }
+    if (options.mute && options.mode != RunMode::Play && options.mode != RunMode::Capture) {
+        return "--mute applies only when the show is played or captured";
     }
     if (options.mode == RunMode::Play && (Has(args, "--fps") || Has(args, "--out") || options.reference)) {
-        return "--fps, --out and --reference apply only to --render-frame, --benchmark and --hashes";
+        return "--fps, --out and --reference apply only to the modes without a window";
     }
     if (options.mode != RunMode::RenderFrame && Has(args, "--out")) {
         return "--out applies only to --render-frame";
@@ -186,7 +195,7 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
             return "--out must contain %d when several passes are rendered";
         }
     }
-    return "";
+    return CheckCaptureOptions(args, options);
 }
 
 }  // namespace
@@ -214,13 +223,15 @@ const char* UsageText() {
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
            "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR]\n"
            "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR]\n"
+           "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N]\n"
+           "                 [--data DIR] [--mute] [--music FILE]\n"
            "       voxelshow --help | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"
            "  --presenter P       software (default), gpu or both\n"
            "  --data DIR          data directory (default: ./data, else data beside the program)\n"
            "  --seed N            seed of the wave filter's jitter (default: the time; 0 when headless)\n"
-           "  --mute              play without sound\n"
+           "  --mute              play, or capture, without sound\n"
            "  --start S           begin the show S seconds in (decimals allowed), music included\n"
            "  --aspect A          stretch (default): the picture fills the window; keep: 4:3 between\n"
            "                      black bars\n"
@@ -233,6 +244,13 @@ const char* UsageText() {
            "  --hashes FILE       run the whole show without a display and write one line per pass:\n"
            "                      the pass number and the 64-bit hash of its frame\n"
            "  --reference         draw with the straightforward reference renderer (slow; for checks)\n"
+           "  --capture FILE      write the show, faster than it plays, to a file whose name picks the\n"
+           "                      kind: .mp4, .mkv (lossless), .webm, .webp (no sound), NAME%d.png (one\n"
+           "                      picture per pass), .wav or .flac (the sound alone)\n"
+           "  --from S, --to S    capture the passes at S seconds and after, and before T (default: all)\n"
+           "  --size WxH          capture at this size, the 4:3 picture centred and scaled without\n"
+           "                      smoothing (default 640x480)\n"
+           "  --music FILE        the sound track of a capture (default: the data folder's)\n"
            "\n"
            "keys while the show plays:\n"
            "  Space               pause or go on (picture and music)\n"

@@ -6,7 +6,7 @@
 constexpr uint8_t PRESENTER_SOFTWARE = 1;
 constexpr uint8_t PRESENTER_GPU = 2;
 
-enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Help, Version };
+enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Capture, Help, Version };
 
 // How the 640 x 480 picture fills the window: stretched over all of it, or as large as it fits
 // at its own 4:3 shape, centred between black bars.
@@ -26,8 +26,15 @@ struct Options {
     uint32_t fps = 60;                   // passes per second of the fixed-step clock
     std::vector<uint32_t> renderPasses;  // --render-frame, in the order given
     std::string outPath;
-    std::string hashesPath;  // --hashes
-    bool reference = false;  // draw with the straightforward reference renderer
+    std::string hashesPath;   // --hashes
+    bool reference = false;   // draw with the straightforward reference renderer
+    std::string capturePath;  // --capture
+    uint32_t fromMs = 0;      // --from, in milliseconds of the fixed-step clock
+    bool hasTo = false;
+    uint32_t toMs = 0;       // --to
+    int captureWidth = 640;  // --size
+    int captureHeight = 480;
+    std::string musicPath;  // --music; empty: the data folder's soundtrack
 };
 
 struct ParsedOptions {

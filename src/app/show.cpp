@@ -57,9 +57,24 @@ std::string DataFile(const std::string& dataDir, const char* name) {
     return dataDir + "/" + name;
 }
 
+// A picture becomes a layer as one run of pixels laid over the framebuffer from its first
+// pixel on, so one that is not the framebuffer's size comes out sheared: it is drawn so, and
+// said so.
+void WarnIfNotFrameSized(const std::string& path, const Image& image) {
+    if (image.width != FRAME_WIDTH || image.height != FRAME_HEIGHT) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "voxelshow: %s: picture is %ux%u, not %dx%d; its pixels are drawn as one run from the "
+                     "top left\n",
+                     path.c_str(), unsigned{image.width}, unsigned{image.height}, FRAME_WIDTH, FRAME_HEIGHT);
+    }
+}
+
 void LoadPictures(Show& show, const std::string& dataDir) {
     for (const char* picture : PICTURES) {
-        LoadImageFile(show.images, DataFile(dataDir, picture));
+        const std::string path = DataFile(dataDir, picture);
+        LoadImageFile(show.images, path);
+        WarnIfNotFrameSized(path, *show.images.items.back());
     }
 }
 

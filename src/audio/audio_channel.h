@@ -13,9 +13,13 @@ struct AudioChannel {
     bool isModule = false;
     Decoder decoder;
     SDL_AudioStream* converter = nullptr;
+    int converterRate = 0;  // the rate and channel count the converter takes
+    int converterChannels = 0;
+    int outputRate = 0;  // the device's frames per second
     bool playing = false;
     bool decoderEnded = false;        // the decoder has given its last frame
     std::vector<float> decodeBuffer;  // decoder output before conversion
+    std::vector<float> carried;       // converted frames left by the converter of an earlier format
     std::vector<float> mixBuffer;     // converted frames before they are added to the output
 };
 

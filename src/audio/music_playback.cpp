@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/input_file.h"
+
 uint32_t musicStream = 0;
 uint32_t musicModule = 0;
 uint8_t MusicKind = MUSIC_NONE;
@@ -12,6 +14,20 @@ constexpr uint32_t MUSIC_RATE = 44100;
 constexpr uint32_t REQUIRED_VERSION = 0x0204;
 constexpr size_t ERROR_TEXT_SIZE = 200;
 
+// The audio layer gives codes only; for a file it could not open, the system's reason is
+// found by trying the file once more.
+std::string Reason(int code, const char* resource) {
+    std::string reason = AudioErrorText(code);
+    std::string why;
+    if (code != AUDIO_ERROR_FILE_OPEN) {
+        return reason;
+    }
+    if (std::FILE* file = OpenInputFile(resource, why)) {
+        std::fclose(file);
+    }
+    return why.empty() ? reason : reason + ": " + why;
+}
+
 void ReportAudioError(const AudioLayer& layer, const char* text, const char* resource) {
     const int code = AudioErrorGetCode(layer);
     char message[ERROR_TEXT_SIZE];
@@ -19,7 +35,7 @@ void ReportAudioError(const AudioLayer& layer, const char* text, const char* res
     std::printf("%s\n", message);
     std::fflush(stdout);
     std::fprintf(stderr, "voxelshow: %s: %s; the show goes on without sound\n", resource,
-                 AudioErrorText(code));
+                 Reason(code, resource).c_str());
 }
 
 }  // namespace

@@ -7,13 +7,22 @@
 #include "audio/audio_layer.h"
 #include "audio/decoder_formats.h"
 
+namespace {
+
+bool IsPlayable(const vorbis_info* info) {
+    return info != nullptr && info->channels >= 1 && info->channels <= MAX_DECODER_CHANNELS &&
+           info->rate >= MIN_DECODER_RATE && info->rate <= MAX_DECODER_RATE;
+}
+
+}  // namespace
+
 int OpenVorbisDecoder(Decoder& decoder, const char* path) {
     auto file = std::make_unique<OggVorbis_File>();
     if (ov_fopen(path, file.get()) < 0) {
         return AUDIO_ERROR_FILE_FORMAT;
     }
     const vorbis_info* info = ov_info(file.get(), -1);
-    if (info == nullptr || info->channels <= 0 || info->rate <= 0) {
+    if (!IsPlayable(info)) {
         ov_clear(file.get());
         return AUDIO_ERROR_FILE_FORMAT;
     }
@@ -26,14 +35,18 @@ int OpenVorbisDecoder(Decoder& decoder, const char* path) {
 
 int ReadVorbisFrames(Decoder& decoder, float* frames, int maxFrames) {
     float** planes = nullptr;
-    int section = 0;
+    int link = 0;
     long got = 0;
     do {
-        got = ov_read_float(decoder.vorbis, &planes, maxFrames, &section);
+        got = ov_read_float(decoder.vorbis, &planes, maxFrames, &link);
     } while (got == OV_HOLE);
-    if (got <= 0) {
+    // Each link of a chained file has its own channel count and rate; the planes are its.
+    const vorbis_info* info = got > 0 ? ov_info(decoder.vorbis, link) : nullptr;
+    if (!IsPlayable(info)) {
         return 0;
     }
+    decoder.rate = static_cast<int>(info->rate);
+    decoder.channels = info->channels;
     for (long frame = 0; frame < got; ++frame) {
         for (int channel = 0; channel < decoder.channels; ++channel) {
             frames[frame * decoder.channels + channel] = planes[channel][frame];

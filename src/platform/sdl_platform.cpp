@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "audio/music_playback.h"
+#include "platform/destroyed_window.h"
 #include "platform/display_settings.h"
 
 namespace {
@@ -85,7 +86,7 @@ void SdlPlatform::WaitForEvent(uint32_t milliseconds) {
 
 bool SdlPlatform::ShouldLeave() {
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    return windowClosed || keys[SDL_SCANCODE_ESCAPE] != 0;
+    return windowClosed || WindowWasDestroyed() || keys[SDL_SCANCODE_ESCAPE] != 0;
 }
 
 void SdlPlatform::Present(const uint32_t* frame) {

@@ -4,6 +4,7 @@
 
 #include "app/headless_platform.h"
 #include "app/render_frames.h"
+#include "app/seek.h"
 #include "app/show.h"
 #include "platform/fixed_step_clock.h"
 #include "render/asset_loader.h"
@@ -71,6 +72,7 @@ TEST_F(Driver, RunsUntilTheClockPassesTheEndAndPresentsTheLastFrameOnceMore) {
     ShowEnd end = Run(2, platform, &watcher);
     EXPECT_FALSE(end.leftByRequest);
     EXPECT_EQ(end.passesDrawn, 393u);  // 0 to 196 s in half seconds; 196.0 still draws
+    EXPECT_EQ(LastPassOfShow(2), 392u);
     EXPECT_EQ(watcher.draws, 393u);
     EXPECT_EQ(platform.presents, 394);
     EXPECT_EQ(platform.titles, 393);
@@ -116,6 +118,21 @@ TEST_F(Driver, BadDataStopsTheShowBeforeAnythingIsShown) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(platform.presents, 0);
     EXPECT_EQ(platform.music, "");
+}
+
+// The layers lay a picture over the framebuffer as one run of pixels, so one of another size
+// comes out sheared; the show says so for each and plays on.
+TEST_F(Driver, PicturesOfAnotherSizeAreDrawnWithAWarning) {
+    WritePicture(dir.File("text2.png"), 639, 480, 0xFF808080u);
+    WritePicture(dir.File("title.png"), 1, 1, 0xFF808080u);
+    RecordingPlatform platform;
+    platform.leaveAfter = 2;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Run(60, platform).passesDrawn, 2u);
+    const std::string shear = ", not 640x480; its pixels are drawn as one run from the top left\n";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "voxelshow: " + dir.File("text2.png") + ": picture is 639x480" + shear +
+                  "voxelshow: " + dir.File("title.png") + ": picture is 1x1" + shear);
 }
 
 TEST_F(Driver, RenderFrameWritesRawFramesAndFailsPastTheEnd) {

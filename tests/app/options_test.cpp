@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "app/capture_show.h"
 #include "app/data_directory.h"
 #include "app/frame_file.h"
 #include "app/options.h"
@@ -94,10 +95,55 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--render-frame", "5", "--out", "f.png", "--start", "3"},  // headless passes are numbered
         {"--aspect", "wide"},
         {"--benchmark", "--aspect", "keep"},
+        {"--hashes", "h.txt", "--mute"},
+        {"--from", "3"},  // capture options without --capture
+        {"--music", "m.mp3"},
+        {"--capture", "a.mp4", "--benchmark"},
+        {"--capture", "a.mp4", "--windowed"},
+        {"--capture", "a.mp4", "--reference"},
+        {"--capture", "a.mp4", "--out", "f.png"},
+        {"--capture", "a.mp4", "--from", "1.2.3"},
+        {"--capture", "a.mp4", "--from", "1."},
+        {"--capture", "a.mp4", "--to", "x"},
+        {"--capture", "a.mp4", "--size", "640"},
+        {"--capture", "a.mp4", "--size", "640x"},
+        {"--capture", "a.wav", "--size", "640x480"},
+        {"--capture", ""},
     };
     for (const auto& args : bad) {
         EXPECT_NE(ParseOptions(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
     }
+}
+
+TEST(CommandLine, CaptureTakesItsSpanInSecondsAndItsMusic) {
+    ParsedOptions capture = ParseOptions({"--capture", "out/f%d.png", "--from", "17.5", "--to", "20.0005",
+                                          "--size", "1920x1080", "--fps", "30", "--data", "d"});
+    ASSERT_EQ(capture.error, "");
+    EXPECT_EQ(capture.options.mode, RunMode::Capture);
+    EXPECT_EQ(capture.options.fromMs, 17500u);
+    EXPECT_EQ(capture.options.toMs, 20001u);  // to the nearest millisecond
+    CaptureSettings settings = CaptureSettingsFor(capture.options, "d");
+    EXPECT_EQ(settings.format, CaptureFormat::PictureSequence);
+    EXPECT_EQ(settings.width, 1920);
+    EXPECT_EQ(settings.height, 1080);
+    EXPECT_EQ(settings.span.fps, 30u);
+    EXPECT_EQ(settings.span.firstPass, 525u);  // 17.5 s
+    EXPECT_EQ(settings.span.frameCount, 76u);  // up to pass 600 at 20.000 s, which is before 20.001
+    EXPECT_EQ(settings.frameName(525), "out/f525.png");
+    EXPECT_EQ(settings.musicPath, "d/ostrel&vandt_-_cube.mp3");
+
+    Options whole = ParseOptions({"--capture", "show.mp4", "--music", "other.ogg"}).options;
+    settings = CaptureSettingsFor(whole, "d");
+    EXPECT_EQ(settings.span.firstPass, 0u);
+    EXPECT_EQ(settings.span.frameCount, 11761u);  // passes 0 to 11,760 at 60 fps
+    EXPECT_EQ(settings.musicPath, "other.ogg");
+    EXPECT_EQ(SettingsFor(whole).seed, 0u);
+
+    Options muted = ParseOptions({"--capture", "show.mkv", "--mute", "--from", "195.99"}).options;
+    settings = CaptureSettingsFor(muted, "d");
+    EXPECT_EQ(settings.musicPath, "");
+    EXPECT_EQ(settings.span.firstPass, 11760u);
+    EXPECT_EQ(settings.span.frameCount, 1u);
 }
 
 TEST(CommandLine, SeedDefaultsToZeroWhenHeadless) {

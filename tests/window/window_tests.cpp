@@ -17,6 +17,7 @@
 #include "../audio/disk_capture.h"
 #include "../audio/music_files.h"
 #include "../music/music_decode.h"
+#include "../support/fifo.h"
 
 // After the test framework, whose names the X11 macros would replace.
 #include <X11/Xlib.h>
@@ -425,6 +426,21 @@ TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheS
     EXPECT_EQ(*status, 0);
 }
 
+// Another client may destroy the window without asking first, as `xdotool windowclose` does;
+// that is a close like any other.
+TEST_F(ShowInWindow, AWindowDestroyedByAnotherClientEndsTheShowAsAClose) {
+    for (const char* options : {"--mute", "--mute --windowed --presenter gpu"}) {
+        SCOPED_TRACE(options);
+        const Window window = StartUntilFps("--data '" + dataDir + "' " + options);
+        ASSERT_NE(window, 0u);
+        RunXdotool("windowclose " + std::to_string(window));
+        const auto status = WaitForExit(10.0);
+        ASSERT_TRUE(status.has_value()) << "still running 10 s after its window was destroyed";
+        EXPECT_EQ(*status, 0);
+        EXPECT_EQ(ReadTextFile(stderrPath), "");
+    }
+}
+
 // Kept at 4:3 in a 16:9 window, the picture is 960 x 720 in the middle with black bars beside it.
 TEST_F(ShowInWindow, KeepAspectShowsThePictureBetweenBlackBars) {
     const auto [window, grab, place] =
@@ -464,16 +480,16 @@ TEST_F(ShowInWindow, GpuPresenterShowsTheTriangleOnDarkBlue) {
 }
 
 TEST_F(ShowInWindow, MusicPlaysFromTheStartOfTheFile) {
-    const std::string capturePath = TempPath("voxelshow_window_music.raw");
-    std::filesystem::remove(capturePath);
+    const DiskCapture capture{TempPath("voxelshow_window_music.raw")};
+    std::filesystem::remove(capture.path);
     const Window window = StartUntilFps("--data '" + dataDir + "' --windowed",
-                                        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capturePath + "'");
+                                        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capture.path + "'");
     ASSERT_NE(window, 0u);
-    Sleep(2.0);
+    EXPECT_TRUE(WaitForCapturedMusic(capture, 2.0));
     ExpectEscapeEndsTheShow(window);
     EXPECT_EQ(ReadTextFile(stdoutPath).find("error code"), std::string::npos);
 
-    const std::vector<float> captured = ReadCapturedMusic(DiskCapture{capturePath});
+    const std::vector<float> captured = ReadCapturedMusic(capture);
     const std::vector<float> decoded = DropLeadingSilence(DecodeMp3File(MusicPath(dataDir)).samples);
     ASSERT_GT(captured.size(), 44100u * 2 * 2) << "less than two seconds of music captured";
     EXPECT_GT(RootMeanSquare(captured, 0.0, 2.0), 0.2);
@@ -492,7 +508,7 @@ TEST_F(ShowInWindow, StartJumpAndPauseMovePictureAndMusicTogether) {
                                         "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capturePath + "'");
     ASSERT_NE(window, 0u);
     EXPECT_GE(TitleTimer(WindowTitle(display, window)), 120000u);
-    ASSERT_TRUE(WaitForCapturedSeconds(DiskCapture{capturePath}, 1.5));
+    ASSERT_TRUE(WaitForCapturedMusic(DiskCapture{capturePath}, 1.5));
     RunXdotool("windowfocus " + std::to_string(window));
 
     const uint32_t before = TitleTimer(WindowTitle(display, window));
@@ -536,9 +552,12 @@ TEST_F(ShowInWindow, StartJumpAndPauseMovePictureAndMusicTogether) {
 // files and devices are reported, and the show goes on.
 TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     const std::string badShader = TempPath("voxelshow_bad_shader"),
-                      noShader = TempPath("voxelshow_no_shader");
-    std::filesystem::create_directories(badShader);
-    std::filesystem::create_directories(noShader);
+                      noShader = TempPath("voxelshow_no_shader"),
+                      folderShader = TempPath("voxelshow_folder_shader"),
+                      fifoShader = TempPath("voxelshow_fifo_shader");
+    for (const std::string& dir : {badShader, noShader, folderShader, fifoShader}) {
+        std::filesystem::create_directories(dir);
+    }
     std::filesystem::remove(noShader + "/shaders.glsl");
     // A copy of the program in a folder without the shaders, run from there, finds them nowhere.
     const std::string copiedProgram = noShader + "/voxelshow";
@@ -546,6 +565,12 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
                                std::filesystem::copy_options::overwrite_existing);
     std::ofstream(badShader + "/shaders.glsl")
         << "#ifdef VShader\nvoid main() { gl_Position = nonsense; }\n#endif\n";
+    std::filesystem::create_directories(folderShader + "/shaders.glsl");
+    MakeFifo(fifoShader + "/shaders.glsl");
+    const auto unreadableShader = [](const std::string& reason) {
+        return "voxelshow: GPU presenter: shaders.glsl: cannot read the shader file: " + reason +
+               "; showing the frames without it\n";
+    };
     const std::string data = "--data '" + dataDir + "' ";
     const struct {
         std::string options, environment, workDir, printed;
@@ -564,10 +589,21 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
          "",
          noShader,
          "",
-         {"voxelshow: GPU presenter: shaders.glsl: cannot read the shader file; showing the frames without "
-          "it\n"},
+         {unreadableShader("No such file or directory")},
          true,
          copiedProgram},
+        {data + "--mute --presenter gpu --windowed",
+         "",
+         folderShader,
+         "",
+         {unreadableShader("Is a directory")},
+         true},
+        {data + "--mute --presenter gpu --windowed",
+         "",
+         fifoShader,
+         "",
+         {unreadableShader("is a FIFO, not a regular file")},
+         true},
         {"--data '" + silentDataDir + "' --windowed",
          "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_nomusic.raw"),
          VOXELSHOW_BUILD_DIR,
