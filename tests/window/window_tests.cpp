@@ -356,24 +356,32 @@ protected:
         return shown;
     }
 
-    // Moves the window to the screen's top left corner, resizes it as a user would and gives the show
-    // a moment to draw at the new size; returns where it is then.
-    WindowPlace MoveToCornerAndResize(Window window, int width, int height) {
+    // Moves the window to the screen's top left corner and resizes it as a user would, then grabs the
+    // screen until the window has the size and `drawn` holds for what it shows (at most 10 s, as the
+    // show draws at the new size with its next frame); returns where it is then.
+    template <typename Drawn>
+    WindowPlace MoveToCornerAndResize(Window window, int width, int height, Drawn drawn) {
         RunXdotool("windowmove " + std::to_string(window) + " 0 0");
         RunXdotool("windowsize " + std::to_string(window) + " " + std::to_string(width) + " " +
                    std::to_string(height));
-        Sleep(0.5);
-        return PlaceOnScreen(display, window);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        WindowPlace place = PlaceOnScreen(display, window);
+        while (std::chrono::steady_clock::now() < deadline &&
+               !(place.width == width && place.height == height && drawn(GrabScreen(display), place))) {
+            Sleep(0.1);
+            place = PlaceOnScreen(display, window);
+        }
+        return place;
     }
 
     // Escape held down for a moment, as a user presses it.
     void ExpectEscapeEndsTheShow(Window window) {
         RunXdotool("windowfocus " + std::to_string(window));
+        // The show reads the key's state once a pass, so the key stays down until the show has ended.
         RunXdotool("keydown Escape");
-        Sleep(0.15);
+        const auto status = WaitForExit(10.0);
         RunXdotool("keyup Escape");
-        const auto status = WaitForExit(1.0);
-        ASSERT_TRUE(status.has_value()) << "still running a second after Escape";
+        ASSERT_TRUE(status.has_value()) << "still running 10 s after Escape went down";
         EXPECT_EQ(*status, 0) << ReadTextFile(stderrPath);
     }
 
@@ -413,7 +421,10 @@ TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheS
     EXPECT_GT(Summarise(grab, place).colours, 100u);
 
     // Resized to twice its size, the window shows the picture in 2 x 2 blocks.
-    const WindowPlace resized = MoveToCornerAndResize(window, 1280, 960);
+    const WindowPlace resized =
+        MoveToCornerAndResize(window, 1280, 960, [](const ScreenGrab& shown, const WindowPlace& at) {
+            return Summarise(shown, at).litShare > 0.3 && CountMixedBlocks(shown, at) == 0;
+        });
     ASSERT_EQ(resized.width, 1280);
     ASSERT_EQ(resized.height, 960);
     const ScreenGrab enlarged = GrabScreen(display);
@@ -421,8 +432,8 @@ TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheS
     EXPECT_EQ(CountMixedBlocks(enlarged, resized), 0);
 
     RequestClose(display, window);
-    const auto status = WaitForExit(1.0);
-    ASSERT_TRUE(status.has_value()) << "still running a second after the window was closed";
+    const auto status = WaitForExit(10.0);
+    ASSERT_TRUE(status.has_value()) << "still running 10 s after the window was closed";
     EXPECT_EQ(*status, 0);
 }
 
@@ -446,15 +457,16 @@ TEST_F(ShowInWindow, KeepAspectShowsThePictureBetweenBlackBars) {
     const auto [window, grab, place] =
         StartUntilPicture("--data '" + dataDir + "' --mute --windowed --aspect keep");
     ASSERT_NE(window, 0u);
-    const WindowPlace wide = MoveToCornerAndResize(window, 1280, 720);
+    const auto barsBeside = [](const ScreenGrab& shown, const WindowPlace& at) {
+        const WindowPlace left{at.x, at.y, 160, 720}, right{at.x + 1120, at.y, 160, 720};
+        return Summarise(shown, left).colours == 1u && shown.At(left.x, left.y) == 0u &&
+               Summarise(shown, right).colours == 1u && shown.At(right.x + 159, right.y + 719) == 0u;
+    };
+    const WindowPlace wide = MoveToCornerAndResize(window, 1280, 720, barsBeside);
     ASSERT_EQ(wide.width, 1280);
     ASSERT_EQ(wide.height, 720);
     const ScreenGrab screen = GrabScreen(display);
-    const WindowPlace left{wide.x, wide.y, 160, 720}, right{wide.x + 1120, wide.y, 160, 720};
-    EXPECT_EQ(Summarise(screen, left).colours, 1u);
-    EXPECT_EQ(screen.At(left.x, left.y), 0u);
-    EXPECT_EQ(Summarise(screen, right).colours, 1u);
-    EXPECT_EQ(screen.At(right.x + 159, right.y + 719), 0u);
+    EXPECT_TRUE(barsBeside(screen, wide));
     EXPECT_GT(Summarise(screen, {wide.x + 160, wide.y, 960, 720}).litShare, 0.3);
     ExpectEscapeEndsTheShow(window);
 }
