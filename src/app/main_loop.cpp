@@ -1,4 +1,6 @@
-#include <algorithm>
+#include <memory>
+#include <optional>
+#include <string>
 
 #include "anim/demo_clock.h"
 #include "app/player.h"
