@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/benchmark.h"
+#include "app/dump_script.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
 #include "app/play_show.h"
@@ -25,6 +26,8 @@ int DispatchMode(const Options& options) {
             return RunBenchmark(options);
         case RunMode::Hashes:
             return WriteFrameHashes(options);
+        case RunMode::DumpScript:
+            return DumpScript(options.dumpScriptPath);
         case RunMode::Play:
             return PlayShow(options);
     }

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "audio/music_playback.h"
+
 namespace {
 
 constexpr uint32_t MAX_FPS = 1000;  // the counter counts milliseconds
@@ -67,7 +69,47 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
 
 bool TakesValue(const std::string& name) {
     return name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
-           name == "--render-frame" || name == "--out" || name == "--hashes";
+           name == "--render-frame" || name == "--out" || name == "--hashes" || name == "--script" ||
+           name == "--dump-script" || name == "--music";
+}
+
+// The option's field when it takes a file or folder name, else nullptr.
+std::string* NameField(const std::string& name, Options& options) {
+    if (name == "--data") {
+        return &options.dataDir;
+    }
+    if (name == "--out") {
+        return &options.outPath;
+    }
+    if (name == "--hashes") {
+        return &options.hashesPath;
+    }
+    if (name == "--script") {
+        return &options.scriptPath;
+    }
+    if (name == "--dump-script") {
+        return &options.dumpScriptPath;
+    }
+    if (name == "--music") {
+        return &options.musicPath;
+    }
+    return nullptr;
+}
+
+// Stores a name-valued option and the mode it selects; returns an error text or "".
+std::string ParseName(const std::string& name, const std::string& value, Options& options) {
+    if (value.empty()) {
+        return name + " needs a name";
+    }
+    *NameField(name, options) = value;
+    if (name == "--hashes") {
+        options.mode = RunMode::Hashes;
+    } else if (name == "--dump-script") {
+        options.mode = RunMode::DumpScript;
+    } else if (name == "--music" && MusicKindForName(value, MUSIC_NONE) == MUSIC_NONE) {
+        return "--music takes a module (.mod, .s3m, .xm, .it) or a stream (.mp3, .ogg), not '" + value + "'";
+    }
+    return "";
 }
 
 // Sets an option that takes a value; returns an error text or "".
@@ -78,16 +120,8 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
         if (!ParsePresenter(value, options.presenterFlags)) {
             return "--presenter takes software, gpu or both, not '" + value + "'";
         }
-    } else if (name == "--data" || name == "--out" || name == "--hashes") {
-        if (value.empty()) {
-            return name + " needs a name";
-        }
-        if (name == "--hashes") {
-            options.hashesPath = value;
-            options.mode = RunMode::Hashes;
-        } else {
-            (name == "--data" ? options.dataDir : options.outPath) = value;
-        }
+    } else if (NameField(name, options) != nullptr) {
+        return ParseName(name, value, options);
     } else if (name == "--seed") {
         if (!ParseUnsigned(value, options.seed)) {
             return "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
@@ -138,6 +172,12 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
     if (modes > 1) {
         return "--render-frame, --benchmark and --hashes cannot be combined";
     }
+    if (options.mode == RunMode::DumpScript) {
+        return args.size() == 2 ? "" : "--dump-script takes no other options";
+    }
+    if (Has(args, "--music") && (options.mode != RunMode::Play || options.mute)) {
+        return "--music applies only when the show is played with sound";
+    }
     bool headless = options.mode != RunMode::Play;
     if (headless && playOnlyOption) {
         return "--windowed, --presenter and --mute apply only when the show is played";
@@ -179,10 +219,13 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
 }
 
 const char* UsageText() {
-    return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N] [--mute]\n"
-           "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
-           "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR]\n"
-           "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR]\n"
+    return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N]\n"
+           "                 [--mute | --music FILE] [--script FILE]\n"
+           "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
+           "                 --out FILE\n"
+           "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
+           "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
+           "       voxelshow --dump-script FILE\n"
            "       voxelshow --help | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"
@@ -190,6 +233,11 @@ const char* UsageText() {
            "  --data DIR          data directory (default: ./data, else data beside the program)\n"
            "  --seed N            seed of the wave filter's jitter (default: the time; 0 when headless)\n"
            "  --mute              play without sound\n"
+           "  --music FILE        play this module (.mod .s3m .xm .it) or stream (.mp3 .ogg) instead\n"
+           "                      of the data folder's music\n"
+           "  --script FILE       register the scene script from this text file instead of the\n"
+           "                      built-in one; the played show reloads it whenever it is saved\n"
+           "  --dump-script FILE  write the built-in scene script as text (- for standard output)\n"
            "  --render-frame N    draw passes 0 to N without a display and write pass N's frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
            "  --out FILE          frame file: .bgra for raw 640x480 pixels, anything else for PNG\n"

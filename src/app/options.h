@@ -6,7 +6,7 @@
 constexpr uint8_t PRESENTER_SOFTWARE = 1;
 constexpr uint8_t PRESENTER_GPU = 2;
 
-enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Help, Version };
+enum class RunMode { Play, RenderFrame, Benchmark, Hashes, DumpScript, Help, Version };
 
 // Everything the command line can set; defaults are the shipped configuration.
 struct Options {
@@ -20,8 +20,11 @@ struct Options {
     uint32_t fps = 60;                   // passes per second of the fixed-step clock
     std::vector<uint32_t> renderPasses;  // --render-frame, in the order given
     std::string outPath;
-    std::string hashesPath;  // --hashes
-    bool reference = false;  // draw with the straightforward reference renderer
+    std::string hashesPath;      // --hashes
+    bool reference = false;      // draw with the straightforward reference renderer
+    std::string scriptPath;      // --script: the scene script's file; empty: the built-in script
+    std::string dumpScriptPath;  // --dump-script: where to write the built-in script, "-" for stdout
+    std::string musicPath;       // --music: the soundtrack; empty: the data folder's music file
 };
 
 struct ParsedOptions {

@@ -6,6 +6,7 @@
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
 #include "app/scene_script.h"
+#include "app/script_source.h"
 #include "platform/frame_stats.h"
 #include "render/asset_loader.h"
 #include "render/compositor.h"
@@ -44,6 +45,7 @@ constexpr LayerRecipe LAYERS[] = {
     {BLEND_SUBTRACT, -1, 0xFFFFFFFF},  // second fade to black, above the texts
     {BLEND_ADD, 6, 0},                 // title
 };
+static_assert(std::size(LAYERS) == LAYER_COUNT, "scripts address the layers by these indices");
 
 struct ColourMapRecipe {
     const char* file;
@@ -156,14 +158,14 @@ ShowEnd RunLoop(Show& show, const DrawingSteps& steps, Platform& platform, Clock
 
 }  // namespace
 
-std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
+std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const ScriptRow> script) {
     auto show = std::make_unique<Show>();
     LoadPictures(*show, dataDir);
     BuildLayers(*show);
     show->landscape = std::make_unique<Landscape>();
     LoadLandscapeMaps(*show, dataDir);
     BuildWaveFilter(show->wave);
-    RegisterSceneScript(show->tracks, *show->landscape, show->wave, show->layers);
+    RegisterSceneScript(show->tracks, script, {*show->landscape, show->wave, show->layers});
     std::fputs("\n", stdout);  // end the line of track names, so later output starts on its own line
     return show;
 }
@@ -171,9 +173,12 @@ std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
 ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, PassObserver* observer) {
     SeedRandom(settings.seed);
     ResetFrameStats();
-    std::unique_ptr<Show> show = BuildShow(settings.dataDir);
+    const std::vector<ScriptRow> script = LoadScript(settings.scriptPath);
+    std::unique_ptr<Show> show = BuildShow(settings.dataDir, script);
     std::fill_n(frameBuffer, FRAME_PIXELS, 0u);  // the first pass presents a black frame
-    platform.StartMusic(DataFile(settings.dataDir, MUSIC_FILE).c_str());
+    const std::string music =
+        settings.musicPath.empty() ? DataFile(settings.dataDir, MUSIC_FILE) : settings.musicPath;
+    platform.StartMusic(music.c_str());
     StartFrameTimer(clock);
     ShowEnd end;
     try {

@@ -1,9 +1,11 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "anim/track.h"
+#include "app/script_row.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
 #include "render/colour_curve.h"
@@ -47,6 +49,9 @@ struct ShowSettings {
     std::string dataDir;
     uint32_t seed = 0;
     Renderer renderer = Renderer::Fast;
+    std::string scriptPath = "";  // the scene script's file; empty: the built-in script
+    std::string musicPath = "";   // the soundtrack; empty: the data folder's music file
+    bool reloadScript = false;    // watch the script file and play each good save of it
 };
 
 // How the loop ended and how many passes drew a frame.
@@ -56,10 +61,11 @@ struct ShowEnd {
 };
 
 // Loads the pictures, builds the twelve layers, the landscape with its maps, the wave filter
-// and the track list with the scene script. Throws AssetError for a bad data file.
-std::unique_ptr<Show> BuildShow(const std::string& dataDir);
+// and the track list with the scene script's rows. Throws AssetError for a bad data file.
+std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const ScriptRow> script);
 
 // Plays the show through the platform: start-up after the window, the loop until Escape or
-// past 196 seconds of the clock, then shutdown. Throws AssetError before anything is drawn.
+// past 196 seconds of the clock, then shutdown. Throws AssetError, or std::runtime_error for
+// a script file with an error, before anything is drawn.
 ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock,
                 PassObserver* observer = nullptr);

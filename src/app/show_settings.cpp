@@ -15,5 +15,8 @@ ShowSettings SettingsFor(const Options& options) {
         settings.seed = 0;
     }
     settings.renderer = options.reference ? Renderer::Reference : Renderer::Fast;
+    settings.scriptPath = options.scriptPath;
+    settings.musicPath = options.musicPath;
+    settings.reloadScript = options.mode == RunMode::Play && !options.scriptPath.empty();
     return settings;
 }

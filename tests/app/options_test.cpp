@@ -39,6 +39,20 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(hashes.options.hashesPath, "h.txt");
     EXPECT_TRUE(hashes.options.reference);
 
+    ParsedOptions scripted = ParseOptions({"--script", "s.txt", "--music", "song.xm", "--windowed"});
+    ASSERT_EQ(scripted.error, "");
+    EXPECT_EQ(scripted.options.scriptPath, "s.txt");
+    EXPECT_EQ(scripted.options.musicPath, "song.xm");
+    EXPECT_TRUE(SettingsFor(scripted.options).reloadScript);  // only the played show reloads
+    ParsedOptions scriptedFrames = ParseOptions({"--script", "s.txt", "--render-frame", "5", "--out", "f.png"});
+    ASSERT_EQ(scriptedFrames.error, "");
+    EXPECT_EQ(SettingsFor(scriptedFrames.options).scriptPath, "s.txt");
+    EXPECT_FALSE(SettingsFor(scriptedFrames.options).reloadScript);
+    ParsedOptions dump = ParseOptions({"--dump-script", "-"});
+    ASSERT_EQ(dump.error, "");
+    EXPECT_EQ(dump.options.mode, RunMode::DumpScript);
+    EXPECT_EQ(dump.options.dumpScriptPath, "-");
+
     EXPECT_EQ(ParseOptions({"--benchmark"}).options.mode, RunMode::Benchmark);
     EXPECT_EQ(ParseOptions({"--benchmark"}).options.fps, 60u);
     EXPECT_EQ(ParseOptions({"--help"}).options.mode, RunMode::Help);
@@ -69,6 +83,10 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--hashes", "h.txt", "--benchmark"},
         {"--hashes"},
         {"--reference"},  // the played show always draws with the fast renderer
+        {"--script", ""},
+        {"--dump-script", "-", "--seed", "1"},
+        {"--music", "song.wav"},  // the audio layer plays modules and streams only
+        {"--music", "song.ogg", "--hashes", "h.txt"},
     };
     for (const auto& args : bad) {
         EXPECT_NE(ParseOptions(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
