@@ -397,6 +397,43 @@ TEST_F(ShowInWindow, MusicPlaysFromTheStartOfTheFile) {
     }
 }
 
+// --music plays its file in place of the data folder's (which has none here): a stream once, a
+// module over and over.
+TEST_F(ShowInWindow, MusicOptionPlaysAStreamOnceAndLoopsAModule) {
+    const std::string stream = TempPath("voxelshow_own_song.mp3"),
+                      module = TempPath("voxelshow_own_song.mod");
+    WriteSineMp3(stream, 1.0);
+    WriteSquareWaveModule(module);  // the note sounds for 0.64 s of the song's 1.28 s
+    const DiskCapture capture{TempPath("voxelshow_own_song.raw")};
+    for (const std::string& song : {stream, module}) {
+        SCOPED_TRACE(song);
+        std::filesystem::remove(capture.path);
+        const Window window = StartUntilFps(
+            "--data '" + silentDataDir + "' --windowed --music '" + song + "'",
+            "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=1 SDL_DISKAUDIOFILE='" + capture.path + "'");
+        ASSERT_NE(window, 0u);
+        ASSERT_TRUE(WaitForCapturedSeconds(capture, 4.0));
+        ExpectEscapeEndsTheShow(window);
+        EXPECT_EQ(ReadTextFile(stdoutPath).find("error code"), std::string::npos) << ReadTextFile(stdoutPath);
+
+        const std::vector<float> captured = ReadCapturedMusic(capture);
+        ASSERT_GT(captured.size(), 44100u * 2 * 3) << "less than three seconds of music captured";
+        if (song == stream) {
+            const std::vector<float> decoded = DropLeadingSilence(DecodeMp3File(stream).samples);
+            ASSERT_LT(decoded.size(), captured.size());
+            for (size_t i = 0; i < decoded.size(); ++i) {
+                ASSERT_FLOAT_EQ(captured[i], decoded[i]) << "sample " << i;
+            }
+            EXPECT_EQ(RootMeanSquare(captured, 1.1, 3.0), 0.0);  // played once
+        } else {
+            EXPECT_GT(RootMeanSquare(captured, 0.05, 0.6), 0.1);
+            EXPECT_LT(RootMeanSquare(captured, 0.7, 1.2), 0.01);
+            EXPECT_GT(RootMeanSquare(captured, 1.33, 1.88), 0.1);  // the song again
+            EXPECT_GT(RootMeanSquare(captured, 2.61, 3.16), 0.1);  // and again
+        }
+    }
+}
+
 // The software frames show when the GPU presenter only adds to them or cannot be used; missing
 // files and devices are reported, and the show goes on.
 TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
@@ -407,6 +444,12 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     std::filesystem::remove(noShader + "/shaders.glsl");
     std::ofstream(badShader + "/shaders.glsl")
         << "#ifdef VShader\nvoid main() { gl_Position = nonsense; }\n#endif\n";
+    const std::string notAStream = TempPath("voxelshow_not_music.mp3"),
+                      notAModule = TempPath("voxelshow_not_music.xm");
+    std::ofstream(notAStream) << "these are words, not music\n";
+    std::ofstream(notAModule) << "these are words, not music\n";
+    const std::string diskAudio =
+        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_not_music.raw");
     const std::string data = "--data '" + dataDir + "' ";
     const struct {
         std::string options, environment, workDir, printed;
@@ -432,6 +475,18 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
          VOXELSHOW_BUILD_DIR,
          "Can't open stream\n(error code: 5)\n",
          {MusicPath(silentDataDir)},
+         false},
+        {data + "--windowed --music '" + notAStream + "'",
+         diskAudio,
+         VOXELSHOW_BUILD_DIR,
+         "Can't open stream\n(error code: 6)\n",
+         {"voxelshow: " + notAStream + ": "},
+         false},
+        {data + "--windowed --music '" + notAModule + "'",
+         diskAudio,
+         VOXELSHOW_BUILD_DIR,
+         "Can't load music\n(error code: 6)\n",
+         {"voxelshow: " + notAModule + ": "},
          false},
         {data + "--windowed",
          "SDL_AUDIODRIVER=no-such-driver",
