@@ -236,7 +236,7 @@ const char* UsageText() {
            "  --music FILE        play this module (.mod .s3m .xm .it) or stream (.mp3 .ogg) instead\n"
            "                      of the data folder's music\n"
            "  --script FILE       register the scene script from this text file instead of the\n"
-           "                      built-in one; the played show reloads it whenever it is saved\n"
+           "                      built-in one\n"
            "  --dump-script FILE  write the built-in scene script as text (- for standard output)\n"
            "  --render-frame N    draw passes 0 to N without a display and write pass N's frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
