@@ -44,7 +44,8 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(scripted.options.scriptPath, "s.txt");
     EXPECT_EQ(scripted.options.musicPath, "song.xm");
     EXPECT_TRUE(SettingsFor(scripted.options).reloadScript);  // only the played show reloads
-    ParsedOptions scriptedFrames = ParseOptions({"--script", "s.txt", "--render-frame", "5", "--out", "f.png"});
+    ParsedOptions scriptedFrames =
+        ParseOptions({"--script", "s.txt", "--render-frame", "5", "--out", "f.png"});
     ASSERT_EQ(scriptedFrames.error, "");
     EXPECT_EQ(SettingsFor(scriptedFrames.options).scriptPath, "s.txt");
     EXPECT_FALSE(SettingsFor(scriptedFrames.options).reloadScript);
