@@ -4,11 +4,15 @@
 #include <chrono>
 #include <cstdio>
 #include <numeric>
+#include <random>
 #include <vector>
 
 #include "app/headless_platform.h"
+#include "app/seek.h"
 #include "app/show_settings.h"
 #include "platform/fixed_step_clock.h"
+#include "platform/frame_stats.h"
+#include "render/random.h"
 
 namespace {
 
@@ -105,16 +109,38 @@ void PrintFigures(const StepTimer& timer) {
                 perPass > 0.0 ? 1000.0 / perPass : 0.0);
 }
 
+constexpr int SEEKS = 200;
+
+// Seeks the show to random passes of the grid, and last to its last pass, the farthest.
+void PrintSeekFigures(Show& show, const DrawingSteps& steps, uint32_t fps) {
+    std::mt19937 random(2024);
+    std::uniform_int_distribution<uint64_t> anyPass(0, LastPassOfShow(fps));
+    std::vector<double> ms;
+    for (int i = 0; i <= SEEKS; ++i) {
+        const uint64_t pass = i < SEEKS ? anyPass(random) : LastPassOfShow(fps);
+        const auto began = SteadyClock::now();
+        SeekShow(show, steps, GridPass(pass, fps));
+        ms.push_back(std::chrono::duration<double, std::milli>(SteadyClock::now() - began).count());
+    }
+    std::printf("seek to %zu passes (random, then the last): median ms: %.2f, worst ms: %.2f\n", ms.size(),
+                Median(ms), *std::max_element(ms.begin(), ms.end()));
+}
+
 }  // namespace
 
 int RunBenchmark(const Options& options) {
+    const ShowSettings settings = SettingsFor(options);
+    SeedRandom(settings.seed);
+    ResetFrameStats();
+    std::unique_ptr<Show> show = BuildShow(settings);
     HeadlessPlatform platform;
     FixedStepClock clock(options.fps);
     StepTimer timer;
     for (std::vector<double>& values : timer.samples) {
         values.reserve(197u * options.fps);
     }
-    RunShow(SettingsFor(options), platform, clock, &timer);
+    PlayBuiltShow(*show, settings, platform, clock, &timer);
     PrintFigures(timer);
+    PrintSeekFigures(*show, StepsFor(settings.renderer), options.fps);
     return 0;
 }

@@ -6,7 +6,11 @@
 constexpr uint8_t PRESENTER_SOFTWARE = 1;
 constexpr uint8_t PRESENTER_GPU = 2;
 
-enum class RunMode { Play, RenderFrame, Benchmark, Hashes, DumpScript, Help, Version };
+enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Capture, DumpScript, Help, Version };
+
+// How the 640 x 480 picture fills the window: stretched over all of it, or as large as it fits
+// at its own 4:3 shape, centred between black bars.
+enum class Aspect { Stretch, Keep };
 
 // Everything the command line can set; defaults are the shipped configuration.
 struct Options {
@@ -14,17 +18,25 @@ struct Options {
     bool windowed = false;
     uint8_t presenterFlags = PRESENTER_SOFTWARE;
     bool mute = false;
+    uint32_t startMs = 0;  // --start, in milliseconds of the demo clock
+    Aspect aspect = Aspect::Stretch;
     std::string dataDir;  // empty: look for data/ in the working directory, then beside the program
     bool hasSeed = false;
     uint32_t seed = 0;
     uint32_t fps = 60;                   // passes per second of the fixed-step clock
     std::vector<uint32_t> renderPasses;  // --render-frame, in the order given
     std::string outPath;
-    std::string hashesPath;      // --hashes
-    bool reference = false;      // draw with the straightforward reference renderer
+    std::string hashesPath;   // --hashes
+    bool reference = false;   // draw with the straightforward reference renderer
+    std::string capturePath;  // --capture
+    uint32_t fromMs = 0;      // --from, in milliseconds of the fixed-step clock
+    bool hasTo = false;
+    uint32_t toMs = 0;       // --to
+    int captureWidth = 640;  // --size
+    int captureHeight = 480;
+    std::string musicPath;       // --music: the soundtrack; empty: the data folder's music file
     std::string scriptPath;      // --script: the scene script's file; empty: the built-in script
     std::string dumpScriptPath;  // --dump-script: where to write the built-in script, "-" for stdout
-    std::string musicPath;       // --music: the soundtrack; empty: the data folder's music file
 };
 
 struct ParsedOptions {

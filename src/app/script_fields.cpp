@@ -35,7 +35,7 @@ constexpr FieldEntry<typename MemberOf<decltype(member)>::ObjectType> Entry(cons
 }
 
 // The landscape's animated inputs; its maps, tables and scratch fields are not among them.
-constexpr FieldEntry<Landscape> LANDSCAPE_FIELDS[] = {
+constexpr FieldEntry<LandscapeFields> LANDSCAPE_FIELDS[] = {
     Entry<&Landscape::enabled>("enabled"),
     Entry<&Landscape::viewMode>("viewMode"),
     Entry<&Landscape::shadeFlags>("shadeFlags"),
@@ -69,14 +69,14 @@ constexpr FieldEntry<Landscape> LANDSCAPE_FIELDS[] = {
 };
 
 // The filter's switch and inputs; its size and snapshot stay as the driver built them.
-constexpr FieldEntry<WaveFilter> WAVE_FIELDS[] = {
+constexpr FieldEntry<WaveFields> WAVE_FIELDS[] = {
     Entry<&WaveFilter::phase>("phase"),
     Entry<&WaveFilter::enabled>("enabled"),
     Entry<&WaveFilter::amplitude>("amplitude"),
     Entry<&WaveFilter::frequency>("frequency"),
 };
 
-constexpr FieldEntry<Layer> LAYER_FIELDS[] = {
+constexpr FieldEntry<LayerFields> LAYER_FIELDS[] = {
     Entry<&Layer::visible>("visible"),
     Entry<&Layer::amount>("amount"),
 };
@@ -98,7 +98,8 @@ const FieldInfo* InfoIn(const FieldEntry<Object> (&entries)[N], std::string_view
 }
 
 template <typename Object, size_t N>
-void* AddressIn(const FieldEntry<Object> (&entries)[N], Object& object, std::string_view name) {
+void* AddressIn(const FieldEntry<Object> (&entries)[N], std::type_identity_t<Object>& object,
+                std::string_view name) {
     const FieldEntry<Object>* entry = Find(entries, name);
     return entry == nullptr ? nullptr : entry->address(object);
 }

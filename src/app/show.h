@@ -6,6 +6,7 @@
 
 #include "anim/track.h"
 #include "app/script_row.h"
+#include "app/show_fields.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
 #include "render/colour_curve.h"
@@ -23,11 +24,17 @@ struct Show {
     std::unique_ptr<Landscape> landscape;
     WaveFilter wave;
     VariableList tracks;
+    // The objects' fields and the generator right after start-up, which a seek returns to.
+    ShowFields startup;
 
     Show() = default;
     Show(const Show&) = delete;
     Show& operator=(const Show&) = delete;
 };
+
+// The last reading of the demo clock at which a pass still draws: the loop leaves on the first
+// pass whose clock is past 196 s.
+constexpr uint32_t SHOW_END_MS = 196000;
 
 // The four drawing steps of a pass, in order.
 enum class PassStep { Tracks, Landscape, Layers, Wave };
@@ -45,10 +52,26 @@ struct PassObserver {
 // straightforward reference versions that the fast ones must equal bit for bit.
 enum class Renderer { Fast, Reference };
 
+// The three drawing steps of a pass in one version.
+struct DrawingSteps {
+    void (*landscape)(Landscape&);
+    void (*layers)(const LayerList&);
+    void (*wave)(WaveFilter&);
+};
+
+const DrawingSteps& StepsFor(Renderer renderer);
+
+// Steps 7 to 9 of a pass: landscape, layers, wave, each watched by the observer if there is one.
+void DrawFrame(Show& show, const DrawingSteps& steps, PassObserver* observer = nullptr);
+
+// Steps 6 to 9 of a pass: the tracks at demoTime, then DrawFrame.
+void DrawPass(Show& show, const DrawingSteps& steps, PassObserver* observer = nullptr);
+
 struct ShowSettings {
     std::string dataDir;
     uint32_t seed = 0;
     Renderer renderer = Renderer::Fast;
+    uint32_t startMs = 0;         // the show begins at the first pass the clock lands on from here
     std::string scriptPath = "";  // the scene script's file; empty: the built-in script
     std::string musicPath = "";   // the soundtrack; empty: the data folder's music file
     bool reloadScript = false;    // watch the script file and play each good save of it
@@ -61,11 +84,27 @@ struct ShowEnd {
 };
 
 // Loads the pictures, builds the twelve layers, the landscape with its maps, the wave filter
-// and the track list with the scene script's rows. Throws AssetError for a bad data file.
+// and the track list with the scene script's rows, and saves the start-up fields, the
+// generator's state (as seeded before) included. Throws AssetError for a bad data file.
 std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const ScriptRow> script);
+
+// The show of a run: the objects from its data folder, the tracks from its script file or the
+// built-in script. The script is read first: a script with an error throws std::runtime_error
+// ("FILE:LINE: reason") before any data file is read.
+std::unique_ptr<Show> BuildShow(const ShowSettings& settings);
+
+// The music file in the data directory.
+std::string MusicPath(const std::string& dataDir);
 
 // Plays the show through the platform: start-up after the window, the loop until Escape or
 // past 196 seconds of the clock, then shutdown. Throws AssetError, or std::runtime_error for
 // a script file with an error, before anything is drawn.
 ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock,
                 PassObserver* observer = nullptr);
+
+// The part of RunShow after start-up, on a show built (and seeded) already: from its start-up
+// state, or brought to the pass at settings.startMs, the music and the clock started there; the
+// loop with the viewer's pauses and jumps; the music stopped. The observer sees the passes drawn
+// numbered on the clock's grid.
+ShowEnd PlayBuiltShow(Show& show, const ShowSettings& settings, Platform& platform, Clock& clock,
+                      PassObserver* observer = nullptr);

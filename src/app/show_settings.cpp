@@ -18,5 +18,6 @@ ShowSettings SettingsFor(const Options& options) {
     settings.scriptPath = options.scriptPath;
     settings.musicPath = options.musicPath;
     settings.reloadScript = options.mode == RunMode::Play && !options.scriptPath.empty();
+    settings.startMs = options.startMs;
     return settings;
 }

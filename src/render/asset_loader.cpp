@@ -1,13 +1,13 @@
 #include "render/asset_loader.h"
 
-#include <SDL2/SDL.h>
-#include <SDL2/SDL_image.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "platform/input_file.h"
+#include "render/png_decoder.h"
 
 namespace {
 
@@ -18,14 +18,21 @@ namespace {
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File OpenDataFile(const std::string& path) {
+    std::string reason;
+    File file(OpenInputFile(path, reason));
+    if (!file) {
+        Fail(path, reason);
+    }
+    return file;
+}
 
 // Reads exactly `size` bytes from the start of a file; a shorter file is an error, a longer
 // one is read only as far as needed.
 std::vector<uint8_t> ReadFilePrefix(const std::string& path, size_t size) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        Fail(path, std::strerror(errno));
-    }
+    File file = OpenDataFile(path);
     std::vector<uint8_t> bytes(size);
     size_t got = std::fread(bytes.data(), 1, size, file.get());
     if (got < size) {
@@ -37,56 +44,18 @@ std::vector<uint8_t> ReadFilePrefix(const std::string& path, size_t size) {
     return bytes;
 }
 
-struct SurfaceFree {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
-
-// Decodes the file and converts it to 32-bit pixels whose bytes are blue, green, red, alpha.
-Surface DecodePicture(const std::string& path) {
-    // Opened first so that a missing or unreadable file is reported as such.
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        Fail(path, std::strerror(errno));
-    }
-    SDL_RWops* stream = SDL_RWFromFP(file.release(), SDL_TRUE);
-    if (stream == nullptr) {
-        Fail(path, std::string("cannot read picture: ") + SDL_GetError());
-    }
-    Surface decoded(IMG_Load_RW(stream, 1));
-    if (!decoded) {
-        Fail(path, std::string("cannot decode picture: ") + IMG_GetError());
-    }
-    Surface converted(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!converted) {
-        Fail(path, std::string("cannot convert picture: ") + SDL_GetError());
-    }
-    return converted;
-}
-
-void CheckPictureSize(const std::string& path, const SDL_Surface& surface) {
-    uint64_t pixels = static_cast<uint64_t>(surface.w) * static_cast<uint64_t>(surface.h);
+// Checked from the picture's header, before it is decoded: a few bytes can declare a picture
+// of gigabytes.
+void CheckPictureSize(const std::string& path, uint32_t width, uint32_t height) {
+    uint64_t pixels = uint64_t{width} * height;
     if (pixels > MAX_IMAGE_PIXELS) {
-        Fail(path, "picture is " + std::to_string(surface.w) + "x" + std::to_string(surface.h) + " = " +
+        Fail(path, "picture is " + std::to_string(width) + "x" + std::to_string(height) + " = " +
                        std::to_string(pixels) + " pixels, more than " + std::to_string(MAX_IMAGE_PIXELS));
     }
-    if (surface.w > UINT16_MAX || surface.h > UINT16_MAX) {
-        Fail(path, "picture is " + std::to_string(surface.w) + "x" + std::to_string(surface.h) +
+    if (width > UINT16_MAX || height > UINT16_MAX) {
+        Fail(path, "picture is " + std::to_string(width) + "x" + std::to_string(height) +
                        ", wider or taller than 65535 pixels");
     }
-}
-
-std::unique_ptr<Image> CopyPicture(const SDL_Surface& surface) {
-    auto image = std::make_unique<Image>();
-    image->width = static_cast<uint16_t>(surface.w);
-    image->height = static_cast<uint16_t>(surface.h);
-    image->pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(surface.w) * surface.h);
-    const auto* rows = static_cast<const uint8_t*>(surface.pixels);
-    for (int y = 0; y < surface.h; ++y) {
-        std::memcpy(image->pixels.get() + static_cast<size_t>(y) * surface.w, rows + y * surface.pitch,
-                    static_cast<size_t>(surface.w) * sizeof(uint32_t));
-    }
-    return image;
 }
 
 }  // namespace
@@ -105,13 +74,7 @@ void LoadColourMap(const std::string& path, uint32_t* texels) {
 }
 
 void LoadImageFile(ImageList& list, const std::string& path) {
-    Surface surface = DecodePicture(path);
-    CheckPictureSize(path, *surface);
-    if (SDL_MUSTLOCK(surface.get()) && SDL_LockSurface(surface.get()) != 0) {
-        Fail(path, std::string("cannot read picture: ") + SDL_GetError());
-    }
-    list.items.push_back(CopyPicture(*surface));
-    if (SDL_MUSTLOCK(surface.get())) {
-        SDL_UnlockSurface(surface.get());
-    }
+    File file = OpenDataFile(path);
+    list.items.push_back(DecodePng(
+        file.get(), path, [&](uint32_t width, uint32_t height) { CheckPictureSize(path, width, height); }));
 }

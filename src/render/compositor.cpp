@@ -75,6 +75,16 @@ void SubtractLayerPixels(const Layer& layer) {
     SubtractLayerPixelsPortable(layer.pixels.get() + done, frameBuffer + done, count - done, layer.amount);
 }
 
+bool LayersCoverFrame(const LayerList& list) {
+    for (const auto& slot : list.items) {
+        if (slot != nullptr && slot->visible == 1 && slot->blend == BLEND_COPY &&
+            CoveredPixels(*slot) == FRAME_PIXELS) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void CompositeLayers(const LayerList& list) {
     for (const auto& slot : list.items) {
         if (slot == nullptr || slot->visible != 1) {

@@ -5,6 +5,10 @@
 // subtract, chosen by the first of those the layer's blend selects.
 void CompositeLayers(const LayerList& list);
 
+// True when a visible layer copies itself over the whole framebuffer, so that nothing drawn
+// before CompositeLayers still shows after it.
+bool LayersCoverFrame(const LayerList& list);
+
 // frameBuffer[p] = saturating add / subtract of the layer's pixel p weighted by its amount.
 void AddLayerPixels(const Layer& layer);
 void SubtractLayerPixels(const Layer& layer);
