@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include "app/script_fields.h"
 #include "app/script_numbers.h"
 #include "app/script_text.h"
+#include "platform/input_file.h"
 
 namespace {
 
@@ -195,20 +194,10 @@ std::string LineError(std::string_view name, size_t line, const std::string& rea
 
 // Reads a regular file of at most MAX_SCRIPT_BYTES into `text`; returns why it failed or "".
 std::string ReadWholeFile(const std::string& path, std::string& text) {
-    const std::string tooLarge = "larger than 16 MiB, too large for a scene script";
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0) {
-        return std::strerror(errno);
-    }
-    if (!S_ISREG(status.st_mode)) {
-        return S_ISDIR(status.st_mode) ? "is a directory" : "is not a regular file";
-    }
-    if (status.st_size > MAX_SCRIPT_BYTES) {
-        return tooLarge;
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::string reason;
+    std::FILE* file = OpenInputFile(path, reason);
     if (file == nullptr) {
-        return std::strerror(errno);
+        return reason;
     }
     char buffer[65536];
     size_t got = 0;
@@ -222,7 +211,9 @@ std::string ReadWholeFile(const std::string& path, std::string& text) {
     if (failed) {
         return std::string("cannot read: ") + std::strerror(readErrno);
     }
-    return text.size() > static_cast<size_t>(MAX_SCRIPT_BYTES) ? tooLarge : "";
+    return text.size() > static_cast<size_t>(MAX_SCRIPT_BYTES)
+               ? "larger than 16 MiB, too large for a scene script"
+               : "";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "app/scene_script.h"
 #include "app/script_numbers.h"
 #include "app/script_text.h"
+#include "support/fifo.h"
 #include "test_files.h"
 
 namespace {
@@ -214,7 +215,11 @@ TEST(ScriptText, FilesThatCannotBeReadNameTheReason) {
     TempDir dir;
     EXPECT_EQ(ReadScriptFile(dir.File("none.txt")).error,
               dir.File("none.txt") + ": No such file or directory");
-    EXPECT_EQ(ReadScriptFile(dir.path).error, dir.path + ": is a directory");
+    EXPECT_EQ(ReadScriptFile(dir.path).error, dir.path + ": Is a directory");
+    const std::string fifo = dir.File("show.fifo");  // read without waiting for a writer
+    MakeFifo(fifo);
+    EXPECT_EQ(LoadBesideFifo(fifo, [&] { return ReadScriptFile(fifo).error; }),
+              fifo + ": is a FIFO, not a regular file");
     WriteBytes(dir.File("bad.txt"), {'0', ' ', '1', '\n', '\n'});
     EXPECT_EQ(
         ReadScriptFile(dir.File("bad.txt")).error,
