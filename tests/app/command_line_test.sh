@@ -60,7 +60,7 @@ grep -qxF "voxelshow: $work/none/show.txt: No such file or directory" "$work/err
 
 # A write that fails is reported, and leaves neither a partial file nor a temporary one; the file
 # it would have replaced stays as it was. A device is written, never replaced or removed.
-for args in "--render-frame 1 --out /dev/full" "--hashes /dev/full --fps 1"; do
+for args in "--render-frame 1 --out /dev/full" "--hashes /dev/full --fps 1" "--dump-script /dev/full"; do
     # shellcheck disable=SC2086
     expect_status 1 "$args" "$program" $args
     grep -qxF "voxelshow: /dev/full: cannot write: No space left on device" "$work/err" || {
