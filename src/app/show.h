@@ -15,6 +15,8 @@
 #include "render/layer.h"
 #include "render/wave_filter.h"
 
+class ScriptWatch;
+
 // Every object of the show, built once at start-up and kept, unmoved, until shutdown:
 // the tracks hold plain pointers into it.
 struct Show {
@@ -97,14 +99,16 @@ std::unique_ptr<Show> BuildShow(const ShowSettings& settings);
 std::string MusicPath(const std::string& dataDir);
 
 // Plays the show through the platform: start-up after the window, the loop until Escape or
-// past 196 seconds of the clock, then shutdown. Throws AssetError, or std::runtime_error for
-// a script file with an error, before anything is drawn.
+// past 196 seconds of the clock, then shutdown. With settings.reloadScript, the script file is
+// watched and each save of it played at the moment the show is at. Throws AssetError, or
+// std::runtime_error for a script file with an error, before anything is drawn.
 ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock,
                 PassObserver* observer = nullptr);
 
 // The part of RunShow after start-up, on a show built (and seeded) already: from its start-up
 // state, or brought to the pass at settings.startMs, the music and the clock started there; the
-// loop with the viewer's pauses and jumps; the music stopped. The observer sees the passes drawn
-// numbered on the clock's grid.
+// loop with the viewer's pauses and jumps, and with each good save of the script that `watch`
+// reports played at once; the music stopped. The observer sees the passes drawn numbered on the
+// clock's grid.
 ShowEnd PlayBuiltShow(Show& show, const ShowSettings& settings, Platform& platform, Clock& clock,
-                      PassObserver* observer = nullptr);
+                      PassObserver* observer = nullptr, ScriptWatch* watch = nullptr);
