@@ -279,7 +279,7 @@ const char* UsageText() {
            "  --music FILE        play, or capture, this module (.mod .s3m .xm .it) or stream (.mp3 .ogg)\n"
            "                      instead of the data folder's music\n"
            "  --script FILE       register the scene script from this text file instead of the\n"
-           "                      built-in one\n"
+           "                      built-in one; the played show reloads it whenever it is saved\n"
            "  --dump-script FILE  write the built-in scene script as text (- for standard output)\n"
            "  --render-frame N    draw pass N without a display and write its frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
