@@ -25,9 +25,7 @@ struct SeekPasses {
 };
 
 SeekPasses PassesUpTo(const SeekTarget& target) {
-    // The grid's passes before the target are those at k with k * 1000 / fps < elapsedMs.
-    const uint64_t before = (static_cast<uint64_t>(target.elapsedMs) * target.gridFps + 999) / 1000;
-    return {target, before};
+    return {target, FirstPassAtOrAfter(target.elapsedMs, target.gridFps)};
 }
 
 // True when the pass about to be drawn leaves nothing of the frame before it: its landscape

@@ -27,5 +27,6 @@ void RewindShow(Show& show);
 // over their draws and the wave phase as their filters left it. Then only the passes that still
 // show in the frame are drawn, through `steps`: the target alone unless some pass before it left
 // part of the frame standing. demoTime and demoTimeTens are left at the target; the frame
-// timer and the clock are the caller's.
+// timer and the clock are the caller's. The landscape's `light` (the shading of the last sample
+// drawn, which no pass reads) is the one field left as the passes actually drawn leave it.
 void SeekShow(Show& show, const DrawingSteps& steps, const SeekTarget& target);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -169,29 +170,16 @@ void RegisterRandomTracks(uint32_t seed, VariableList& a, FieldBank& bankA, Vari
             AddVariable<T>(b, start, end, &(bankB.*fields)[field], static_cast<T>(from), static_cast<T>(to),
                            flags);
         };
-        switch (random() % 7) {
-            case 0:
-                add(&FieldBank::chars);
-                break;
-            case 1:
-                add(&FieldBank::bytes);
-                break;
-            case 2:
-                add(&FieldBank::shorts);
-                break;
-            case 3:
-                add(&FieldBank::words);
-                break;
-            case 4:
-                add(&FieldBank::ints);
-                break;
-            case 5:
-                add(&FieldBank::uints);
-                break;
-            default:
-                add(&FieldBank::floats);
-                break;
-        }
+        const auto fields =
+            std::make_tuple(&FieldBank::chars, &FieldBank::bytes, &FieldBank::shorts, &FieldBank::words,
+                            &FieldBank::ints, &FieldBank::uints, &FieldBank::floats);
+        const size_t pick = random() % std::tuple_size_v<decltype(fields)>;
+        std::apply(
+            [&](auto... each) {
+                size_t index = 0;
+                ((index++ == pick ? add(each) : void()), ...);
+            },
+            fields);
     }
     testing::internal::GetCapturedStdout();
 }
