@@ -1,8 +1,8 @@
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "anim/demo_clock.h"
 #include "app/player.h"
