@@ -132,7 +132,7 @@ int RunBenchmark(const Options& options) {
     const ShowSettings settings = SettingsFor(options);
     SeedRandom(settings.seed);
     ResetFrameStats();
-    std::unique_ptr<Show> show = BuildShow(settings.dataDir);
+    std::unique_ptr<Show> show = BuildShow(settings);
     HeadlessPlatform platform;
     FixedStepClock clock(options.fps);
     StepTimer timer;

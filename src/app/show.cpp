@@ -6,6 +6,7 @@
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
 #include "app/scene_script.h"
+#include "app/script_source.h"
 #include "render/asset_loader.h"
 #include "render/compositor.h"
 #include "render/compositor_reference.h"
@@ -41,6 +42,7 @@ constexpr LayerRecipe LAYERS[] = {
     {BLEND_SUBTRACT, -1, 0xFFFFFFFF},  // second fade to black, above the texts
     {BLEND_ADD, 6, 0},                 // title
 };
+static_assert(std::size(LAYERS) == LAYER_COUNT, "scripts address the layers by these indices");
 
 struct ColourMapRecipe {
     const char* file;
@@ -145,17 +147,22 @@ void DrawPass(Show& show, const DrawingSteps& steps, PassObserver* observer) {
     DrawFrame(show, steps, observer);
 }
 
-std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
+std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const ScriptRow> script) {
     auto show = std::make_unique<Show>();
     LoadPictures(*show, dataDir);
     BuildLayers(*show);
     show->landscape = std::make_unique<Landscape>();
     LoadLandscapeMaps(*show, dataDir);
     BuildWaveFilter(show->wave);
-    RegisterSceneScript(show->tracks, *show->landscape, show->wave, show->layers);
+    RegisterSceneScript(show->tracks, script, {*show->landscape, show->wave, show->layers});
     std::fputs("\n", stdout);  // end the line of track names, so later output starts on its own line
     show->startup = CaptureFields(*show);
     return show;
+}
+
+std::unique_ptr<Show> BuildShow(const ShowSettings& settings) {
+    const std::vector<ScriptRow> script = LoadScript(settings.scriptPath);
+    return BuildShow(settings.dataDir, script);
 }
 
 std::string MusicPath(const std::string& dataDir) {

@@ -15,6 +15,9 @@ ShowSettings SettingsFor(const Options& options) {
         settings.seed = 0;
     }
     settings.renderer = options.reference ? Renderer::Reference : Renderer::Fast;
+    settings.scriptPath = options.scriptPath;
+    settings.musicPath = options.musicPath;
+    settings.reloadScript = options.mode == RunMode::Play && !options.scriptPath.empty();
     settings.startMs = options.startMs;
     return settings;
 }

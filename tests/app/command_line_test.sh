@@ -19,7 +19,9 @@ expect_status() {  # expected-status description command...
 }
 
 for args in "--nonsense" "--benchmark --fps 0" "--render-frame -3 --out f.png" "--seed abc" \
-    "--render-frame 1,2 --out f.png" "--presenter" "--start -5" "--start 196" "--start 12s" "--aspect square"; do
+    "--render-frame 1,2 --out f.png" "--presenter" "--start -5" "--start 196" "--start 12s" "--aspect square" \
+    "--music song.wav" "--music song.MP3" "--benchmark --music song.ogg" "--mute --music song.ogg" \
+    "--dump-script - --script show.txt" "--dump-script"; do
     # shellcheck disable=SC2086
     expect_status 2 "$args" "$program" $args
     grep -q '^usage: voxelshow' "$work/err" || {
@@ -35,12 +37,45 @@ grep -qxF "voxelshow: $work/none/text1.png: No such file or directory" "$work/er
     failures=$((failures + 1))
 }
 
+# A script with an error: one line naming the file, the line and the reason, before anything runs.
+printf '# two rows\n0 1 char landscape.enabled 1 1\n0 1 unsigned char layer 3.amount 300 0\n' >"$work/bad.txt"
+expect_status 1 "bad script" "$program" --benchmark --script "$work/bad.txt"
+grep -qxF "voxelshow: $work/bad.txt:3: value 300 is outside the range of unsigned char (0 to 255)" "$work/err" &&
+    [ ! -s "$work/out" ] || {
+    echo "FAIL: bad script: no line naming the place, or output before it:"
+    cat "$work/out" "$work/err"
+    failures=$((failures + 1))
+}
+
+# The capture lives in a module beside the program: a copy of the program without it says so
+# and writes nothing, while the other modes work without the module.
+cp "$program" "$work/alone"
+expect_status 1 "capture without its module" "$work/alone" --capture "$work/show.mp4" --to 1
+grep -q "^voxelshow: cannot load the capture module: $work/voxelshow-capture.so: " "$work/err" &&
+    [ ! -e "$work/show.mp4" ] || {
+    echo "FAIL: capture without its module: no line naming the module, or a file written:"
+    cat "$work/err"
+    failures=$((failures + 1))
+}
+expect_status 0 "dump script without the capture module" "$work/alone" --dump-script "$work/show.txt"
+
+expect_status 0 "dump script" "$program" --dump-script -
+[ "$(grep -cv '^#' "$work/out")" -eq 187 ] || {
+    echo "FAIL: --dump-script - does not write the 187 rows to standard output"
+    failures=$((failures + 1))
+}
+expect_status 1 "dump script into a missing folder" "$program" --dump-script "$work/none/show.txt"
+grep -qxF "voxelshow: $work/none/show.txt: cannot write in $work/none: No such file or directory" "$work/err" || {
+    echo "FAIL: --dump-script into a missing folder: no message naming the file"
+    failures=$((failures + 1))
+}
+
 # A write that fails is reported, and leaves neither a partial file nor a temporary one; the file
 # it would have replaced stays as it was. A device is written, never replaced or removed. The
 # device is a copy of /dev/full made here, so that a program that wrongly removes its target
 # takes only the copy.
 if mknod "$work/full" c 1 7 2>/dev/null; then
-    for args in "--render-frame 1 --out $work/full" "--hashes $work/full --fps 1"; do
+    for args in "--render-frame 1 --out $work/full" "--hashes $work/full --fps 1" "--dump-script $work/full"; do
         # shellcheck disable=SC2086
         expect_status 1 "$args" "$program" $args
         grep -qxF "voxelshow: $work/full: cannot write: No space left on device" "$work/err" || {
