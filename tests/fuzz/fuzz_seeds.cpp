@@ -8,6 +8,8 @@
 
 #include "../audio/music_files.h"
 #include "../support/png_writer.h"
+#include "app/builtin_script.h"
+#include "app/script_text.h"
 
 namespace {
 
@@ -61,6 +63,26 @@ void WriteModuleSeeds(const std::filesystem::path& dir) {
     WriteSquareWaveModule(dir / "square.mod");
 }
 
+void WriteText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// The built-in show as its text, a few rows of every element type and target with the
+// written forms of numbers, comments and Windows line ends, and a row with an error.
+void WriteScriptSeeds(const std::filesystem::path& dir) {
+    WriteText(dir / "show.txt", WriteScript(BuiltInScript()));
+    WriteText(dir / "kinds.txt",
+              "# every kind\n"
+              "0 1 char landscape.slopeBiasX -128 127\n"
+              "0\t1 unsigned char layer 11.amount 0 255 # a comment\r\n"
+              "0 1 short wave.amplitude -32768 32767\n"
+              "0 1 unsigned short landscape.advanceRate 0 65535\n"
+              "1e-3 0.1 float wave.frequency 1.5707964 pi/2\n"
+              "0 196 float wave.phase clock\n"
+              "7 8 float landscape.pathPhaseX -2*pi 3.4028235e38\n");
+    WriteText(dir / "error.txt", "0 1 unsigned char layer 3.amount 300 0\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,10 +94,9 @@ int main(int argc, char** argv) {
         const char* target;
         void (*write)(const std::filesystem::path&);
     } corpora[] = {
-        {"fuzz_raw_maps", WriteMapSeeds},
-        {"fuzz_picture", WritePictureSeeds},
-        {"fuzz_music_stream", WriteStreamSeeds},
-        {"fuzz_music_module", WriteModuleSeeds},
+        {"fuzz_raw_maps", WriteMapSeeds},        {"fuzz_picture", WritePictureSeeds},
+        {"fuzz_music_stream", WriteStreamSeeds}, {"fuzz_music_module", WriteModuleSeeds},
+        {"fuzz_scene_script", WriteScriptSeeds},
     };
     for (const auto& corpus : corpora) {
         std::filesystem::create_directories(seeds / corpus.target);
