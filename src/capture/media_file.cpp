@@ -8,9 +8,9 @@ extern "C" {
 #include "capture/encoding.h"
 #include "capture/interruption.h"
 #include "capture/media_file.h"
-#include "platform/output_file.h"
 #include "capture/sound_encoder.h"
 #include "capture/video_encoder.h"
+#include "platform/output_file.h"
 
 namespace {
 
