@@ -1,0 +1,130 @@
+#include "render/worker_pool.h"
+
+#include <cassert>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace {
+
+// Polls of a spinning wait before it sleeps: about a tenth of a millisecond, longer than the
+// gaps between the jobs of a pass and far shorter than a scheduler's time slice.
+constexpr int SPINS_BEFORE_SLEEP = 4000;
+
+void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#endif
+}
+
+uint32_t Generation(uint64_t claims) {
+    return static_cast<uint32_t>(claims >> 32);
+}
+
+uint32_t NextTask(uint64_t claims) {
+    return static_cast<uint32_t>(claims >> 16) & 0xFFFFu;
+}
+
+uint32_t TaskCount(uint64_t claims) {
+    return static_cast<uint32_t>(claims) & 0xFFFFu;
+}
+
+// Claims and runs tasks of job `generation` until none is left to claim.
+void RunClaimedTasks(WorkerPool& pool, uint32_t generation) {
+    uint64_t claims = pool.claims.load(std::memory_order_acquire);
+    while (Generation(claims) == generation && NextTask(claims) < TaskCount(claims)) {
+        if (!pool.claims.compare_exchange_weak(claims, claims + (uint64_t{1} << 16),
+                                               std::memory_order_acq_rel, std::memory_order_acquire)) {
+            continue;
+        }
+        // The job cannot end before this task does, so call and context are still its own.
+        pool.call(pool.context, static_cast<int>(NextTask(claims)));
+        if (pool.unfinished.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+            pool.unfinished.notify_all();
+        }
+        claims = pool.claims.load(std::memory_order_acquire);
+    }
+}
+
+// Waits until a job newer than `seen` is published (or the pool stops); returns its claims word.
+uint64_t WaitForJob(WorkerPool& pool, uint32_t seen) {
+    int spins = 0;
+    while (true) {
+        const uint64_t claims = pool.claims.load(std::memory_order_acquire);
+        if (Generation(claims) != seen || pool.stopping.load(std::memory_order_acquire)) {
+            return claims;
+        }
+        if (++spins < SPINS_BEFORE_SLEEP) {
+            Pause();
+        } else {
+            pool.claims.wait(claims, std::memory_order_acquire);
+        }
+    }
+}
+
+void WorkerLoop(WorkerPool& pool) {
+    uint32_t seen = Generation(pool.claims.load(std::memory_order_acquire));
+    while (true) {
+        const uint64_t claims = WaitForJob(pool, seen);
+        if (pool.stopping.load(std::memory_order_acquire)) {
+            return;
+        }
+        seen = Generation(claims);
+        RunClaimedTasks(pool, seen);
+    }
+}
+
+void WaitUntilFinished(WorkerPool& pool) {
+    int spins = 0;
+    while (true) {
+        const int unfinished = pool.unfinished.load(std::memory_order_acquire);
+        if (unfinished == 0) {
+            return;
+        }
+        if (++spins < SPINS_BEFORE_SLEEP) {
+            Pause();
+        } else {
+            pool.unfinished.wait(unfinished, std::memory_order_acquire);
+        }
+    }
+}
+
+}  // namespace
+
+WorkerPool::WorkerPool(unsigned threadsInAll) {
+    for (unsigned i = 1; i < threadsInAll; ++i) {
+        threads.emplace_back(WorkerLoop, std::ref(*this));
+    }
+}
+
+WorkerPool::~WorkerPool() {
+    stopping.store(true, std::memory_order_release);
+    const uint64_t claims = this->claims.load(std::memory_order_relaxed);
+    this->claims.store(static_cast<uint64_t>(Generation(claims) + 1) << 32, std::memory_order_release);
+    this->claims.notify_all();
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+}
+
+unsigned ThreadCount(const WorkerPool& pool) {
+    return static_cast<unsigned>(pool.threads.size()) + 1;
+}
+
+void RunJob(WorkerPool& pool, int count, void (*call)(void*, int), void* context) {
+    assert(count >= 0 && count <= 0xFFFF);
+    if (count == 0) {
+        return;
+    }
+    // The previous job has finished, so no thread reads call or context now.
+    pool.call = call;
+    pool.context = context;
+    pool.unfinished.store(count, std::memory_order_relaxed);
+    const uint32_t generation = Generation(pool.claims.load(std::memory_order_relaxed)) + 1;
+    pool.claims.store(static_cast<uint64_t>(generation) << 32 | static_cast<uint32_t>(count),
+                      std::memory_order_release);
+    pool.claims.notify_all();
+    RunClaimedTasks(pool, generation);
+    WaitUntilFinished(pool);
+}
