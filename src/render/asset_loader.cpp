@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -80,11 +81,24 @@ std::unique_ptr<Image> CopyPicture(const SDL_Surface& surface) {
     auto image = std::make_unique<Image>();
     image->width = static_cast<uint16_t>(surface.w);
     image->height = static_cast<uint16_t>(surface.h);
-    image->pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(surface.w) * surface.h);
+    image->pixels = std::make_unique_for_overwrite<uint32_t[]>(static_cast<size_t>(surface.w) * surface.h);
     const auto* rows = static_cast<const uint8_t*>(surface.pixels);
     for (int y = 0; y < surface.h; ++y) {
         std::memcpy(image->pixels.get() + static_cast<size_t>(y) * surface.w, rows + y * surface.pitch,
                     static_cast<size_t>(surface.w) * sizeof(uint32_t));
+    }
+    return image;
+}
+
+std::unique_ptr<Image> ReadImageFile(const std::string& path) {
+    Surface surface = DecodePicture(path);
+    CheckPictureSize(path, *surface);
+    if (SDL_MUSTLOCK(surface.get()) && SDL_LockSurface(surface.get()) != 0) {
+        Fail(path, std::string("cannot read picture: ") + SDL_GetError());
+    }
+    std::unique_ptr<Image> image = CopyPicture(*surface);
+    if (SDL_MUSTLOCK(surface.get())) {
+        SDL_UnlockSurface(surface.get());
     }
     return image;
 }
@@ -105,13 +119,25 @@ void LoadColourMap(const std::string& path, uint32_t* texels) {
 }
 
 void LoadImageFile(ImageList& list, const std::string& path) {
-    Surface surface = DecodePicture(path);
-    CheckPictureSize(path, *surface);
-    if (SDL_MUSTLOCK(surface.get()) && SDL_LockSurface(surface.get()) != 0) {
-        Fail(path, std::string("cannot read picture: ") + SDL_GetError());
-    }
-    list.items.push_back(CopyPicture(*surface));
-    if (SDL_MUSTLOCK(surface.get())) {
-        SDL_UnlockSurface(surface.get());
+    list.items.push_back(ReadImageFile(path));
+}
+
+void LoadImageFiles(ImageList& list, const std::vector<std::string>& paths, WorkerPool* pool) {
+    // The decoders' one-time set-up, done here so that the threads below only read it.
+    IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG | IMG_INIT_TIF | IMG_INIT_WEBP);
+    std::vector<std::unique_ptr<Image>> images(paths.size());
+    std::vector<std::exception_ptr> failures(paths.size());
+    RunTasks(pool, static_cast<int>(paths.size()), [&](int i) {
+        try {
+            images[i] = ReadImageFile(paths[i]);
+        } catch (...) {
+            failures[i] = std::current_exception();
+        }
+    });
+    for (size_t i = 0; i < paths.size(); ++i) {
+        if (failures[i]) {
+            std::rethrow_exception(failures[i]);
+        }
+        list.items.push_back(std::move(images[i]));
     }
 }

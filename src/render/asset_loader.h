@@ -2,8 +2,10 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "render/image.h"
+#include "render/worker_pool.h"
 
 constexpr uint32_t HEIGHT_MAP_BYTES = 256 * 256;
 constexpr uint32_t COLOUR_MAP_BYTES = 256 * 256 * 3;
@@ -23,3 +25,7 @@ void LoadColourMap(const std::string& path, uint32_t* texels);
 
 // Decodes a picture (format detected from the file) and appends it to the list.
 void LoadImageFile(ImageList& list, const std::string& path);
+
+// Decodes the pictures, spread over the pool's threads (none: one after the other), and
+// appends them in the order given. A failure is the one of the first failing file in that order.
+void LoadImageFiles(ImageList& list, const std::vector<std::string>& paths, WorkerPool* pool);

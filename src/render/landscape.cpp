@@ -9,17 +9,18 @@
 
 // The blocks are zeroed rather than left undefined, so that a frame drawn before the maps
 // are loaded reads defined (black) data.
-Landscape::Landscape()
-    : landHeights(std::make_unique<uint8_t[]>(MAP_CELLS)),
-      waterHeights(std::make_unique<uint8_t[]>(MAP_CELLS)),
-      intermediate(std::make_unique<uint32_t[]>(INTERMEDIATE_PIXELS)),
+Landscape::Landscape(const DrawHardware& drawHardware)
+    : landHeights(ZeroedHeapBlock<uint8_t>(MAP_CELLS)),
+      waterHeights(ZeroedHeapBlock<uint8_t>(MAP_CELLS)),
+      intermediate(ZeroedHeapBlock<uint32_t>(INTERMEDIATE_PIXELS)),
+      hardware(drawHardware),
       tables(std::make_unique<LandscapeTables>()) {
     for (auto& map : colourMaps) {
-        map = std::make_unique<uint32_t[]>(MAP_CELLS);
+        map = ZeroedHeapBlock<uint32_t>(MAP_CELLS);
     }
-    BuildPolarTable(tunnelTable, POLAR_TUNNEL);
-    BuildPolarTable(radialTable, POLAR_RADIAL);
-    BuildLandscapeTables(*tables, tunnelTable, radialTable);
+    BuildPolarTable(tunnelTable, POLAR_TUNNEL, hardware.pool);
+    BuildPolarTable(radialTable, POLAR_RADIAL, hardware.pool);
+    BuildLandscapeTables(*tables, tunnelTable, radialTable, hardware.pool);
 }
 
 Landscape::~Landscape() = default;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "render/draw_hardware.h"
+#include "render/heap_block.h"
 #include "render/polar_table.h"
 
 constexpr int MAP_CELLS = 256 * 256;
@@ -29,15 +31,17 @@ constexpr uint8_t SHADE_FILL = 16;  // fill the target with clearValue
 // The voxel landscape: a 256 x 256 height field flown over column by column, front to back.
 // Tracks overwrite the animated fields before each RenderLandscape.
 struct Landscape {
-    Landscape();  // allocates the maps and the intermediate, builds both polar tables
+    // Allocates the maps (zeroed) and the intermediate, builds both polar tables and the fast
+    // renderer's tables, on the hardware's threads.
+    explicit Landscape(const DrawHardware& drawHardware = {});
     ~Landscape();
 
     uint8_t* activeHeights = nullptr;
-    std::unique_ptr<uint8_t[]> landHeights;
-    std::unique_ptr<uint8_t[]> waterHeights;
+    HeapBlock<uint8_t> landHeights;
+    HeapBlock<uint8_t> waterHeights;
     uint8_t heightSource = 0;
     uint32_t* activeColours = nullptr;
-    std::array<std::unique_ptr<uint32_t[]>, 6> colourMaps;
+    std::array<HeapBlock<uint32_t>, 6> colourMaps;
     uint8_t colourSource = 0;
     uint8_t* shadeMap = nullptr;
     uint8_t pathFlags = PATH_COS_X | PATH_SIN_Y;
@@ -72,10 +76,11 @@ struct Landscape {
     PolarTable* activeTable = nullptr;
     float light = 0.0f;
     uint8_t shadeFlags = 4;
-    std::unique_ptr<uint32_t[]> intermediate;  // 640 x 640 pixels, used with a row stride of 256
+    HeapBlock<uint32_t> intermediate;  // 640 x 640 pixels, used with a row stride of 256
     uint16_t intermediateRows = 640;
-    uint16_t intermediateCols = 640;
-    uint32_t intermediatePixels = 640 * 640;
+
+    // The threads and vector instructions of the fast renderer.
+    DrawHardware hardware;
 
     // Tables of the fast renderer: constant ones built by the constructor, per-frame scratch.
     std::unique_ptr<LandscapeTables> tables;

@@ -1,5 +1,6 @@
 #include "render/landscape_march.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "render/float_trig.h"
@@ -8,6 +9,7 @@
 #include "render/landscape_tables.h"
 #include "render/pixel_ops.h"
 #include "render/truncate.h"
+#include "render/worker_pool.h"
 
 namespace {
 
@@ -141,6 +143,38 @@ void SetLastLight(Landscape& l, const View& view, int columns) {
     l.light = static_cast<float>(SlopeLightByte(l, cell.x, cell.y)) / 256.0f;
 }
 
+// Columns marched and copied into the target by one task: 16 pixels, one cache line of a
+// target row.
+constexpr int BAND_COLUMNS = 16;
+// Rows of the target below the strips that one task fills.
+constexpr int CLEAR_ROWS = 64;
+
+template <class View, bool kSway>
+void MarchBand(const View& view, const Shading& shading, const ViewSetup& setup, int first, int end) {
+    const ColumnStrips& strips = shading.tables->strips;
+    const uint32_t fill = ClearByte(*shading.landscape) * 0x01010101u;
+    DrawnSample drawn[LANDSCAPE_DEPTHS + 1];
+    for (int column = first; column < end; ++column) {
+        uint32_t* strip = Strip(strips, column);
+        const int count = FindDrawnSamples<View, kSway>(view, shading, column, setup.startLine, drawn);
+        const int top = DrawSamples(view, shading, drawn, count, strip, setup.startLine);
+        FinishStrip(strip, top, fill);
+    }
+    TransposeStrips(strips, first, end, setup.target, shading.landscape->hardware.simd);
+}
+
+// Fills rows [first, end) of the target, which lie below the strips' rows.
+void ClearRows(const Landscape& l, const ViewSetup& setup, int first, int end) {
+    uint32_t* from = setup.target + static_cast<size_t>(first) * setup.columns;
+    std::memset(from, ClearByte(l), static_cast<size_t>(end - first) * setup.columns * sizeof(uint32_t));
+}
+
+int TargetRows(const ViewSetup& setup) {
+    return setup.target == frameBuffer ? FRAME_HEIGHT : INTERMEDIATE_ROWS;
+}
+
+// Marches bands of columns and copies them into the target, and fills the target's rows below
+// the starting line, as tasks of one job.
 template <class View, bool kSway>
 void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
     const Shading shading{&l,
@@ -149,20 +183,25 @@ void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
                           l.activeColours,
                           (l.shadeFlags & SHADE_LIGHT) != 0,
                           (l.shadeFlags & SHADE_FADE) != 0};
-    const uint32_t fill = ClearByte(l) * 0x01010101u;
     ColumnStrips& strips = l.tables->strips;
     ArrangeStrips(strips, setup.columns, setup.startLine + 1);
-    DrawnSample drawn[LANDSCAPE_DEPTHS + 1];
-    for (int column = 0; column < setup.columns; ++column) {
-        uint32_t* strip = Strip(strips, column);
-        const int count = FindDrawnSamples<View, kSway>(view, shading, column, setup.startLine, drawn);
-        const int top = DrawSamples(view, shading, drawn, count, strip, setup.startLine);
-        FinishStrip(strip, top, fill);
-    }
+    const int bands = setup.columns / BAND_COLUMNS;
+    const int clearedRows = TargetRows(setup) - strips.rows;
+    const int clearTasks = (clearedRows + CLEAR_ROWS - 1) / CLEAR_ROWS;
+    RunTasks(l.hardware.pool, bands + clearTasks, [&](int task) {
+        if (task < bands) {
+            MarchBand<View, kSway>(view, shading, setup, task * BAND_COLUMNS, (task + 1) * BAND_COLUMNS);
+        } else {
+            const int first = strips.rows + (task - bands) * CLEAR_ROWS;
+            ClearRows(l, setup, first, std::min(first + CLEAR_ROWS, TargetRows(setup)));
+        }
+    });
     if (shading.light) {
         SetLastLight<View, kSway>(l, view, setup.columns);
     }
 }
+
+static_assert(FRAME_WIDTH % BAND_COLUMNS == 0 && INTERMEDIATE_COLUMNS % BAND_COLUMNS == 0);
 
 template <class View>
 void MarchView(Landscape& l, const View& view, const ViewSetup& setup) {
@@ -180,15 +219,6 @@ void FillSwayOffsets(const Landscape& l) {
         const float angle = phase + static_cast<float>(d) / 255.0f * 3.141592654f;
         l.tables->swayOffsets[d] = amount * SineOf(angle);
     }
-}
-
-// Copies the strips into the target and fills the target rows below the starting line.
-void FinishTarget(const Landscape& l, const ViewSetup& setup) {
-    const ColumnStrips& strips = l.tables->strips;
-    TransposeStrips(strips, setup.target);
-    const size_t drawn = static_cast<size_t>(strips.rows) * strips.columns;
-    const size_t total = setup.target == frameBuffer ? FRAME_PIXELS : INTERMEDIATE_PIXELS;
-    std::memset(setup.target + drawn, ClearByte(l), (total - drawn) * sizeof(uint32_t));
 }
 
 }  // namespace
@@ -219,5 +249,4 @@ void MarchLandscape(Landscape& l, const ViewSetup& setup, const FrameBytes& byte
         case ViewKind::None:
             return;
     }
-    FinishTarget(l, setup);
 }

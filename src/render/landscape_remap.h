@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "render/draw_hardware.h"
 #include "render/landscape.h"
 #include "render/landscape_views.h"
 #include "render/polar_table.h"
@@ -17,10 +18,12 @@ struct TiledRemap {
     std::unique_ptr<uint32_t[]> indices;  // 640 x 480, tile after tile, rows within a tile
 };
 
-void BuildTiledRemap(TiledRemap& remap, const PolarTable& table);
+void BuildTiledRemap(TiledRemap& remap, const PolarTable& table, WorkerPool* pool);
 
-// frame[i] = intermediate[distance x 256 + angle] of entry i, for every screen pixel.
-void ApplyTiledRemap(const TiledRemap& remap, const uint32_t* intermediate, uint32_t* frame);
+// frame[i] = intermediate[distance x 256 + angle] of entry i, for every screen pixel, in rows
+// of tiles spread over the pool's threads.
+void ApplyTiledRemap(const TiledRemap& remap, const uint32_t* intermediate, uint32_t* frame,
+                     const DrawHardware& hardware);
 
 // Copies the landscape's intermediate to the framebuffer through the tiled form of the view's
 // polar table (tunnel or radial), the table SetUpView has made the active one.

@@ -27,8 +27,9 @@ struct LandscapeTables {
     ColumnStrips strips;
 };
 
-// Builds the constant tables; the polar tables must be built already.
-void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial);
+// Builds the constant tables, on the pool's threads; the polar tables must be built already.
+void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial,
+                          WorkerPool* pool);
 
 // n / (d + 1) for every n below 2^16, through the reciprocal table.
 inline uint32_t DivideByDepth(const LandscapeTables& tables, uint32_t n, int d) {

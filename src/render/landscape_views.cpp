@@ -5,6 +5,7 @@
 
 #include "render/float_trig.h"
 #include "render/framebuffer.h"
+#include "render/show_constants.h"
 #include "render/truncate.h"
 
 MapCell PerspectiveCoords(int32_t column, uint8_t d, const FrameBytes& bytes) {
@@ -16,15 +17,19 @@ MapCell TunnelCoords(int32_t column, uint8_t d, const FrameBytes& bytes) {
     return {static_cast<uint8_t>(column + bytes.shift), static_cast<uint8_t>(bytes.back - d)};
 }
 
-RadialOffset RadialCellOffset(int32_t column, uint8_t d) {
-    const double theta = column / 256.0 * 6.283185308;
+RadialDirection RadialDirectionOf(int32_t column) {
+    const double theta = column / 256.0 * TWO_PI;
+    return {std::cos(theta), std::sin(theta)};
+}
+
+RadialOffset RadialCellOffset(const RadialDirection& direction, uint8_t d) {
     const double r = d * 0.5;
-    return {static_cast<int8_t>(TruncateToInteger(std::cos(theta) * r)),
-            static_cast<int8_t>(TruncateToInteger(std::sin(theta) * r))};
+    return {static_cast<int8_t>(TruncateToInteger(direction.cos * r)),
+            static_cast<int8_t>(TruncateToInteger(direction.sin * r))};
 }
 
 MapCell RadialCoords(int32_t column, uint8_t d, const FrameBytes& bytes) {
-    const RadialOffset offset = RadialCellOffset(column, d);
+    const RadialOffset offset = RadialCellOffset(RadialDirectionOf(column), d);
     return {static_cast<uint8_t>(offset.x + bytes.camX + 127),
             static_cast<uint8_t>(offset.y + bytes.camY + 127)};
 }

@@ -26,7 +26,14 @@ struct RadialOffset {
     int8_t x;
     int8_t y;
 };
-RadialOffset RadialCellOffset(int32_t column, uint8_t d);
+
+// cos theta and sin theta of a column, theta = column / 256 x 2pi (double precision).
+struct RadialDirection {
+    double cos;
+    double sin;
+};
+RadialDirection RadialDirectionOf(int32_t column);
+RadialOffset RadialCellOffset(const RadialDirection& direction, uint8_t d);
 
 using CoordinateFunction = MapCell (*)(int32_t column, uint8_t d, const FrameBytes& bytes);
 using RowFunction = uint16_t (*)(uint8_t h, uint8_t d);

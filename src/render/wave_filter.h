@@ -1,6 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+#include "render/draw_hardware.h"
 
 // Shifts the green and blue channels of each framebuffer row sideways by a sine of the
 // row number plus a random jitter; red stays in place.
@@ -12,6 +15,11 @@ struct WaveFilter {
     int16_t amplitude = 0;   // pixels; also the bound of the jitter; a negative value counts as 0
     float phase = 0.0f;      // multiplied by 20 in place on every enabled pass
     float frequency = 1.0f;  // sine periods over the image height
+
+    // What the fast filter runs on, and its per-row jitter of the current pass (drawn in row
+    // order before any row is shifted, so that the rows can then be shifted in any order).
+    DrawHardware hardware;
+    std::vector<int> rowJitter;
 };
 
 // Snapshots the framebuffer into `copy`, then, when enabled, displaces every row. Draws one

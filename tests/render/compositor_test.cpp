@@ -5,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "render/blend_pixels.h"
 #include "render/compositor.h"
 #include "render/compositor_reference.h"
 #include "render/framebuffer.h"
@@ -86,35 +87,34 @@ TEST(Compositor, ShortLayerChangesOnlyItsOwnPixels) {
     EXPECT_EQ(frameBuffer[1001], 0u);
 }
 
-// The fast blends, both the four-pixel and the portable one, against the per-channel
-// reference on random pictures at every amount.
-TEST(Compositor, FastBlendsMatchTheReferenceBitForBit) {
+// The packed blends at every vector level this processor has, against the per-channel
+// reference on random pictures at every amount, with counts that leave every remainder.
+TEST(Compositor, PackedBlendsMatchTheReferenceBitForBit) {
     std::mt19937 random(1234);
     const uint32_t count = 4099;
-    LayerList layers;
-    Layer& layer = AddLayer(layers, BLEND_ADD);
-    layer.pixelCount = count;
-    std::vector<uint32_t> start(count);
+    std::vector<uint32_t> source(count), start(count);
     for (uint32_t i = 0; i < count; ++i) {
-        layer.pixels[i] = random();
+        source[i] = random();
         start[i] = random();
     }
-    for (int amount = 0; amount < 256; ++amount) {
-        layer.amount = static_cast<uint8_t>(amount);
-        for (bool add : {true, false}) {
-            std::vector<uint32_t> expected = start, portable = start;
-            std::copy(start.begin(), start.end(), frameBuffer);
-            if (add) {
-                AddLayerPixelsReference(layer.pixels.get(), expected.data(), count, layer.amount);
-                AddLayerPixelsPortable(layer.pixels.get(), portable.data(), count, layer.amount);
-                AddLayerPixels(layer);
-            } else {
-                SubtractLayerPixelsReference(layer.pixels.get(), expected.data(), count, layer.amount);
-                SubtractLayerPixelsPortable(layer.pixels.get(), portable.data(), count, layer.amount);
-                SubtractLayerPixels(layer);
+    for (SimdLevel level : {SimdLevel::Portable, SimdLevel::Sse2, SimdLevel::Avx2}) {
+        if (!SimdLevelAvailable(level)) {
+            continue;
+        }
+        for (int amount = 0; amount < 256; ++amount) {
+            const auto weight = static_cast<uint8_t>(amount);
+            for (bool add : {true, false}) {
+                const uint32_t length = count - amount % 8;
+                std::vector<uint32_t> expected = start, packed = start;
+                if (add) {
+                    AddLayerPixelsReference(source.data(), expected.data(), length, weight);
+                    AddPixels(source.data(), packed.data(), length, weight, level);
+                } else {
+                    SubtractLayerPixelsReference(source.data(), expected.data(), length, weight);
+                    SubtractPixels(source.data(), packed.data(), length, weight, level);
+                }
+                ASSERT_EQ(expected, packed) << SimdLevelName(level) << " amount " << amount << " add " << add;
             }
-            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), frameBuffer)) << amount << add;
-            ASSERT_EQ(expected, portable) << amount << add;
         }
     }
 }
