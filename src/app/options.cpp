@@ -1,10 +1,12 @@
 #include "app/options.h"
 
 #include <charconv>
+#include <optional>
 
 namespace {
 
-constexpr uint32_t MAX_FPS = 1000;  // the counter counts milliseconds
+constexpr uint32_t MAX_FPS = 1000;     // the counter counts milliseconds
+constexpr uint32_t MAX_THREADS = 256;  // far more than the frame has bands to share
 
 bool ParseUnsigned(const std::string& text, uint32_t& value) {
     if (text.empty() || text[0] < '0' || text[0] > '9') {
@@ -55,6 +57,8 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
         options.mode = RunMode::Benchmark;
     } else if (name == "--reference") {
         options.reference = true;
+    } else if (name == "--verify") {
+        options.verify = true;
     } else if (name == "--help" || name == "-h") {
         options.mode = RunMode::Help;
     } else if (name == "--version") {
@@ -67,7 +71,8 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
 
 bool TakesValue(const std::string& name) {
     return name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
-           name == "--render-frame" || name == "--out" || name == "--hashes";
+           name == "--render-frame" || name == "--out" || name == "--hashes" || name == "--threads" ||
+           name == "--simd";
 }
 
 // Sets an option that takes a value; returns an error text or "".
@@ -97,6 +102,19 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
         if (!ParseUnsigned(value, options.fps) || options.fps == 0 || options.fps > MAX_FPS) {
             return "--fps takes a whole number from 1 to 1000, not '" + value + "'";
         }
+    } else if (name == "--threads") {
+        if (!ParseUnsigned(value, options.threads) || options.threads == 0 || options.threads > MAX_THREADS) {
+            return "--threads takes a whole number from 1 to 256, not '" + value + "'";
+        }
+    } else if (name == "--simd") {
+        const std::optional<SimdLevel> level = SimdLevelNamed(value);
+        if (!level) {
+            return "--simd takes portable, sse2 or avx2, not '" + value + "'";
+        }
+        if (!SimdLevelAvailable(*level)) {
+            return "--simd " + value + ": this processor does not have these instructions";
+        }
+        options.simd = *level;
     } else if (name == "--render-frame") {
         if (!ParsePassList(value, options.renderPasses)) {
             return "--render-frame takes pass numbers N or N,N,..., not '" + value + "'";
@@ -145,6 +163,9 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
     if (options.mode == RunMode::Play && (Has(args, "--fps") || Has(args, "--out") || options.reference)) {
         return "--fps, --out and --reference apply only to --render-frame, --benchmark and --hashes";
     }
+    if (options.verify && (options.mode != RunMode::Benchmark || options.reference)) {
+        return "--verify applies only to --benchmark without --reference";
+    }
     if (options.mode != RunMode::RenderFrame && Has(args, "--out")) {
         return "--out applies only to --render-frame";
     }
@@ -181,8 +202,10 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
 const char* UsageText() {
     return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N] [--mute]\n"
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
-           "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR]\n"
+           "       voxelshow --benchmark [--verify] [--fps F] [--seed N] [--data DIR]\n"
            "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR]\n"
+           "       (each also takes [--threads N] [--simd portable|sse2|avx2], the headless ones "
+           "[--reference])\n"
            "       voxelshow --help | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"
@@ -197,5 +220,10 @@ const char* UsageText() {
            "  --benchmark         run the whole show without a display and print timings\n"
            "  --hashes FILE       run the whole show without a display and write one line per pass:\n"
            "                      the pass number and the 64-bit hash of its frame\n"
-           "  --reference         draw with the straightforward reference renderer (slow; for checks)\n";
+           "  --verify            with --benchmark: also time the reference renderer and compare every "
+           "frame\n"
+           "  --reference         draw with the straightforward reference renderer (slow; for checks)\n"
+           "  --threads N         drawing threads, the main one included (default: one per core)\n"
+           "  --simd LEVEL        vector instructions of the renderer: portable, sse2 or avx2\n"
+           "                      (default: the best this processor has)\n";
 }

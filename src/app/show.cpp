@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
@@ -60,10 +61,12 @@ std::string DataFile(const std::string& dataDir, const char* name) {
     return dataDir + "/" + name;
 }
 
-void LoadPictures(Show& show, const std::string& dataDir) {
+void LoadPictures(Show& show, const std::string& dataDir, WorkerPool* pool) {
+    std::vector<std::string> paths;
     for (const char* picture : PICTURES) {
-        LoadImageFile(show.images, DataFile(dataDir, picture));
+        paths.push_back(DataFile(dataDir, picture));
     }
+    LoadImageFiles(show.images, paths, pool);
 }
 
 void BuildLayers(Show& show) {
@@ -92,7 +95,7 @@ void LoadLandscapeMaps(Show& show, const std::string& dataDir) {
 }
 
 void BuildWaveFilter(WaveFilter& wave) {
-    wave.copy = std::make_unique<uint32_t[]>(FRAME_PIXELS);
+    wave.copy = std::make_unique_for_overwrite<uint32_t[]>(FRAME_PIXELS);  // not cleared
     wave.enabled = 0;
     wave.width = FRAME_WIDTH;
     wave.height = FRAME_HEIGHT;
@@ -156,13 +159,15 @@ ShowEnd RunLoop(Show& show, const DrawingSteps& steps, Platform& platform, Clock
 
 }  // namespace
 
-std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
+std::unique_ptr<Show> BuildShow(const std::string& dataDir, const DrawHardware& hardware) {
     auto show = std::make_unique<Show>();
-    LoadPictures(*show, dataDir);
+    LoadPictures(*show, dataDir, hardware.pool);
     BuildLayers(*show);
-    show->landscape = std::make_unique<Landscape>();
+    show->layers.hardware = hardware;
+    show->landscape = std::make_unique<Landscape>(hardware);
     LoadLandscapeMaps(*show, dataDir);
     BuildWaveFilter(show->wave);
+    show->wave.hardware = hardware;
     RegisterSceneScript(show->tracks, *show->landscape, show->wave, show->layers);
     std::fputs("\n", stdout);  // end the line of track names, so later output starts on its own line
     return show;
@@ -171,7 +176,8 @@ std::unique_ptr<Show> BuildShow(const std::string& dataDir) {
 ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, PassObserver* observer) {
     SeedRandom(settings.seed);
     ResetFrameStats();
-    std::unique_ptr<Show> show = BuildShow(settings.dataDir);
+    WorkerPool pool(settings.threads);  // outlives the show, whose effects draw on it
+    std::unique_ptr<Show> show = BuildShow(settings.dataDir, DrawHardware{&pool, settings.simd});
     std::fill_n(frameBuffer, FRAME_PIXELS, 0u);  // the first pass presents a black frame
     platform.StartMusic(DataFile(settings.dataDir, MUSIC_FILE).c_str());
     StartFrameTimer(clock);

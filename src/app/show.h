@@ -47,6 +47,8 @@ struct ShowSettings {
     std::string dataDir;
     uint32_t seed = 0;
     Renderer renderer = Renderer::Fast;
+    uint32_t threads = 1;              // drawing threads, the driver's own included
+    SimdLevel simd = BestSimdLevel();  // vector instructions of the fast drawing steps
 };
 
 // How the loop ended and how many passes drew a frame.
@@ -56,8 +58,9 @@ struct ShowEnd {
 };
 
 // Loads the pictures, builds the twelve layers, the landscape with its maps, the wave filter
-// and the track list with the scene script. Throws AssetError for a bad data file.
-std::unique_ptr<Show> BuildShow(const std::string& dataDir);
+// and the track list with the scene script, and hands the effects the hardware they draw on
+// (whose pool also decodes the pictures). Throws AssetError for a bad data file.
+std::unique_ptr<Show> BuildShow(const std::string& dataDir, const DrawHardware& hardware);
 
 // Plays the show through the platform: start-up after the window, the loop until Escape or
 // past 196 seconds of the clock, then shutdown. Throws AssetError before anything is drawn.
