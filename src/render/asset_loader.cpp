@@ -43,7 +43,7 @@ struct SurfaceFree {
 };
 using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
 
-// Decodes the file and converts it to 32-bit pixels whose bytes are blue, green, red, alpha.
+// Decodes the file into a surface of whatever format the file has.
 Surface DecodePicture(const std::string& path) {
     // Opened first so that a missing or unreadable file is reported as such.
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
@@ -58,11 +58,7 @@ Surface DecodePicture(const std::string& path) {
     if (!decoded) {
         Fail(path, std::string("cannot decode picture: ") + IMG_GetError());
     }
-    Surface converted(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!converted) {
-        Fail(path, std::string("cannot convert picture: ") + SDL_GetError());
-    }
-    return converted;
+    return decoded;
 }
 
 void CheckPictureSize(const std::string& path, const SDL_Surface& surface) {
@@ -77,26 +73,40 @@ void CheckPictureSize(const std::string& path, const SDL_Surface& surface) {
     }
 }
 
-std::unique_ptr<Image> CopyPicture(const SDL_Surface& surface) {
-    auto image = std::make_unique<Image>();
-    image->width = static_cast<uint16_t>(surface.w);
-    image->height = static_cast<uint16_t>(surface.h);
-    image->pixels = std::make_unique_for_overwrite<uint32_t[]>(static_cast<size_t>(surface.w) * surface.h);
-    const auto* rows = static_cast<const uint8_t*>(surface.pixels);
-    for (int y = 0; y < surface.h; ++y) {
-        std::memcpy(image->pixels.get() + static_cast<size_t>(y) * surface.w, rows + y * surface.pitch,
-                    static_cast<size_t>(surface.w) * sizeof(uint32_t));
+// Converts the surface's pixels into `pixels` (width x height, no padding) as 32-bit words whose
+// bytes are blue, green, red, alpha. A surface with a palette goes through a converted copy,
+// which the direct conversion does not make.
+void ConvertPicture(const std::string& path, SDL_Surface& surface, uint32_t* pixels) {
+    const int pitch = surface.w * static_cast<int>(sizeof(uint32_t));
+    if (surface.format->palette == nullptr) {
+        if (SDL_ConvertPixels(surface.w, surface.h, surface.format->format, surface.pixels, surface.pitch,
+                              SDL_PIXELFORMAT_ARGB8888, pixels, pitch) != 0) {
+            Fail(path, std::string("cannot convert picture: ") + SDL_GetError());
+        }
+        return;
     }
-    return image;
+    Surface converted(SDL_ConvertSurfaceFormat(&surface, SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!converted) {
+        Fail(path, std::string("cannot convert picture: ") + SDL_GetError());
+    }
+    const auto* rows = static_cast<const uint8_t*>(converted->pixels);
+    for (int y = 0; y < surface.h; ++y) {
+        std::memcpy(reinterpret_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch,
+                    rows + static_cast<size_t>(y) * converted->pitch, pitch);
+    }
 }
 
 std::unique_ptr<Image> ReadImageFile(const std::string& path) {
     Surface surface = DecodePicture(path);
     CheckPictureSize(path, *surface);
+    auto image = std::make_unique<Image>();
+    image->width = static_cast<uint16_t>(surface->w);
+    image->height = static_cast<uint16_t>(surface->h);
+    image->pixels = std::make_unique_for_overwrite<uint32_t[]>(static_cast<size_t>(surface->w) * surface->h);
     if (SDL_MUSTLOCK(surface.get()) && SDL_LockSurface(surface.get()) != 0) {
         Fail(path, std::string("cannot read picture: ") + SDL_GetError());
     }
-    std::unique_ptr<Image> image = CopyPicture(*surface);
+    ConvertPicture(path, *surface, image->pixels.get());
     if (SDL_MUSTLOCK(surface.get())) {
         SDL_UnlockSurface(surface.get());
     }
@@ -134,10 +144,12 @@ void LoadImageFiles(ImageList& list, const std::vector<std::string>& paths, Work
             failures[i] = std::current_exception();
         }
     });
-    for (size_t i = 0; i < paths.size(); ++i) {
-        if (failures[i]) {
-            std::rethrow_exception(failures[i]);
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) {
+            std::rethrow_exception(failure);
         }
-        list.items.push_back(std::move(images[i]));
+    }
+    for (std::unique_ptr<Image>& image : images) {
+        list.items.push_back(std::move(image));
     }
 }

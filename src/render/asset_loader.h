@@ -27,5 +27,6 @@ void LoadColourMap(const std::string& path, uint32_t* texels);
 void LoadImageFile(ImageList& list, const std::string& path);
 
 // Decodes the pictures, spread over the pool's threads (none: one after the other), and
-// appends them in the order given. A failure is the one of the first failing file in that order.
+// appends them in the order given, or none of them: the error thrown is the one of the first
+// failing file in that order.
 void LoadImageFiles(ImageList& list, const std::vector<std::string>& paths, WorkerPool* pool);
