@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "render/draw_hardware.h"
 #include "render/landscape.h"
 #include "render/landscape_views.h"
 #include "render/polar_table.h"
+#include "render/worker_pool.h"
 
 // A polar table rewritten for speed: per screen pixel the index distance x 256 + angle into
 // the intermediate, stored in the order of 16 x 16 screen tiles. Walking the screen tile by
@@ -23,7 +23,7 @@ void BuildTiledRemap(TiledRemap& remap, const PolarTable& table, WorkerPool* poo
 // frame[i] = intermediate[distance x 256 + angle] of entry i, for every screen pixel, in rows
 // of tiles spread over the pool's threads.
 void ApplyTiledRemap(const TiledRemap& remap, const uint32_t* intermediate, uint32_t* frame,
-                     const DrawHardware& hardware);
+                     WorkerPool* pool);
 
 // Copies the landscape's intermediate to the framebuffer through the tiled form of the view's
 // polar table (tunnel or radial), the table SetUpView has made the active one.

@@ -8,7 +8,8 @@ void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, con
     for (int column = 0; column < INTERMEDIATE_COLUMNS; ++column) {
         const RadialDirection direction = RadialDirectionOf(column);
         for (int d = 0; d < 256; ++d) {
-            tables.radialOffsets[column * 256 + d] = RadialCellOffset(direction, static_cast<uint8_t>(d));
+            tables.radialOffsets[d * INTERMEDIATE_COLUMNS + column] =
+                RadialCellOffset(direction, static_cast<uint8_t>(d));
         }
     }
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {

@@ -14,7 +14,7 @@ constexpr int LANDSCAPE_DEPTHS = 255;  // samples per column, d = 0 to 254
 
 struct LandscapeTables {
     // Built once by the Landscape constructor.
-    std::array<RadialOffset, 256 * 256> radialOffsets;   // RadialCellOffset, index column * 256 + d
+    std::array<RadialOffset, 256 * 256> radialOffsets;   // RadialCellOffset, index d * 256 + column
     std::array<uint64_t, LANDSCAPE_DEPTHS> reciprocals;  // ceil(2^32 / (d + 1))
     std::array<float, LANDSCAPE_DEPTHS> radialSines;     // sin(d x pi / 512), single precision
     TiledRemap tunnelRemap;                              // tunnelTable, tile by tile
@@ -22,6 +22,9 @@ struct LandscapeTables {
 
     // Rewritten by every frame that sways.
     std::array<float, LANDSCAPE_DEPTHS> swayOffsets;  // swayAmount x sin(swayRate x swayClock + d / 255 x pi)
+
+    // Rewritten by every frame that draws with the slope light.
+    std::array<uint16_t, MAP_CELLS> slopes;  // SlopesOfCell of the shade map
 
     // Rewritten by every frame that draws.
     ColumnStrips strips;
