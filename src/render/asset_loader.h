@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "render/framebuffer.h"
 #include "render/image.h"
 #include "render/worker_pool.h"
 
 constexpr uint32_t HEIGHT_MAP_BYTES = 256 * 256;
 constexpr uint32_t COLOUR_MAP_BYTES = 256 * 256 * 3;
-constexpr uint32_t MAX_IMAGE_PIXELS = 640 * 480;  // a picture becomes a layer over the framebuffer
+constexpr uint32_t MAX_IMAGE_PIXELS = FRAME_PIXELS;  // a picture becomes a layer over the framebuffer
 
 // A data file that cannot be used; what() reads "<file>: <reason>".
 struct AssetError : std::runtime_error {

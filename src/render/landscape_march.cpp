@@ -10,6 +10,7 @@
 #include "render/landscape_slopes.h"
 #include "render/landscape_tables.h"
 #include "render/pixel_ops.h"
+#include "render/show_constants.h"
 #include "render/truncate.h"
 #include "render/worker_pool.h"
 
@@ -157,7 +158,7 @@ void FillSwayOffsets(const Landscape& l) {
     const float phase = l.swayRate * l.swayClock;
     const float amount = static_cast<float>(l.swayAmount);
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
-        const float angle = phase + static_cast<float>(d) / 255.0f * 3.141592654f;
+        const float angle = phase + static_cast<float>(d) / 255.0f * PI_FLOAT;
         l.tables->swayOffsets[d] = amount * SineOf(angle);
     }
 }

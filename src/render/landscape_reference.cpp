@@ -5,6 +5,7 @@
 #include "render/framebuffer.h"
 #include "render/landscape_frame.h"
 #include "render/landscape_views.h"
+#include "render/show_constants.h"
 #include "render/truncate.h"
 
 namespace {
@@ -15,7 +16,7 @@ MapCell SampleCell(const Landscape& l, const ViewSetup& view, const FrameBytes& 
     cell.x = static_cast<uint8_t>(cell.x + l.mapOffsetX + bytes.camX);
     cell.y = static_cast<uint8_t>(cell.y + l.mapOffsetY + bytes.camY);
     if (l.swayEnabled != 0) {
-        const float angle = l.swayRate * l.swayClock + static_cast<float>(d) / 255.0f * 3.141592654f;
+        const float angle = l.swayRate * l.swayClock + static_cast<float>(d) / 255.0f * PI_FLOAT;
         const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
         cell.x = TruncateToByte(static_cast<float>(cell.x) + static_cast<float>(l.swayAmount) * s);
     }

@@ -6,6 +6,7 @@
 #include "render/float_trig.h"
 #include "render/framebuffer.h"
 #include "render/random.h"
+#include "render/show_constants.h"
 #include "render/truncate.h"
 #include "render/worker_pool.h"
 
@@ -17,11 +18,11 @@ namespace {
 
 constexpr uint32_t RED_MASK = 0x00FF0000u;
 constexpr uint32_t GREEN_BLUE_MASK = 0x0000FFFFu;
-constexpr int BAND_PIXELS = 16 * 640;  // pixels of the rows one task snapshots and shifts
+constexpr int BAND_PIXELS = 16 * FRAME_WIDTH;  // pixels of the rows one task snapshots and shifts
 
 // Radians per row: 1 / height x 2pi x frequency in double precision, rounded to float.
 float WaveNumber(const WaveFilter& wave) {
-    return static_cast<float>(1.0 / wave.height * 6.283185308 * static_cast<double>(wave.frequency));
+    return static_cast<float>(1.0 / wave.height * TWO_PI * static_cast<double>(wave.frequency));
 }
 
 // The sine part of row y's shift, in pixels.
