@@ -63,8 +63,10 @@ uint64_t WaitForJob(WorkerPool& pool, uint32_t seen) {
     }
 }
 
+// Starts from generation 0, the pool's before any job, so that a job published before this
+// thread first runs is still taken up.
 void WorkerLoop(WorkerPool& pool) {
-    uint32_t seen = Generation(pool.claims.load(std::memory_order_acquire));
+    uint32_t seen = 0;
     while (true) {
         const uint64_t claims = WaitForJob(pool, seen);
         if (pool.stopping.load(std::memory_order_acquire)) {

@@ -38,12 +38,13 @@ struct HashRecorder : PassObserver {
     std::vector<uint64_t> hashes;
 };
 
-std::vector<uint64_t> ShowHashes(uint32_t fps, Renderer renderer) {
+std::vector<uint64_t> ShowHashes(uint32_t fps, Renderer renderer, uint32_t threads = 1,
+                                 SimdLevel simd = SimdLevel::Portable) {
     HeadlessPlatform platform;
     FixedStepClock clock(fps);
     HashRecorder recorder;
     testing::internal::CaptureStdout();
-    RunShow({VOXELSHOW_DATA_DIR, 0, renderer}, platform, clock, &recorder);
+    RunShow({VOXELSHOW_DATA_DIR, 0, renderer, threads, simd}, platform, clock, &recorder);
     testing::internal::GetCapturedStdout();
     return recorder.hashes;
 }
@@ -83,16 +84,25 @@ TEST(ShowLook, PinnedPassesKeepTheirHashes) {
     }
 }
 
-// The renderer the show plays with draws every pass exactly as the reference one, at rates
-// whose passes fall on and between the script's span ends.
-TEST(ShowLook, FastRendererEqualsTheReferenceAtEveryPass) {
+// The renderer the show plays with draws every pass exactly as the reference one, on one
+// thread and on two, at every vector level this processor has, at rates whose passes fall on
+// and between the script's span ends.
+TEST(ShowLook, FastRendererEqualsTheReferenceAtEveryPassOnEveryHardware) {
     for (uint32_t fps : {3u, 7u}) {
-        const std::vector<uint64_t> fast = ShowHashes(fps, Renderer::Fast);
         const std::vector<uint64_t> reference = ShowHashes(fps, Renderer::Reference);
-        ASSERT_EQ(fast.size(), reference.size());
-        for (size_t pass = 0; pass < fast.size(); ++pass) {
-            ASSERT_EQ(fast[pass], reference[pass])
-                << "first difference at pass " << pass << " at " << fps << " fps";
+        for (uint32_t threads : {1u, 2u}) {
+            for (SimdLevel simd : {SimdLevel::Portable, SimdLevel::Sse2, SimdLevel::Avx2}) {
+                if (!SimdLevelAvailable(simd)) {
+                    continue;
+                }
+                const std::vector<uint64_t> fast = ShowHashes(fps, Renderer::Fast, threads, simd);
+                ASSERT_EQ(fast.size(), reference.size());
+                for (size_t pass = 0; pass < fast.size(); ++pass) {
+                    ASSERT_EQ(fast[pass], reference[pass])
+                        << "first difference at pass " << pass << " at " << fps << " fps, " << threads
+                        << " threads, " << SimdLevelName(simd);
+                }
+            }
         }
     }
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "app/data_directory.h"
 #include "app/frame_file.h"
@@ -39,6 +41,14 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(hashes.options.hashesPath, "h.txt");
     EXPECT_TRUE(hashes.options.reference);
 
+    ParsedOptions hardware =
+        ParseOptions({"--benchmark", "--verify", "--threads", "3", "--simd", "portable"});
+    ASSERT_EQ(hardware.error, "");
+    EXPECT_TRUE(hardware.options.verify);
+    EXPECT_EQ(hardware.options.threads, 3u);
+    EXPECT_EQ(hardware.options.simd, SimdLevel::Portable);
+    EXPECT_EQ(ParseOptions({"--threads", "1"}).error, "");  // the played show draws on threads too
+
     EXPECT_EQ(ParseOptions({"--benchmark"}).options.mode, RunMode::Benchmark);
     EXPECT_EQ(ParseOptions({"--benchmark"}).options.fps, 60u);
     EXPECT_EQ(ParseOptions({"--help"}).options.mode, RunMode::Help);
@@ -69,6 +79,14 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--hashes", "h.txt", "--benchmark"},
         {"--hashes"},
         {"--reference"},  // the played show always draws with the fast renderer
+        {"--threads", "0"},
+        {"--threads", "257"},
+        {"--threads", "two"},
+        {"--simd", "mmx"},
+        {"--simd"},
+        {"--verify"},  // only the benchmark verifies itself
+        {"--hashes", "h.txt", "--verify"},
+        {"--benchmark", "--verify", "--reference"},  // nothing to compare the reference with
     };
     for (const auto& args : bad) {
         EXPECT_NE(ParseOptions(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
@@ -83,6 +101,13 @@ TEST(CommandLine, SeedDefaultsToZeroWhenHeadless) {
     options.seed = 7;
     options.hasSeed = true;
     EXPECT_EQ(SettingsFor(options).seed, 7u);
+}
+
+TEST(CommandLine, ThreadsDefaultToTheMachinesCoresAndSimdToItsBestLevel) {
+    const ShowSettings settings = SettingsFor(ParseOptions({"--benchmark"}).options);
+    EXPECT_EQ(settings.threads, std::max(1u, std::thread::hardware_concurrency()));
+    EXPECT_EQ(settings.simd, BestSimdLevel());
+    EXPECT_EQ(SettingsFor(ParseOptions({"--benchmark", "--threads", "5"}).options).threads, 5u);
 }
 
 TEST(FrameFiles, PassNumberReplacesEveryPercentD) {

@@ -9,6 +9,7 @@
 #include "render/compositor.h"
 #include "render/compositor_reference.h"
 #include "render/framebuffer.h"
+#include "support/draw_hardware_cases.h"
 
 namespace {
 
@@ -115,6 +116,37 @@ TEST(Compositor, PackedBlendsMatchTheReferenceBitForBit) {
                 }
                 ASSERT_EQ(expected, packed) << SimdLevelName(level) << " amount " << amount << " add " << add;
             }
+        }
+    }
+}
+
+// Whole stacks of layers in every blend, visible or not, full-screen and short (ending inside a
+// band of rows), composited on every hardware exactly as the reference compositor does.
+TEST(Compositor, LayerStacksMatchTheReferenceOnEveryHardware) {
+    std::mt19937 random(99);
+    for (int trial = 0; trial < 12; ++trial) {
+        SCOPED_TRACE(trial);
+        LayerList layers;
+        for (int i = 0; i < 6; ++i) {
+            Layer& layer = AddLayer(layers, static_cast<uint8_t>(random() % 5));
+            for (uint32_t p = 0; p < layer.pixelCount; ++p) {
+                layer.pixels[p] = random();
+            }
+            layer.visible = static_cast<uint8_t>(random() % 4 == 0 ? 2 : 1);
+            layer.amount = static_cast<uint8_t>(random());
+            layer.pixelCount =
+                random() % 3 == 0 ? static_cast<uint32_t>(random() % FRAME_PIXELS) : FRAME_PIXELS;
+        }
+        std::vector<uint32_t> start(FRAME_PIXELS);
+        std::generate(start.begin(), start.end(), [&] { return static_cast<uint32_t>(random()); });
+        std::copy(start.begin(), start.end(), frameBuffer);
+        CompositeLayersReference(layers);
+        const std::vector<uint32_t> expected(frameBuffer, frameBuffer + FRAME_PIXELS);
+        for (const DrawHardwareCase& hardware : EveryDrawHardware()) {
+            layers.hardware = hardware.hardware;
+            std::copy(start.begin(), start.end(), frameBuffer);
+            CompositeLayers(layers);
+            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), frameBuffer)) << hardware.name;
         }
     }
 }

@@ -11,6 +11,7 @@
 #include "render/landscape_tables.h"
 #include "render/layer.h"
 #include "render/wave_filter.h"
+#include "support/draw_hardware_cases.h"
 #include "support/landscape_fixture.h"
 
 namespace {
@@ -51,14 +52,20 @@ RenderResult RenderFrom(Landscape& l, void (*render)(Landscape&), uint32_t seed)
     return result;
 }
 
-// Both renderers from the same start give the same bytes and fields.
+// The reference renderer and the fast one on every hardware, from the same start, give the
+// same bytes and fields.
 void ExpectSameAsReference(Landscape& l, uint32_t seed) {
     const RenderResult reference = RenderFrom(l, RenderLandscapeReference, seed);
-    const RenderResult fast = RenderFrom(l, RenderLandscape, seed);
-    ASSERT_TRUE(fast == reference) << "frame pixels differ: " << (fast.frame != reference.frame)
-                                   << ", intermediate differs: "
-                                   << (fast.intermediate != reference.intermediate) << ", light "
-                                   << fast.light << " against " << reference.light;
+    const DrawHardware shown = l.hardware;
+    for (const DrawHardwareCase& hardware : EveryDrawHardware()) {
+        l.hardware = hardware.hardware;
+        const RenderResult fast = RenderFrom(l, RenderLandscape, seed);
+        l.hardware = shown;
+        ASSERT_TRUE(fast == reference)
+            << hardware.name << ": frame pixels differ: " << (fast.frame != reference.frame)
+            << ", intermediate differs: " << (fast.intermediate != reference.intermediate) << ", light "
+            << fast.light << " against " << reference.light;
+    }
 }
 
 class LandscapeOracle : public ::testing::Test {
