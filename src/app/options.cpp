@@ -3,10 +3,11 @@
 #include <charconv>
 #include <optional>
 
+#include "render/worker_pool.h"
+
 namespace {
 
-constexpr uint32_t MAX_FPS = 1000;     // the counter counts milliseconds
-constexpr uint32_t MAX_THREADS = 256;  // far more than the frame has bands to share
+constexpr uint32_t MAX_FPS = 1000;  // the counter counts milliseconds
 
 bool ParseUnsigned(const std::string& text, uint32_t& value) {
     if (text.empty() || text[0] < '0' || text[0] > '9') {
@@ -103,7 +104,8 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
             return "--fps takes a whole number from 1 to 1000, not '" + value + "'";
         }
     } else if (name == "--threads") {
-        if (!ParseUnsigned(value, options.threads) || options.threads == 0 || options.threads > MAX_THREADS) {
+        if (!ParseUnsigned(value, options.threads) || options.threads == 0 ||
+            options.threads > static_cast<uint32_t>(MAX_THREADS)) {
             return "--threads takes a whole number from 1 to 256, not '" + value + "'";
         }
     } else if (name == "--simd") {

@@ -1,5 +1,6 @@
 #include "render/worker_pool.h"
 
+#include <algorithm>
 #include <cassert>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -30,30 +31,30 @@ uint32_t TaskCount(uint64_t claims) {
     return static_cast<uint32_t>(claims) & 0xFFFFu;
 }
 
-// Claims and runs tasks of job `generation` until none is left to claim.
-void RunClaimedTasks(WorkerPool& pool, uint32_t generation) {
-    uint64_t claims = pool.claims.load(std::memory_order_acquire);
-    while (Generation(claims) == generation && NextTask(claims) < TaskCount(claims)) {
-        if (!pool.claims.compare_exchange_weak(claims, claims + (uint64_t{1} << 16),
-                                               std::memory_order_acq_rel, std::memory_order_acquire)) {
-            continue;
+// Claims and runs tasks of the current job until none is left; returns the generation of the
+// job found without tasks. A claim is one atomic add, so it never has to be retried; a thread
+// adds once more after the last task, which MAX_TASKS leaves room for.
+uint32_t RunClaimedTasks(WorkerPool& pool) {
+    while (true) {
+        const uint64_t claim = pool.claims.fetch_add(uint64_t{1} << 16, std::memory_order_acq_rel);
+        if (NextTask(claim) >= TaskCount(claim)) {
+            return Generation(claim);
         }
         // The job cannot end before this task does, so call and context are still its own.
-        pool.call(pool.context, static_cast<int>(NextTask(claims)));
+        pool.call(pool.context, static_cast<int>(NextTask(claim)));
         if (pool.unfinished.fetch_sub(1, std::memory_order_acq_rel) == 1) {
             pool.unfinished.notify_all();
         }
-        claims = pool.claims.load(std::memory_order_acquire);
     }
 }
 
-// Waits until a job newer than `seen` is published (or the pool stops); returns its claims word.
-uint64_t WaitForJob(WorkerPool& pool, uint32_t seen) {
+// Waits until a job newer than `seen` is published, or the pool stops.
+void WaitForJob(WorkerPool& pool, uint32_t seen) {
     int spins = 0;
     while (true) {
         const uint64_t claims = pool.claims.load(std::memory_order_acquire);
         if (Generation(claims) != seen || pool.stopping.load(std::memory_order_acquire)) {
-            return claims;
+            return;
         }
         if (++spins < SPINS_BEFORE_SLEEP) {
             Pause();
@@ -68,12 +69,11 @@ uint64_t WaitForJob(WorkerPool& pool, uint32_t seen) {
 void WorkerLoop(WorkerPool& pool) {
     uint32_t seen = 0;
     while (true) {
-        const uint64_t claims = WaitForJob(pool, seen);
+        WaitForJob(pool, seen);
         if (pool.stopping.load(std::memory_order_acquire)) {
             return;
         }
-        seen = Generation(claims);
-        RunClaimedTasks(pool, seen);
+        seen = RunClaimedTasks(pool);
     }
 }
 
@@ -95,7 +95,7 @@ void WaitUntilFinished(WorkerPool& pool) {
 }  // namespace
 
 WorkerPool::WorkerPool(unsigned threadsInAll) {
-    for (unsigned i = 1; i < threadsInAll; ++i) {
+    for (unsigned i = 1; i < std::min<unsigned>(threadsInAll, MAX_THREADS); ++i) {
         threads.emplace_back(WorkerLoop, std::ref(*this));
     }
 }
@@ -115,7 +115,7 @@ unsigned ThreadCount(const WorkerPool& pool) {
 }
 
 void RunJob(WorkerPool& pool, int count, void (*call)(void*, int), void* context) {
-    assert(count >= 0 && count <= 0xFFFF);
+    assert(count >= 0 && count <= MAX_TASKS);
     if (count == 0) {
         return;
     }
@@ -127,6 +127,6 @@ void RunJob(WorkerPool& pool, int count, void (*call)(void*, int), void* context
     pool.claims.store(static_cast<uint64_t>(generation) << 32 | static_cast<uint32_t>(count),
                       std::memory_order_release);
     pool.claims.notify_all();
-    RunClaimedTasks(pool, generation);
+    RunClaimedTasks(pool);
     WaitUntilFinished(pool);
 }

@@ -9,16 +9,22 @@
 // short while and then sleeping, so that a job costs no thread start and, within a pass,
 // seldom a wake-up. Tasks are claimed one by one, so a thread that the system holds up
 // takes fewer of them instead of holding up the job.
+constexpr int MAX_THREADS = 256;
+constexpr int MAX_TASKS = 0xFFFF - MAX_THREADS;  // tasks of one job
+// Each thread may add once past a job's last task: that must stay within the task bits.
+static_assert(MAX_TASKS + MAX_THREADS <= 0xFFFF);
+
 struct WorkerPool {
-    // `threads` counts the calling thread: 0 and 1 start none and run every task in the caller.
+    // `threads` counts the calling thread (at most MAX_THREADS): 0 and 1 start none and run
+    // every task in the caller.
     explicit WorkerPool(unsigned threads);
     ~WorkerPool();
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     // The job being run. `claims` packs the job's generation (bits 32 to 63), the next task
-    // to claim (bits 16 to 31) and the task count (bits 0 to 15), so that a thread claims a
-    // task of the current job only; `call` and `context` are read only after a claim.
+    // to claim (bits 16 to 31) and the task count (bits 0 to 15), so that one atomic add claims
+    // a task of whatever job is current; `call` and `context` are read only after a claim.
     void (*call)(void* context, int task) = nullptr;
     void* context = nullptr;
     std::atomic<uint64_t> claims{0};
@@ -30,7 +36,7 @@ struct WorkerPool {
 // Threads that take tasks, the calling one included (at least 1).
 unsigned ThreadCount(const WorkerPool& pool);
 
-// Runs call(context, task) for every task from 0 to count - 1 (at most 65535), spread over
+// Runs call(context, task) for every task from 0 to count - 1 (at most MAX_TASKS), spread over
 // the pool's threads, and returns when all have finished. Tasks must not throw.
 void RunJob(WorkerPool& pool, int count, void (*call)(void*, int), void* context);
 

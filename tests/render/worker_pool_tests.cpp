@@ -15,7 +15,7 @@ TEST(WorkerPool, EveryTaskOfEveryJobRunsOnceBeforeTheJobReturns) {
     for (unsigned threads : {1u, 2u, 4u}) {
         WorkerPool pool(threads);
         EXPECT_EQ(ThreadCount(pool), threads);
-        for (int count : {1, 2, 3, 17, 64, 1000, 65535}) {
+        for (int count : {1, 2, 3, 17, 64, 1000, MAX_TASKS}) {
             for (int job = 0; job < 20; ++job) {
                 std::vector<std::atomic<int>> runs(count);
                 RunTasks(&pool, count, [&](int task) { runs[task].fetch_add(1, std::memory_order_relaxed); });
