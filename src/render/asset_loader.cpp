@@ -1,5 +1,7 @@
 #include "render/asset_loader.h"
 
+#include "render/heap_block.h"
+
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
@@ -102,7 +104,9 @@ std::unique_ptr<Image> ReadImageFile(const std::string& path) {
     auto image = std::make_unique<Image>();
     image->width = static_cast<uint16_t>(surface->w);
     image->height = static_cast<uint16_t>(surface->h);
-    image->pixels = std::make_unique_for_overwrite<uint32_t[]>(static_cast<size_t>(surface->w) * surface->h);
+    const size_t pixels = static_cast<size_t>(surface->w) * surface->h;
+    image->pixels = std::make_unique_for_overwrite<uint32_t[]>(pixels);
+    PrefaultForWriting(image->pixels.get(), pixels * sizeof(uint32_t));
     if (SDL_MUSTLOCK(surface.get()) && SDL_LockSurface(surface.get()) != 0) {
         Fail(path, std::string("cannot read picture: ") + SDL_GetError());
     }

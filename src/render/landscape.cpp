@@ -7,12 +7,12 @@
 #include "render/landscape_tables.h"
 #include "render/landscape_views.h"
 
-// The blocks are zeroed rather than left undefined, so that a frame drawn before the maps
-// are loaded reads defined (black) data.
+// The maps are zeroed rather than left undefined, so that a frame drawn before they are loaded
+// reads defined (black) data. Every frame that reads the intermediate has written it first.
 Landscape::Landscape(const DrawHardware& drawHardware)
     : landHeights(ZeroedHeapBlock<uint8_t>(MAP_CELLS)),
       waterHeights(ZeroedHeapBlock<uint8_t>(MAP_CELLS)),
-      intermediate(ZeroedHeapBlock<uint32_t>(INTERMEDIATE_PIXELS)),
+      intermediate(CacheLineHeapBlock<uint32_t>(INTERMEDIATE_PIXELS)),
       hardware(drawHardware),
       tables(std::make_unique<LandscapeTables>()) {
     for (auto& map : colourMaps) {

@@ -11,6 +11,7 @@ Layer& AddLayer(LayerList& list, uint8_t blend) {
 }
 
 void FillLayer(Layer& layer, uint32_t value) {
+    PrefaultForWriting(layer.pixels.get(), layer.pixelCount * sizeof(uint32_t));
     std::fill_n(layer.pixels.get(), layer.pixelCount, value);
 }
 
