@@ -9,14 +9,26 @@
 
 namespace {
 
-// Polls of a spinning wait before it sleeps: about a tenth of a millisecond, longer than the
-// gaps between the jobs of a pass and far shorter than a scheduler's time slice.
-constexpr int SPINS_BEFORE_SLEEP = 4000;
+// A waiting thread first polls with a pause between polls (a few microseconds, the usual wait
+// within a job), then yields the processor between polls, so that a thread it waits for can run
+// on a busy machine, and sleeps once the wait has lasted longer than the gaps between a pass's
+// jobs.
+constexpr int PAUSED_POLLS = 100;
+constexpr int POLLS_BEFORE_SLEEP = 4000;
 
-void Pause() {
+// Between two polls of a wait that has lasted `polls` polls; false once it should sleep.
+bool KeepPolling(int polls) {
+    if (polls < PAUSED_POLLS) {
 #if defined(__x86_64__) || defined(__i386__)
-    _mm_pause();
+        _mm_pause();
 #endif
+        return true;
+    }
+    if (polls < POLLS_BEFORE_SLEEP) {
+        std::this_thread::yield();
+        return true;
+    }
+    return false;
 }
 
 uint32_t Generation(uint64_t claims) {
@@ -50,15 +62,13 @@ uint32_t RunClaimedTasks(WorkerPool& pool) {
 
 // Waits until a job newer than `seen` is published, or the pool stops.
 void WaitForJob(WorkerPool& pool, uint32_t seen) {
-    int spins = 0;
+    int polls = 0;
     while (true) {
         const uint64_t claims = pool.claims.load(std::memory_order_acquire);
         if (Generation(claims) != seen || pool.stopping.load(std::memory_order_acquire)) {
             return;
         }
-        if (++spins < SPINS_BEFORE_SLEEP) {
-            Pause();
-        } else {
+        if (!KeepPolling(++polls)) {
             pool.claims.wait(claims, std::memory_order_acquire);
         }
     }
@@ -78,15 +88,13 @@ void WorkerLoop(WorkerPool& pool) {
 }
 
 void WaitUntilFinished(WorkerPool& pool) {
-    int spins = 0;
+    int polls = 0;
     while (true) {
         const int unfinished = pool.unfinished.load(std::memory_order_acquire);
         if (unfinished == 0) {
             return;
         }
-        if (++spins < SPINS_BEFORE_SLEEP) {
-            Pause();
-        } else {
+        if (!KeepPolling(++polls)) {
             pool.unfinished.wait(unfinished, std::memory_order_acquire);
         }
     }
