@@ -9,9 +9,34 @@
 
 namespace {
 
-// Per view, the lanes' map cell at depth d and the row function.
+// Per view, the lanes' map cell at depth d, their heights and the row function.
 template <class View>
 struct Lanes;
+
+// heights[index] for each lane, through 4-byte reads aligned down so that none reaches past
+// the map's last byte.
+AVX2 inline __m256i GatherHeights(const uint8_t* heights, __m256i index) {
+    const __m256i aligned = _mm256_andnot_si256(_mm256_set1_epi32(3), index);
+    const __m256i words = _mm256_i32gather_epi32(reinterpret_cast<const int*>(heights), aligned, 1);
+    const __m256i shift = _mm256_slli_epi32(_mm256_and_si256(index, _mm256_set1_epi32(3)), 3);
+    return _mm256_and_si256(_mm256_srlv_epi32(words, shift), _mm256_set1_epi32(0xFF));
+}
+
+// The heights of lanes that share map row y and whose x lie within 16 cells from lane 0's on
+// (modulo 256): one read of the padded row and a byte shuffle instead of a gather. The
+// perspective's neighbouring columns lie at most (7 x 254) / 256 + 1 cells apart, one more with
+// the sway; the tunnel's exactly one apart.
+AVX2 inline __m256i RowHeights(const uint8_t* padded, __m256i x, int y) {
+    const int first = _mm256_cvtsi256_si32(x);
+    const __m128i window =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded + y * PADDED_MAP_ROW + first));
+    const __m256i offsets =
+        _mm256_and_si256(_mm256_sub_epi32(x, _mm256_set1_epi32(first)), _mm256_set1_epi32(0xFF));
+    const __m128i words =
+        _mm_packus_epi32(_mm256_castsi256_si128(offsets), _mm256_extracti128_si256(offsets, 1));
+    const __m128i bytes = _mm_packus_epi16(words, _mm_setzero_si128());
+    return _mm256_cvtepu8_epi32(_mm_shuffle_epi8(window, bytes));
+}
 
 // Row numerator / (d + 1) for numerators below 2^14: the single-precision quotient is exact
 // when whole and otherwise at least 1/255 below the next whole number, far more than its
@@ -35,12 +60,17 @@ struct Lanes<PerspectiveView> {
     AVX2 Lanes(const PerspectiveView& view, int first)
         : fromCentre(_mm256_sub_epi32(LaneColumns(first), _mm256_set1_epi32(PERSPECTIVE_CENTRE_COLUMN))),
           offsetX(_mm256_set1_epi32(view.offsetX)),
-          offsetY(view.offsetY) {}
+          offsetY(view.offsetY),
+          padded(view.tables->paddedHeights.data()) {}
 
     AVX2 void Cell(int d, __m256i& x, __m256i& y) const {
         const __m256i spread = _mm256_srai_epi32(_mm256_mullo_epi32(fromCentre, _mm256_set1_epi32(d)), 8);
         x = LowByte(_mm256_add_epi32(spread, offsetX));
         y = _mm256_set1_epi32(static_cast<uint8_t>(offsetY - d));
+    }
+
+    AVX2 __m256i Heights(const uint8_t*, __m256i x, __m256i, int d) const {
+        return RowHeights(padded, x, static_cast<uint8_t>(offsetY - d));
     }
 
     AVX2 __m256i Row(__m256i h, int d) const {
@@ -51,13 +81,15 @@ struct Lanes<PerspectiveView> {
     __m256i fromCentre;
     __m256i offsetX;
     uint8_t offsetY;
+    const uint8_t* padded;
 };
 
 template <>
 struct Lanes<TunnelView> {
     AVX2 Lanes(const TunnelView& view, int first)
         : x(LowByte(_mm256_add_epi32(LaneColumns(first), _mm256_set1_epi32(view.offsetX)))),
-          offsetY(view.offsetY) {}
+          offsetY(view.offsetY),
+          padded(view.tables->paddedHeights.data()) {}
 
     AVX2 void Cell(int d, __m256i& cellX, __m256i& cellY) const {
         cellX = x;
@@ -69,8 +101,13 @@ struct Lanes<TunnelView> {
         return DivideByDepth(_mm256_slli_epi32(_mm256_add_epi32(quarter, _mm256_set1_epi32(4)), 7), d);
     }
 
+    AVX2 __m256i Heights(const uint8_t*, __m256i cellX, __m256i, int d) const {
+        return RowHeights(padded, cellX, static_cast<uint8_t>(offsetY - d));
+    }
+
     __m256i x;
     uint8_t offsetY;
+    const uint8_t* padded;
 };
 
 template <>
@@ -90,6 +127,10 @@ struct Lanes<RadialView> {
         y = LowByte(_mm256_add_epi32(_mm256_srai_epi32(_mm256_slli_epi32(both, 16), 24), offsetY));
     }
 
+    AVX2 __m256i Heights(const uint8_t* heights, __m256i, __m256i index, int) const {
+        return GatherHeights(heights, index);
+    }
+
     AVX2 __m256i Row(__m256i h, int d) const {
         const __m256 scaled = _mm256_mul_ps(_mm256_cvtepi32_ps(h), _mm256_set1_ps(sines[d]));
         return _mm256_sub_epi32(_mm256_set1_epi32(255), _mm256_cvttps_epi32(scaled));
@@ -102,15 +143,6 @@ struct Lanes<RadialView> {
 };
 
 static_assert(sizeof(RadialOffset) == 2);
-
-// heights[index] for each lane, through 4-byte reads aligned down so that none reaches past
-// the map's last byte.
-AVX2 inline __m256i Heights(const uint8_t* heights, __m256i index) {
-    const __m256i aligned = _mm256_andnot_si256(_mm256_set1_epi32(3), index);
-    const __m256i words = _mm256_i32gather_epi32(reinterpret_cast<const int*>(heights), aligned, 1);
-    const __m256i shift = _mm256_slli_epi32(_mm256_and_si256(index, _mm256_set1_epi32(3)), 3);
-    return LowByte(_mm256_srlv_epi32(words, shift));
-}
 
 template <class View, bool kSway>
 AVX2 void FindInLanes(const View& view, const uint8_t* heights, int first, int startLine,
@@ -130,7 +162,7 @@ AVX2 void FindInLanes(const View& view, const uint8_t* heights, int first, int s
             x = LowByte(_mm256_cvttps_epi32(swayed));
         }
         const __m256i index = _mm256_or_si256(_mm256_slli_epi32(y, 8), x);
-        const __m256i h = Heights(heights, index);
+        const __m256i h = lanes.Heights(heights, x, index, d);
         const __m256i row = lanes.Row(h, d);
         const __m256i sample =
             _mm256_or_si256(_mm256_or_si256(index, _mm256_set1_epi32(d << 16)), _mm256_slli_epi32(h, 24));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "render/float_trig.h"
 #include "render/framebuffer.h"
@@ -68,8 +69,9 @@ void SetLastLight(Landscape& l, const View& view, int columns) {
 constexpr int BAND_COLUMNS = 16;
 // Rows of the target below the strips that one task fills.
 constexpr int CLEAR_ROWS = 64;
-// Rows of the shade map whose slopes one task computes.
-constexpr int SLOPE_ROWS = 32;
+// Rows of the map whose slopes or padded copy one task makes.
+constexpr int MAP_ROWS = 256;
+constexpr int PREPARED_ROWS = 32;
 
 // Shades and draws one column's samples into its strip and fills the rest of the strip.
 void DrawColumn(const Shading& shading, const DrawnSamples& drawn, int column, int startLine) {
@@ -109,6 +111,23 @@ int TargetRows(const ViewSetup& setup) {
     return setup.target == frameBuffer ? FRAME_HEIGHT : INTERMEDIATE_ROWS;
 }
 
+// The tables of this frame's march, as tasks of one job: the shade map's slopes for the slope
+// light, and for the eight-column march of a view whose lanes share a map row, the padded
+// height map.
+void PrepareFrameTables(const Landscape& l, const Shading& shading, bool rowsShared) {
+    const int slopeTasks = shading.light ? MAP_ROWS / PREPARED_ROWS : 0;
+    const int padTasks = rowsShared && l.hardware.simd == SimdLevel::Avx2 ? MAP_ROWS / PREPARED_ROWS : 0;
+    LandscapeTables& tables = *l.tables;
+    RunTasks(l.hardware.pool, slopeTasks + padTasks, [&](int task) {
+        const int first = (task % (MAP_ROWS / PREPARED_ROWS)) * PREPARED_ROWS;
+        if (task < slopeTasks) {
+            ComputeSlopes(l.shadeMap, tables.slopes.data(), first, first + PREPARED_ROWS, l.hardware.simd);
+        } else {
+            PadHeightRows(shading.heights, tables.paddedHeights.data(), first, first + PREPARED_ROWS);
+        }
+    });
+}
+
 // Marches bands of columns and copies them into the target, and fills the target's rows below
 // the starting line, as tasks of one job.
 template <class View, bool kSway>
@@ -119,11 +138,7 @@ void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
                           l.activeColours,
                           (l.shadeFlags & SHADE_LIGHT) != 0,
                           (l.shadeFlags & SHADE_FADE) != 0};
-    if (shading.light) {
-        RunBands(l.hardware.pool, 256, SLOPE_ROWS, [&](int first, int end) {
-            ComputeSlopes(l.shadeMap, l.tables->slopes.data(), first, end, l.hardware.simd);
-        });
-    }
+    PrepareFrameTables(l, shading, !std::is_same_v<View, RadialView>);
     ColumnStrips& strips = l.tables->strips;
     ArrangeStrips(strips, setup.columns, setup.startLine + 1);
     const int bands = setup.columns / BAND_COLUMNS;

@@ -1,5 +1,7 @@
 #include "render/landscape_tables.h"
 
+#include <cstring>
+
 #include "render/framebuffer.h"
 #include "render/worker_pool.h"
 
@@ -22,4 +24,12 @@ void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, con
     tables.swayOffsets.fill(0.0f);
     AllocateStrips(tables.strips, FRAME_WIDTH, FRAME_HEIGHT);
     AllocateStrips(tables.strips, INTERMEDIATE_COLUMNS, INTERMEDIATE_ROWS);
+}
+
+void PadHeightRows(const uint8_t* heights, uint8_t* padded, int first, int end) {
+    for (int row = first; row < end; ++row) {
+        uint8_t* out = padded + row * PADDED_MAP_ROW;
+        std::memcpy(out, heights + row * 256, 256);
+        std::memcpy(out + 256, heights + row * 256, PADDED_MAP_ROW - 256);
+    }
 }
