@@ -63,7 +63,9 @@ void EvaluateTrack(BaseVariable& track, float time, bool clockDriven) {
     }
 }
 
-void EvaluateByType(BaseVariable& track, float time) {
+}  // namespace
+
+void UpdateVariable(BaseVariable& track, float time) {
     uint8_t type = track.type;
     bool clockDriven = (type & CLOCK_DRIVEN) != 0;
     if (type & TYPE_CHAR) {
@@ -83,10 +85,14 @@ void EvaluateByType(BaseVariable& track, float time) {
     }
 }
 
-}  // namespace
-
 void UpdateVariables(VariableList& list, float time) {
     for (uint16_t i = 0; i < list.count; ++i) {
-        EvaluateByType(*list.items[i], time);
+        UpdateVariable(*list.items[i], time);
+    }
+}
+
+void RearmVariables(VariableList& list) {
+    for (auto& track : list.items) {
+        track->active = 1;
     }
 }

@@ -5,13 +5,17 @@
 #include <cstdio>
 #include <memory>
 #include <numeric>
+#include <random>
 #include <vector>
 
 #include "app/frame_hash.h"
 #include "app/headless_platform.h"
+#include "app/seek.h"
 #include "app/show_settings.h"
 #include "platform/fixed_step_clock.h"
+#include "platform/frame_stats.h"
 #include "render/framebuffer.h"
+#include "render/random.h"
 
 namespace {
 
@@ -133,17 +137,39 @@ void PrintRenderer(const ShowSettings& settings) {
     }
 }
 
-// Runs the whole show on the fixed-step clock and prints the renderer and its figures.
+constexpr int SEEKS = 200;
+
+// Seeks the show to random passes of the grid, and last to its last pass, the farthest.
+void PrintSeekFigures(Show& show, const DrawingSteps& steps, uint32_t fps) {
+    std::mt19937 random(2024);
+    std::uniform_int_distribution<uint64_t> anyPass(0, LastPassOfShow(fps));
+    std::vector<double> ms;
+    for (int i = 0; i <= SEEKS; ++i) {
+        const uint64_t pass = i < SEEKS ? anyPass(random) : LastPassOfShow(fps);
+        const auto began = SteadyClock::now();
+        SeekShow(show, steps, GridPass(pass, fps));
+        ms.push_back(std::chrono::duration<double, std::milli>(SteadyClock::now() - began).count());
+    }
+    std::printf("seek to %zu passes (random, then the last): median ms: %.2f, worst ms: %.2f\n", ms.size(),
+                Median(ms), *std::max_element(ms.begin(), ms.end()));
+}
+
+// Runs the whole show on the fixed-step clock and prints the renderer and its figures, then
+// times seeks in the show it played.
 std::unique_ptr<StepTimer> TimeShow(const ShowSettings& settings, uint32_t fps, bool hashFrames) {
+    SeedRandom(settings.seed);
+    ResetFrameStats();
+    std::unique_ptr<Show> show = BuildShow(settings.dataDir, settings.threads, settings.simd);
     HeadlessPlatform platform;
     FixedStepClock clock(fps);
     auto timer = std::make_unique<StepTimer>(hashFrames);
     for (std::vector<double>& values : timer->samples) {
         values.reserve(197u * fps);
     }
-    RunShow(settings, platform, clock, timer.get());
+    PlayBuiltShow(*show, settings, platform, clock, timer.get());
     PrintRenderer(settings);
     PrintFigures(*timer);
+    PrintSeekFigures(*show, StepsFor(settings.renderer), fps);
     return timer;
 }
 

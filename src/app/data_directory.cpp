@@ -3,6 +3,17 @@
 #include <filesystem>
 #include <system_error>
 
+namespace {
+
+// `name` in the folder of the running executable, or "" if that folder cannot be told.
+std::string BesideTheProgram(const std::string& name) {
+    std::error_code error;
+    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string() : (program.parent_path() / name).string();
+}
+
+}  // namespace
+
 std::string FindDataDirectory(const std::string& given) {
     if (!given.empty()) {
         return given;
@@ -11,9 +22,17 @@ std::string FindDataDirectory(const std::string& given) {
     if (std::filesystem::is_directory("data", error)) {
         return "data";
     }
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
-        return "data";  // nothing better to try; loading will name the missing file
+    const std::string beside = BesideTheProgram("data");
+    return beside.empty() ? "data" : beside;  // nothing better to try; loading will name the missing file
+}
+
+std::string FindProgramFile(const std::string& name) {
+    std::error_code error;
+    // Whatever stands under that name in the working directory is the one meant, so that a
+    // folder or a pipe there is reported rather than passed over.
+    if (std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
+        return name;
     }
-    return (program.parent_path() / "data").string();
+    const std::string beside = BesideTheProgram(name);
+    return !beside.empty() && std::filesystem::is_regular_file(beside, error) ? beside : name;
 }

@@ -3,11 +3,10 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
+#include "app/output_file.h"
 #include "render/framebuffer.h"
 
 namespace {
@@ -24,13 +23,13 @@ std::string WriteRaw(const std::string& path, const uint32_t* pixels) {
             bytes[i * 4 + b] = static_cast<uint8_t>(pixels[i] >> (8 * b));
         }
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return std::strerror(errno);
+    OutputFile file;
+    std::string failure = OpenOutputFile(file, path);
+    if (!failure.empty()) {
+        return failure;
     }
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    bool closed = std::fclose(file) == 0;
-    return written && closed ? "" : std::string("write failed: ") + std::strerror(errno);
+    std::fwrite(bytes.data(), 1, bytes.size(), file.stream);  // checked, with the close, by CloseOutputFile
+    return CloseOutputFile(file);
 }
 
 std::string WritePng(const std::string& path, const uint32_t* pixels) {
@@ -46,9 +45,18 @@ std::string WritePng(const std::string& path, const uint32_t* pixels) {
     if (surface == nullptr) {
         return SDL_GetError();
     }
-    int result = IMG_SavePNG(surface, path.c_str());
+    OutputFile file;
+    std::string failure = OpenOutputFile(file, path);
+    SDL_RWops* stream = failure.empty() ? SDL_RWFromFP(file.stream, SDL_FALSE) : nullptr;
+    // The encoder does not check its writes; the stream's error flag keeps them for the close.
+    if (stream != nullptr && IMG_SavePNG_RW(surface, stream, 1) == 0) {
+        failure = CloseOutputFile(file);
+    } else if (failure.empty()) {
+        failure = std::string("cannot write PNG: ") + IMG_GetError();
+        AbandonOutputFile(file);
+    }
     SDL_FreeSurface(surface);
-    return result == 0 ? "" : std::string("cannot write PNG: ") + IMG_GetError();
+    return failure;
 }
 
 }  // namespace

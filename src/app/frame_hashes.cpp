@@ -3,40 +3,44 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 #include "app/frame_hash.h"
 #include "app/headless_platform.h"
+#include "app/output_file.h"
 #include "app/show_settings.h"
 #include "platform/fixed_step_clock.h"
 #include "render/framebuffer.h"
 
 namespace {
 
-// Writes the line of every pass as it is drawn.
+// Writes the line of every pass as it is drawn; a line that cannot be written ends the run.
 struct HashWriter : PassObserver {
-    explicit HashWriter(std::FILE* out) : file(out) {}
+    explicit HashWriter(OutputFile& out) : file(out) {}
 
     void AfterDraw(uint32_t pass, const Show&) override {
-        std::fprintf(file, "%u %s\n", pass, HashText(FrameHash(frameBuffer)).c_str());
+        if (std::fprintf(file.stream, "%u %s\n", pass, HashText(FrameHash(frameBuffer)).c_str()) < 0) {
+            throw std::runtime_error(file.target + ": cannot write: " + std::strerror(errno));
+        }
     }
 
-    std::FILE* file;
+    OutputFile& file;
 };
 
-int Fail(const std::string& path, const char* reason) {
+int Fail(const std::string& path, const std::string& reason) {
     std::fflush(stdout);
-    std::fprintf(stderr, "voxelshow: %s: %s\n", path.c_str(), reason);
+    std::fprintf(stderr, "voxelshow: %s: %s\n", path.c_str(), reason.c_str());
     return 1;
 }
 
 }  // namespace
 
 int WriteFrameHashes(const Options& options) {
-    const std::string& path = options.hashesPath;
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr) {
-        return Fail(path, std::strerror(errno));
+    OutputFile file;
+    const std::string failure = OpenOutputFile(file, options.hashesPath);
+    if (!failure.empty()) {
+        return Fail(options.hashesPath, failure);
     }
     HeadlessPlatform platform;
     FixedStepClock clock(options.fps);
@@ -44,19 +48,9 @@ int WriteFrameHashes(const Options& options) {
     try {
         RunShow(SettingsFor(options), platform, clock, &writer);
     } catch (...) {
-        std::fclose(file);
-        std::remove(path.c_str());
+        AbandonOutputFile(file);
         throw;
     }
-    // A failed write sets the stream's error flag and errno; the close flushes what is left.
-    const bool written = std::fflush(file) == 0 && std::ferror(file) == 0;
-    const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        std::remove(path.c_str());
-        const std::string reason =
-            std::string("cannot write: ") + std::strerror(written ? errno : writeError);
-        return Fail(path, reason.c_str());
-    }
-    return 0;
+    const std::string closing = CloseOutputFile(file);
+    return closing.empty() ? 0 : Fail(options.hashesPath, closing);
 }

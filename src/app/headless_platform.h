@@ -11,8 +11,12 @@ struct HeadlessPlatform : Platform {
 
     void HandleOneEvent() override {}
     bool ShouldLeave() override { return leave; }
+    PlayerCommand TakeCommand() override { return PlayerCommand::None; }
+    void WaitForEvent(uint32_t) override {}
     void Present(const uint32_t*) override {}
     void SetTitle(const char* text) override { title = text; }
-    void StartMusic(const char*) override {}
+    void StartMusic(const char*, uint32_t) override {}
+    void SeekMusic(uint32_t) override {}
+    void PauseMusic(bool) override {}
     void StopMusic() override {}
 };

@@ -1,9 +1,11 @@
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "app/benchmark.h"
+#include "app/capture_show.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
 #include "app/play_show.h"
@@ -25,6 +27,8 @@ int DispatchMode(const Options& options) {
             return RunBenchmark(options);
         case RunMode::Hashes:
             return WriteFrameHashes(options);
+        case RunMode::Capture:
+            return CaptureShow(options);
         case RunMode::Play:
             return PlayShow(options);
     }
@@ -34,6 +38,9 @@ int DispatchMode(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit a write then fails with EFBIG and is reported like any other
+    // failed write, instead of the signal ending the program halfway through a file.
+    std::signal(SIGXFSZ, SIG_IGN);
     ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "voxelshow: %s\n%s", parsed.error.c_str(), UsageText());

@@ -1,8 +1,11 @@
 #include "app/options.h"
 
 #include <charconv>
+#include <cmath>
 #include <optional>
 
+#include "app/capture_options.h"
+#include "app/show.h"
 #include "render/worker_pool.h"
 
 namespace {
@@ -16,6 +19,21 @@ bool ParseUnsigned(const std::string& text, uint32_t& value) {
     const char* end = text.data() + text.size();
     auto [last, error] = std::from_chars(text.data(), end, value);
     return error == std::errc() && last == end;
+}
+
+// Seconds with decimals, from 0 to before the show's end, as milliseconds.
+bool ParseStart(const std::string& text, uint32_t& milliseconds) {
+    if (text.empty() || !(text[0] == '.' || (text[0] >= '0' && text[0] <= '9'))) {
+        return false;
+    }
+    double seconds = 0.0;
+    const char* end = text.data() + text.size();
+    auto [last, error] = std::from_chars(text.data(), end, seconds, std::chars_format::fixed);
+    if (error != std::errc() || last != end || !(seconds * 1000.0 < SHOW_END_MS)) {
+        return false;
+    }
+    milliseconds = static_cast<uint32_t>(std::llround(seconds * 1000.0));
+    return true;
 }
 
 bool ParsePassList(const std::string& text, std::vector<uint32_t>& passes) {
@@ -53,7 +71,7 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
     if (name == "--windowed") {
         options.windowed = playOnlyOption = true;
     } else if (name == "--mute") {
-        options.mute = playOnlyOption = true;
+        options.mute = true;
     } else if (name == "--benchmark") {
         options.mode = RunMode::Benchmark;
     } else if (name == "--reference") {
@@ -72,8 +90,8 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
 
 bool TakesValue(const std::string& name) {
     return name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
-           name == "--render-frame" || name == "--out" || name == "--hashes" || name == "--threads" ||
-           name == "--simd";
+           name == "--render-frame" || name == "--out" || name == "--hashes" || name == "--start" ||
+           name == "--aspect" || name == "--threads" || name == "--simd";
 }
 
 // Sets an option that takes a value; returns an error text or "".
@@ -94,6 +112,17 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
         } else {
             (name == "--data" ? options.dataDir : options.outPath) = value;
         }
+    } else if (name == "--start") {
+        playOnlyOption = true;
+        if (!ParseStart(value, options.startMs)) {
+            return "--start takes seconds from 0 to before 196 (decimals allowed), not '" + value + "'";
+        }
+    } else if (name == "--aspect") {
+        playOnlyOption = true;
+        if (value != "keep" && value != "stretch") {
+            return "--aspect takes keep or stretch, not '" + value + "'";
+        }
+        options.aspect = value == "keep" ? Aspect::Keep : Aspect::Stretch;
     } else if (name == "--seed") {
         if (!ParseUnsigned(value, options.seed)) {
             return "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
@@ -133,11 +162,14 @@ std::string ParseOne(const std::vector<std::string>& args, size_t& i, Options& o
     if (ParseFlag(name, options, playOnlyOption)) {
         return "";
     }
-    if (!TakesValue(name)) {
+    if (!TakesValue(name) && !IsCaptureOption(name)) {
         return "unknown option '" + name + "'";
     }
     if (i + 1 >= args.size()) {
         return "option " + name + " needs a value";
+    }
+    if (IsCaptureOption(name)) {
+        return ParseCaptureValue(name, args[++i], options);
     }
     return ParseValue(name, args[++i], options, playOnlyOption);
 }
@@ -154,16 +186,20 @@ bool Has(const std::vector<std::string>& args, const char* name) {
 // Checks that the options given belong together.
 std::string CheckCombination(const std::vector<std::string>& args, const Options& options,
                              bool playOnlyOption) {
-    int modes = Has(args, "--render-frame") + Has(args, "--benchmark") + Has(args, "--hashes");
+    int modes = Has(args, "--render-frame") + Has(args, "--benchmark") + Has(args, "--hashes") +
+                Has(args, "--capture");
     if (modes > 1) {
-        return "--render-frame, --benchmark and --hashes cannot be combined";
+        return "--render-frame, --benchmark, --hashes and --capture cannot be combined";
     }
     bool headless = options.mode != RunMode::Play;
     if (headless && playOnlyOption) {
-        return "--windowed, --presenter and --mute apply only when the show is played";
+        return "--windowed, --presenter, --start and --aspect apply only when the show is played";
+    }
+    if (options.mute && options.mode != RunMode::Play && options.mode != RunMode::Capture) {
+        return "--mute applies only when the show is played or captured";
     }
     if (options.mode == RunMode::Play && (Has(args, "--fps") || Has(args, "--out") || options.reference)) {
-        return "--fps, --out and --reference apply only to --render-frame, --benchmark and --hashes";
+        return "--fps, --out and --reference apply only to the modes without a window";
     }
     if (options.verify && (options.mode != RunMode::Benchmark || options.reference)) {
         return "--verify applies only to --benchmark without --reference";
@@ -179,7 +215,7 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
             return "--out must contain %d when several passes are rendered";
         }
     }
-    return "";
+    return CheckCaptureOptions(args, options);
 }
 
 }  // namespace
@@ -203,9 +239,12 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
 
 const char* UsageText() {
     return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N] [--mute]\n"
+           "                 [--start S] [--aspect keep|stretch]\n"
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
            "       voxelshow --benchmark [--verify] [--fps F] [--seed N] [--data DIR]\n"
            "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR]\n"
+           "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N]\n"
+           "                 [--data DIR] [--mute] [--music FILE]\n"
            "       (each also takes [--threads N] [--simd portable|sse2|avx2], the headless ones "
            "[--reference])\n"
            "       voxelshow --help | --version\n"
@@ -214,12 +253,16 @@ const char* UsageText() {
            "  --presenter P       software (default), gpu or both\n"
            "  --data DIR          data directory (default: ./data, else data beside the program)\n"
            "  --seed N            seed of the wave filter's jitter (default: the time; 0 when headless)\n"
-           "  --mute              play without sound\n"
-           "  --render-frame N    draw passes 0 to N without a display and write pass N's frame;\n"
+           "  --mute              play, or capture, without sound\n"
+           "  --start S           begin the show S seconds in (decimals allowed), music included\n"
+           "  --aspect A          stretch (default): the picture fills the window; keep: 4:3 between\n"
+           "                      black bars\n"
+           "  --render-frame N    draw pass N without a display and write its frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
            "  --out FILE          frame file: .bgra for raw 640x480 pixels, anything else for PNG\n"
            "  --fps F             passes per second of the fixed-step clock (default 60)\n"
-           "  --benchmark         run the whole show without a display and print timings\n"
+           "  --benchmark         run the whole show without a display and print timings, then the\n"
+           "                      time a seek to a random pass takes\n"
            "  --hashes FILE       run the whole show without a display and write one line per pass:\n"
            "                      the pass number and the 64-bit hash of its frame\n"
            "  --verify            with --benchmark: also time the reference renderer and compare every "
@@ -227,5 +270,20 @@ const char* UsageText() {
            "  --reference         draw with the straightforward reference renderer (slow; for checks)\n"
            "  --threads N         drawing threads, the main one included (default: one per core)\n"
            "  --simd LEVEL        vector instructions of the renderer: portable, sse2 or avx2\n"
-           "                      (default: the best this processor has)\n";
+           "                      (default: the best this processor has)\n"
+           "  --capture FILE      write the show, faster than it plays, to a file whose name picks the\n"
+           "                      kind: .mp4, .mkv (lossless), .webm, .webp (no sound), NAME%d.png (one\n"
+           "                      picture per pass), .wav or .flac (the sound alone)\n"
+           "  --from S, --to S    capture the passes at S seconds and after, and before T (default: all)\n"
+           "  --size WxH          capture at this size, the 4:3 picture centred and scaled without\n"
+           "                      smoothing (default 640x480)\n"
+           "  --music FILE        the sound track of a capture (default: the data folder's)\n"
+           "\n"
+           "keys while the show plays:\n"
+           "  Space               pause or go on (picture and music)\n"
+           "  Left, Right         5 seconds back, forward\n"
+           "  Page Up, Page Down  30 seconds back, forward\n"
+           "  Home                back to the start\n"
+           "  . and ,             one pass (1/60 s) forward, back, while paused\n"
+           "  Escape              end the show\n";
 }

@@ -8,7 +8,11 @@
 constexpr uint8_t PRESENTER_SOFTWARE = 1;
 constexpr uint8_t PRESENTER_GPU = 2;
 
-enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Help, Version };
+enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Capture, Help, Version };
+
+// How the 640 x 480 picture fills the window: stretched over all of it, or as large as it fits
+// at its own 4:3 shape, centred between black bars.
+enum class Aspect { Stretch, Keep };
 
 // Everything the command line can set; defaults are the shipped configuration.
 struct Options {
@@ -16,6 +20,8 @@ struct Options {
     bool windowed = false;
     uint8_t presenterFlags = PRESENTER_SOFTWARE;
     bool mute = false;
+    uint32_t startMs = 0;  // --start, in milliseconds of the demo clock
+    Aspect aspect = Aspect::Stretch;
     std::string dataDir;  // empty: look for data/ in the working directory, then beside the program
     bool hasSeed = false;
     uint32_t seed = 0;
@@ -27,6 +33,13 @@ struct Options {
     uint32_t threads = 0;              // --threads: drawing threads in all; 0: one per core of the machine
     SimdLevel simd = BestSimdLevel();  // --simd: vector instructions of the fast renderer
     bool verify = false;               // --benchmark --verify: also time the reference, compare frames
+    std::string capturePath;           // --capture
+    uint32_t fromMs = 0;               // --from, in milliseconds of the fixed-step clock
+    bool hasTo = false;
+    uint32_t toMs = 0;       // --to
+    int captureWidth = 640;  // --size
+    int captureHeight = 480;
+    std::string musicPath;  // --music; empty: the data folder's soundtrack
 };
 
 struct ParsedOptions {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/data_directory.h"
 #include "app/show.h"
 #include "app/show_settings.h"
 #include "platform/display_settings.h"
@@ -12,7 +13,7 @@
 
 namespace {
 
-constexpr const char* SHADER_FILE = "shaders.glsl";  // read from the working directory
+constexpr const char* SHADER_FILE = "shaders.glsl";  // in the working directory, else beside the program
 
 uint8_t WindowKindFor(const Options& options) {
     return options.windowed ? WINDOW_WINDOWED : WINDOW_FULLSCREEN;
@@ -40,8 +41,9 @@ int PlayShow(const Options& options) {
     }
     SdlPlatform platform;
     platform.mute = options.mute;
+    platform.software.keepAspect = options.aspect == Aspect::Keep;
     WindowSession session{platform};
-    if (!OpenPresenters(platform, SHADER_FILE, failure)) {
+    if (!OpenPresenters(platform, FindProgramFile(SHADER_FILE).c_str(), failure)) {
         std::fprintf(stderr, "voxelshow: cannot show frames in the window: %s\n", failure.c_str());
         return 1;
     }

@@ -6,50 +6,44 @@
 #include <vector>
 
 #include "app/frame_file.h"
-#include "app/headless_platform.h"
+#include "app/seek.h"
 #include "app/show_settings.h"
-#include "platform/fixed_step_clock.h"
 #include "render/framebuffer.h"
+#include "render/random.h"
 
 namespace {
 
-// Writes the frames of the asked-for passes and stops the loop after the last of them.
-struct FrameWriter : PassObserver {
-    FrameWriter(std::vector<uint32_t> wanted, std::string pattern, HeadlessPlatform& headless)
-        : passes(std::move(wanted)), outPattern(std::move(pattern)), platform(headless) {
-        std::sort(passes.begin(), passes.end());
-        passes.erase(std::unique(passes.begin(), passes.end()), passes.end());
-    }
+std::vector<uint32_t> SortedPasses(std::vector<uint32_t> passes) {
+    std::sort(passes.begin(), passes.end());
+    passes.erase(std::unique(passes.begin(), passes.end()), passes.end());
+    return passes;
+}
 
-    void AfterDraw(uint32_t pass, const Show&) override {
-        if (next < passes.size() && passes[next] == pass) {
-            std::string path = FrameFileName(outPattern, pass);
-            std::string error = WriteFrameFile(path, frameBuffer);
-            if (!error.empty()) {
-                throw std::runtime_error(path + ": " + error);
-            }
-            ++next;
-        }
-        platform.leave = next == passes.size();
+void WriteFrame(const std::string& pattern, uint32_t pass) {
+    const std::string path = FrameFileName(pattern, pass);
+    const std::string error = WriteFrameFile(path, frameBuffer);
+    if (!error.empty()) {
+        throw std::runtime_error(path + ": " + error);
     }
-
-    std::vector<uint32_t> passes;
-    std::string outPattern;
-    HeadlessPlatform& platform;
-    size_t next = 0;
-};
+}
 
 }  // namespace
 
 int RenderFrames(const Options& options) {
-    HeadlessPlatform platform;
-    FixedStepClock clock(options.fps);
-    FrameWriter writer(options.renderPasses, options.outPath, platform);
-    ShowEnd end = RunShow(SettingsFor(options), platform, clock, &writer);
-    if (writer.next < writer.passes.size()) {
-        std::fprintf(stderr, "voxelshow: the show ends after pass %u at %u fps; pass %u is never drawn\n",
-                     end.passesDrawn - 1, options.fps, writer.passes[writer.next]);
+    const std::vector<uint32_t> passes = SortedPasses(options.renderPasses);
+    const uint64_t lastPass = LastPassOfShow(options.fps);
+    if (passes.back() > lastPass) {
+        const auto never = std::upper_bound(passes.begin(), passes.end(), lastPass);
+        std::fprintf(stderr, "voxelshow: the show ends after pass %llu at %u fps; pass %u is never drawn\n",
+                     static_cast<unsigned long long>(lastPass), options.fps, *never);
         return 1;
+    }
+    const ShowSettings settings = SettingsFor(options);
+    SeedRandom(settings.seed);
+    std::unique_ptr<Show> show = BuildShow(settings.dataDir, settings.threads, settings.simd);
+    for (uint32_t pass : passes) {
+        SeekShow(*show, StepsFor(settings.renderer), GridPass(pass, options.fps));
+        WriteFrame(options.outPath, pass);
     }
     return 0;
 }

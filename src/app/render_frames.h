@@ -1,7 +1,7 @@
 #pragma once
 #include "app/options.h"
 
-// --render-frame: runs passes 0 to the last one asked for with the fixed-step clock and no
-// display, and writes each asked-for pass's frame as it stands after its wave filter.
-// Returns the exit status.
+// --render-frame: builds the show without a display and, for each asked-for pass of the
+// fixed-step clock, brings it straight to that pass and writes the frame as it stands after
+// the pass's wave filter. Returns the exit status.
 int RenderFrames(const Options& options);

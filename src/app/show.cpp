@@ -7,18 +7,15 @@
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
 #include "app/scene_script.h"
-#include "platform/frame_stats.h"
 #include "render/asset_loader.h"
 #include "render/compositor.h"
 #include "render/compositor_reference.h"
 #include "render/framebuffer.h"
 #include "render/landscape_reference.h"
-#include "render/random.h"
 #include "render/wave_filter_reference.h"
 
 namespace {
 
-constexpr float SHOW_SECONDS = 196.0f;
 constexpr const char* MUSIC_FILE = "ostrel&vandt_-_cube.mp3";
 
 const char* const PICTURES[] = {"text1.png", "text2.png", "text3.png", "text4.png",
@@ -61,12 +58,28 @@ std::string DataFile(const std::string& dataDir, const char* name) {
     return dataDir + "/" + name;
 }
 
+// A picture becomes a layer as one run of pixels laid over the framebuffer from its first
+// pixel on, so one that is not the framebuffer's size comes out sheared: it is drawn so, and
+// said so.
+void WarnIfNotFrameSized(const std::string& path, const Image& image) {
+    if (image.width != FRAME_WIDTH || image.height != FRAME_HEIGHT) {
+        std::fflush(stdout);
+        std::fprintf(stderr,
+                     "voxelshow: %s: picture is %ux%u, not %dx%d; its pixels are drawn as one run from the "
+                     "top left\n",
+                     path.c_str(), unsigned{image.width}, unsigned{image.height}, FRAME_WIDTH, FRAME_HEIGHT);
+    }
+}
+
 void LoadPictures(Show& show, const std::string& dataDir, WorkerPool* pool) {
     std::vector<std::string> paths;
     for (const char* picture : PICTURES) {
         paths.push_back(DataFile(dataDir, picture));
     }
     LoadImageFiles(show.images, paths, pool);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        WarnIfNotFrameSized(paths[i], *show.images.items[i]);
+    }
 }
 
 void BuildLayers(Show& show) {
@@ -115,52 +128,31 @@ void RunStep(PassObserver* observer, PassStep step, const Show& show, Step draw)
     }
 }
 
-// The three drawing steps of a pass in the version a run asked for.
-struct DrawingSteps {
-    void (*landscape)(Landscape&);
-    void (*layers)(const LayerList&);
-    void (*wave)(WaveFilter&);
-};
-
 constexpr DrawingSteps FAST_STEPS{RenderLandscape, CompositeLayers, ApplyWave};
 constexpr DrawingSteps REFERENCE_STEPS{RenderLandscapeReference, CompositeLayersReference,
                                        ApplyWaveReference};
 
-// Steps 6 to 9 of a pass: tracks, landscape, layers, wave, in this order.
-void DrawPass(Show& show, const DrawingSteps& steps, PassObserver* observer) {
-    RunStep(observer, PassStep::Tracks, show, [&] { UpdateVariables(show.tracks, demoTime); });
+}  // namespace
+
+const DrawingSteps& StepsFor(Renderer renderer) {
+    return renderer == Renderer::Reference ? REFERENCE_STEPS : FAST_STEPS;
+}
+
+void DrawFrame(Show& show, const DrawingSteps& steps, PassObserver* observer) {
     RunStep(observer, PassStep::Landscape, show, [&] { steps.landscape(*show.landscape); });
     RunStep(observer, PassStep::Layers, show, [&] { steps.layers(show.layers); });
     RunStep(observer, PassStep::Wave, show, [&] { steps.wave(show.wave); });
 }
 
-ShowEnd RunLoop(Show& show, const DrawingSteps& steps, Platform& platform, Clock& clock,
-                PassObserver* observer) {
-    ShowEnd end;
-    while (true) {
-        platform.HandleOneEvent();
-        if (platform.ShouldLeave()) {
-            end.leftByRequest = true;
-            return end;
-        }
-        platform.Present(frameBuffer);
-        if (SHOW_SECONDS < demoTime) {
-            return end;
-        }
-        DrawPass(show, steps, observer);
-        if (observer != nullptr) {
-            observer->AfterDraw(end.passesDrawn, show);
-        }
-        ++end.passesDrawn;
-        UpdateFrameTimer(clock);
-        UpdateWindowTitle(platform);
-    }
+void DrawPass(Show& show, const DrawingSteps& steps, PassObserver* observer) {
+    RunStep(observer, PassStep::Tracks, show, [&] { UpdateVariables(show.tracks, demoTime); });
+    DrawFrame(show, steps, observer);
 }
 
-}  // namespace
-
-std::unique_ptr<Show> BuildShow(const std::string& dataDir, const DrawHardware& hardware) {
+std::unique_ptr<Show> BuildShow(const std::string& dataDir, uint32_t threads, SimdLevel simd) {
     auto show = std::make_unique<Show>();
+    show->pool = std::make_unique<WorkerPool>(threads);
+    const DrawHardware hardware{show->pool.get(), simd};
     LoadPictures(*show, dataDir, hardware.pool);
     BuildLayers(*show);
     show->layers.hardware = hardware;
@@ -170,26 +162,10 @@ std::unique_ptr<Show> BuildShow(const std::string& dataDir, const DrawHardware& 
     show->wave.hardware = hardware;
     RegisterSceneScript(show->tracks, *show->landscape, show->wave, show->layers);
     std::fputs("\n", stdout);  // end the line of track names, so later output starts on its own line
+    show->startup = CaptureFields(*show);
     return show;
 }
 
-ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, PassObserver* observer) {
-    SeedRandom(settings.seed);
-    ResetFrameStats();
-    WorkerPool pool(settings.threads);  // outlives the show, whose effects draw on it
-    std::unique_ptr<Show> show = BuildShow(settings.dataDir, DrawHardware{&pool, settings.simd});
-    std::fill_n(frameBuffer, FRAME_PIXELS, 0u);  // the first pass presents a black frame
-    platform.StartMusic(DataFile(settings.dataDir, MUSIC_FILE).c_str());
-    StartFrameTimer(clock);
-    ShowEnd end;
-    try {
-        const DrawingSteps& steps = settings.renderer == Renderer::Reference ? REFERENCE_STEPS : FAST_STEPS;
-        end = RunLoop(*show, steps, platform, clock, observer);
-    } catch (...) {
-        platform.StopMusic();
-        throw;
-    }
-    platform.StopMusic();
-    show.reset();
-    return end;
+std::string MusicPath(const std::string& dataDir) {
+    return DataFile(dataDir, MUSIC_FILE);
 }

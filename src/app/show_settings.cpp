@@ -20,5 +20,6 @@ ShowSettings SettingsFor(const Options& options) {
     settings.threads =
         options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
     settings.simd = options.simd;
+    settings.startMs = options.startMs;
     return settings;
 }

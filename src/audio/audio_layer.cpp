@@ -178,7 +178,7 @@ bool AudioChannelPlay(AudioLayer& layer, uint32_t handle, bool restart) {
     }
     DeviceLock lock(layer.device);
     if (restart || channel->decoderEnded) {
-        RewindChannel(*channel);
+        SeekChannel(*channel, 0);
     }
     channel->playing = true;
     return Succeed(layer);
@@ -191,6 +191,32 @@ bool AudioChannelStop(AudioLayer& layer, uint32_t handle) {
     }
     DeviceLock lock(layer.device);
     channel->playing = false;
+    return Succeed(layer);
+}
+
+bool AudioChannelSetPosition(AudioLayer& layer, uint32_t handle, uint64_t milliseconds) {
+    AudioChannel* channel = FindChannel(layer, handle);
+    if (channel == nullptr) {
+        return Fail(layer, AUDIO_ERROR_HANDLE);
+    }
+    DeviceLock lock(layer.device);
+    SeekChannel(*channel, milliseconds);
+    return Succeed(layer);
+}
+
+bool AudioPause(AudioLayer& layer) {
+    if (layer.device == 0) {
+        return Fail(layer, AUDIO_ERROR_INIT);
+    }
+    SDL_PauseAudioDevice(layer.device, 1);
+    return Succeed(layer);
+}
+
+bool AudioStart(AudioLayer& layer) {
+    if (layer.device == 0) {
+        return Fail(layer, AUDIO_ERROR_INIT);
+    }
+    SDL_PauseAudioDevice(layer.device, 0);
     return Succeed(layer);
 }
 

@@ -59,6 +59,13 @@ int AudioErrorGetCode(const AudioLayer& layer);
 // Starts playback; with `restart` from the beginning. Returns at once.
 bool AudioChannelPlay(AudioLayer& layer, uint32_t handle, bool restart);
 bool AudioChannelStop(AudioLayer& layer, uint32_t handle);
+// Moves the module or stream to `milliseconds` into it, sample-exactly (past the end it has
+// nothing left to play); what was decoded ahead is dropped, so the device plays the new
+// position within one buffer. Playing or not, it stays so.
+bool AudioChannelSetPosition(AudioLayer& layer, uint32_t handle, uint64_t milliseconds);
+// Holds the whole output, every channel where it is, until AudioStart; the device plays silence.
+bool AudioPause(AudioLayer& layer);
+bool AudioStart(AudioLayer& layer);
 bool AudioStreamFree(AudioLayer& layer, uint32_t handle);
 bool AudioMusicFree(AudioLayer& layer, uint32_t handle);
 // Closes the device and frees every module and stream still loaded.

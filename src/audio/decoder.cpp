@@ -32,16 +32,16 @@ int ReadDecoder(Decoder& decoder, float* frames, int maxFrames) {
     return 0;
 }
 
-void RewindDecoder(Decoder& decoder) {
+void SeekDecoder(Decoder& decoder, uint64_t frame) {
     switch (decoder.kind) {
         case DecoderKind::MODULE:
-            RewindModule(decoder);
+            SeekModule(decoder, frame);
             break;
         case DecoderKind::MP3:
-            RewindMp3(decoder);
+            SeekMp3(decoder, frame);
             break;
         case DecoderKind::VORBIS:
-            RewindVorbis(decoder);
+            SeekVorbis(decoder, frame);
             break;
         case DecoderKind::NONE:
             break;

@@ -1,23 +1,17 @@
 #include "audio/file_reading.h"
 
+#include <string>
+
+#include "platform/input_file.h"
+
 bool ReadWholeFile(const char* path, std::vector<char>& bytes) {
-    FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    bytes.clear();
-    char chunk[65536];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    const bool ok = std::ferror(file) == 0;
-    std::fclose(file);
-    return ok;
+    std::string reason;
+    return ReadInputFile(path, bytes, reason);
 }
 
 bool ReadFileStart(const char* path, char* bytes, size_t count, size_t& got) {
-    FILE* file = std::fopen(path, "rb");
+    std::string reason;
+    FILE* file = OpenInputFile(path, reason);
     if (file == nullptr) {
         return false;
     }

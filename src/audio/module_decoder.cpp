@@ -1,5 +1,7 @@
 #include <libopenmpt/libopenmpt.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "audio/audio_layer.h"
@@ -11,6 +13,7 @@ namespace {
 // libopenmpt's default ramping when asked for ramps, none otherwise.
 constexpr int32_t DEFAULT_RAMPING = -1;
 constexpr int32_t NO_RAMPING = 0;
+constexpr uint64_t SKIP_FRAMES = 4096;  // frames rendered and dropped at a time by a seek
 
 }  // namespace
 
@@ -41,8 +44,24 @@ int ReadModuleFrames(Decoder& decoder, float* frames, int maxFrames) {
         openmpt_module_read_interleaved_float_stereo(decoder.module, decoder.rate, maxFrames, frames));
 }
 
-void RewindModule(Decoder& decoder) {
+// The library's own position setting is approximate, so a seek renders from the start and drops
+// what it rendered up to the frame.
+void SeekModule(Decoder& decoder, uint64_t frame) {
     openmpt_module_set_position_seconds(decoder.module, 0.0);
+    const bool loops = openmpt_module_get_repeat_count(decoder.module) < 0;
+    const auto length = static_cast<uint64_t>(
+        std::llround(openmpt_module_get_duration_seconds(decoder.module) * decoder.rate));
+    uint64_t left = loops && length > 0 ? frame % length : frame;
+    float dropped[2 * SKIP_FRAMES];
+    while (left > 0) {
+        const size_t wanted = static_cast<size_t>(std::min<uint64_t>(left, SKIP_FRAMES));
+        const size_t got =
+            openmpt_module_read_interleaved_float_stereo(decoder.module, decoder.rate, wanted, dropped);
+        if (got == 0) {
+            return;
+        }
+        left -= got;
+    }
 }
 
 void CloseModule(Decoder& decoder) {

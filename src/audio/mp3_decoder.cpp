@@ -24,7 +24,9 @@ int OpenMp3Decoder(Decoder& decoder, const char* path) {
     if (handle == nullptr) {
         return AUDIO_ERROR_MEMORY;
     }
-    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    // Gapless: the encoder's delay and padding are left out, so frame 0 is the music's first and
+    // seeks count from it. Set here rather than left to the library's build-time default.
+    mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
     AcceptFloatOutputOnly(handle);
     if (mpg123_open(handle, path) != MPG123_OK) {
         mpg123_delete(handle);
@@ -57,8 +59,8 @@ int ReadMp3Frames(Decoder& decoder, float* frames, int maxFrames) {
     return static_cast<int>(done / frameBytes);
 }
 
-void RewindMp3(Decoder& decoder) {
-    mpg123_seek(decoder.mp3, 0, SEEK_SET);
+void SeekMp3(Decoder& decoder, uint64_t frame) {
+    mpg123_seek(decoder.mp3, static_cast<off_t>(frame), SEEK_SET);
 }
 
 void CloseMp3(Decoder& decoder) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/input_file.h"
+
 uint32_t musicStream = 0;
 uint32_t musicModule = 0;
 uint8_t MusicKind = MUSIC_NONE;
@@ -12,6 +14,20 @@ constexpr uint32_t MUSIC_RATE = 44100;
 constexpr uint32_t REQUIRED_VERSION = 0x0204;
 constexpr size_t ERROR_TEXT_SIZE = 200;
 
+// The audio layer gives codes only; for a file it could not open, the system's reason is
+// found by trying the file once more.
+std::string Reason(int code, const char* resource) {
+    std::string reason = AudioErrorText(code);
+    std::string why;
+    if (code != AUDIO_ERROR_FILE_OPEN) {
+        return reason;
+    }
+    if (std::FILE* file = OpenInputFile(resource, why)) {
+        std::fclose(file);
+    }
+    return why.empty() ? reason : reason + ": " + why;
+}
+
 void ReportAudioError(const AudioLayer& layer, const char* text, const char* resource) {
     const int code = AudioErrorGetCode(layer);
     char message[ERROR_TEXT_SIZE];
@@ -19,7 +35,7 @@ void ReportAudioError(const AudioLayer& layer, const char* text, const char* res
     std::printf("%s\n", message);
     std::fflush(stdout);
     std::fprintf(stderr, "voxelshow: %s: %s; the show goes on without sound\n", resource,
-                 AudioErrorText(code));
+                 Reason(code, resource).c_str());
 }
 
 }  // namespace
@@ -66,11 +82,40 @@ void LoadMusic(AudioLayer& layer, std::string name) {
     }
 }
 
+namespace {
+
+// The music StartMusic plays: the module if one is loaded, otherwise the stream; 0 if none.
+uint32_t PlayedMusic() {
+    return musicModule != 0 ? musicModule : musicStream;
+}
+
+}  // namespace
+
 void StartMusic(AudioLayer& layer) {
-    if (musicModule != 0) {
-        AudioChannelPlay(layer, musicModule, true);
-    } else if (musicStream != 0) {
-        AudioChannelPlay(layer, musicStream, true);
+    if (PlayedMusic() != 0) {
+        AudioChannelPlay(layer, PlayedMusic(), true);
+    }
+}
+
+void StartMusicAt(AudioLayer& layer, uint32_t startMs) {
+    if (startMs == 0) {
+        StartMusic(layer);
+    } else if (PlayedMusic() != 0) {
+        AudioChannelSetPosition(layer, PlayedMusic(), startMs);
+        AudioChannelPlay(layer, PlayedMusic(), false);
+    }
+}
+
+void SeekMusic(AudioLayer& layer, uint32_t elapsedMs) {
+    if (PlayedMusic() != 0) {
+        AudioChannelSetPosition(layer, PlayedMusic(), elapsedMs);
+        AudioChannelPlay(layer, PlayedMusic(), false);
+    }
+}
+
+void PauseMusic(AudioLayer& layer, bool paused) {
+    if (layer.device != 0) {
+        paused ? AudioPause(layer) : AudioStart(layer);
     }
 }
 

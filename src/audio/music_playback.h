@@ -24,6 +24,12 @@ void InitAudio(AudioLayer& layer, SDL_Window* window);
 void LoadMusic(AudioLayer& layer, std::string name);
 // Plays the module if one is loaded, otherwise the stream if one is open, from the start.
 void StartMusic(AudioLayer& layer);
+// As StartMusic, `startMs` milliseconds into the music (0: the very call StartMusic makes).
+void StartMusicAt(AudioLayer& layer, uint32_t startMs);
+// Moves the music to `elapsedMs` milliseconds into it, playing again if it had run out.
+void SeekMusic(AudioLayer& layer, uint32_t elapsedMs);
+// Holds or releases the whole output (a paused device plays silence).
+void PauseMusic(AudioLayer& layer, bool paused);
 // Stops and frees whichever music is open, then closes the device.
 void ShutdownAudio(AudioLayer& layer);
 

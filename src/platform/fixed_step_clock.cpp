@@ -6,5 +6,10 @@ void FixedStepClock::BeginUpdate() {
 
 uint32_t FixedStepClock::ReadMilliseconds() {
     // The counter is 32 bits wide and wraps, as the real one does.
-    return static_cast<uint32_t>(updates * 1000u / fps);
+    return PassMilliseconds(updates, fps);
+}
+
+uint32_t FixedStepClock::LandOn(uint32_t elapsedMs) {
+    updates = FirstPassAtOrAfter(elapsedMs, fps);
+    return ReadMilliseconds();
 }

@@ -32,21 +32,23 @@ int LowByteOf(float value) {
     return static_cast<int>(static_cast<int64_t>(value) & 0xFF);
 }
 
+void WriteTimerText() {
+    std::snprintf(timerText, sizeof timerText, "timer ms: %.6i, epsilon: %.2i, avr: %.2i | ",
+                  static_cast<int>(elapsedMs), static_cast<int>(epsilon & 0xFF), LowByteOf(avr));
+}
+
 void UpdateDemoClock(Clock& clock) {
     uint32_t now = clock.ReadMilliseconds();
     uint32_t previous = elapsedMs;
     elapsedMs = now - startTime;
-    float elapsed = static_cast<float>(elapsedMs);
-    demoTime = elapsed / 1000.0f;
-    demoTimeTens = elapsed / 10000.0f;
+    SetDemoClock(elapsedMs);
     epsilon = elapsedMs - previous;
     if (!avrStarted) {
         avr = static_cast<float>(epsilon);
         avrStarted = true;
     }
     avr = static_cast<float>(avr + static_cast<float>(epsilon)) * 0.5f;
-    std::snprintf(timerText, sizeof timerText, "timer ms: %.6i, epsilon: %.2i, avr: %.2i | ",
-                  static_cast<int>(elapsedMs), static_cast<int>(epsilon & 0xFF), LowByteOf(avr));
+    WriteTimerText();
 }
 
 void UpdateFrameRate(Clock& clock) {
@@ -95,6 +97,21 @@ void StartFrameTimer(Clock& clock) {
         startTime = now;
     }
     fpsWindowStart = static_cast<float>(now);
+}
+
+void MoveFrameTimer(Clock& clock, uint32_t elapsed) {
+    const uint32_t now = clock.ReadMilliseconds();
+    if (statsFlags & STATS_TIMER) {
+        startTime = now - elapsed;
+        elapsedMs = elapsed;
+        SetDemoClock(elapsed);
+        epsilon = 0;
+        avr = 0.0f;
+        avrStarted = false;
+        WriteTimerText();
+    }
+    fpsWindowStart = static_cast<float>(now);
+    fpsFrameCount = 0;
 }
 
 void UpdateFrameTimer(Clock& clock) {

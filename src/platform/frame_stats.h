@@ -30,6 +30,10 @@ void ResetFrameStats();
 // Takes the counter reading at which the demo clock starts.
 void StartFrameTimer(Clock& clock);
 
+// Moves the demo clock's origin so that it reads `elapsed` milliseconds now, as after a jump or
+// a pause; the averages (avr and the frame-rate window) start again.
+void MoveFrameTimer(Clock& clock, uint32_t elapsed);
+
 // Advances the demo clock and the statistics; called once per pass after drawing.
 void UpdateFrameTimer(Clock& clock);
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "audio/music_playback.h"
+#include "platform/destroyed_window.h"
 #include "platform/display_settings.h"
 
 namespace {
@@ -34,6 +35,28 @@ void HandleWindowEvent(SdlPlatform& platform, const SDL_WindowEvent& event) {
     }
 }
 
+// The player's keys: Space, Left and Right, Page Up and Page Down, Home, '.' and ','.
+PlayerCommand CommandOfKey(const SDL_KeyboardEvent& key) {
+    struct KeyCommand {
+        SDL_Keycode key;
+        PlayerCommand command;
+    };
+    static constexpr KeyCommand KEYS[] = {
+        {SDLK_SPACE, PlayerCommand::PauseOrResume}, {SDLK_LEFT, PlayerCommand::Back},
+        {SDLK_RIGHT, PlayerCommand::Forward},       {SDLK_PAGEUP, PlayerCommand::FarBack},
+        {SDLK_PAGEDOWN, PlayerCommand::FarForward}, {SDLK_HOME, PlayerCommand::ToStart},
+        {SDLK_PERIOD, PlayerCommand::StepForward},  {SDLK_COMMA, PlayerCommand::StepBack},
+    };
+    for (const KeyCommand& entry : KEYS) {
+        // A held key repeats its jump or step, but does not flicker between pause and play.
+        if (entry.key == key.keysym.sym &&
+            !(key.repeat != 0 && entry.command == PlayerCommand::PauseOrResume)) {
+            return entry.command;
+        }
+    }
+    return PlayerCommand::None;
+}
+
 }  // namespace
 
 void SdlPlatform::HandleOneEvent() {
@@ -45,12 +68,25 @@ void SdlPlatform::HandleOneEvent() {
         windowClosed = true;
     } else if (event.type == SDL_WINDOWEVENT) {
         HandleWindowEvent(*this, event.window);
+    } else if (event.type == SDL_KEYDOWN) {
+        const PlayerCommand pressed = CommandOfKey(event.key);
+        command = pressed != PlayerCommand::None ? pressed : command;
     }
+}
+
+PlayerCommand SdlPlatform::TakeCommand() {
+    const PlayerCommand taken = command;
+    command = PlayerCommand::None;
+    return taken;
+}
+
+void SdlPlatform::WaitForEvent(uint32_t milliseconds) {
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(milliseconds));
 }
 
 bool SdlPlatform::ShouldLeave() {
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    return windowClosed || keys[SDL_SCANCODE_ESCAPE] != 0;
+    return windowClosed || WindowWasDestroyed() || keys[SDL_SCANCODE_ESCAPE] != 0;
 }
 
 void SdlPlatform::Present(const uint32_t* frame) {
@@ -65,13 +101,25 @@ void SdlPlatform::SetTitle(const char* title) {
     SDL_SetWindowTitle(mainWindow, title);
 }
 
-void SdlPlatform::StartMusic(const char* path) {
+void SdlPlatform::StartMusic(const char* path, uint32_t startMs) {
     if (mute) {
         return;
     }
     InitAudio(audio, mainWindow);
     LoadMusic(audio, path);
-    ::StartMusic(audio);
+    StartMusicAt(audio, startMs);
+}
+
+void SdlPlatform::SeekMusic(uint32_t elapsedMs) {
+    if (!mute) {
+        ::SeekMusic(audio, elapsedMs);
+    }
+}
+
+void SdlPlatform::PauseMusic(bool paused) {
+    if (!mute) {
+        ::PauseMusic(audio, paused);
+    }
 }
 
 void SdlPlatform::StopMusic() {

@@ -12,15 +12,20 @@ struct SdlPlatform : Platform {
     bool mute = false;  // no audio device, no music
     bool windowClosed = false;
     bool gpuReady = false;
+    PlayerCommand command = PlayerCommand::None;  // the latest key's, until taken
     SoftwarePresenter software;
     GpuPresenter gpu;
     AudioLayer audio;
 
     void HandleOneEvent() override;
     bool ShouldLeave() override;
+    PlayerCommand TakeCommand() override;
+    void WaitForEvent(uint32_t milliseconds) override;
     void Present(const uint32_t* frame) override;
     void SetTitle(const char* title) override;
-    void StartMusic(const char* path) override;
+    void StartMusic(const char* path, uint32_t startMs) override;
+    void SeekMusic(uint32_t elapsedMs) override;
+    void PauseMusic(bool paused) override;
     void StopMusic() override;
 };
 

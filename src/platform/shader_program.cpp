@@ -1,8 +1,8 @@
 #include "platform/shader_program.h"
 
-#include <fstream>
-#include <sstream>
 #include <vector>
+
+#include "platform/input_file.h"
 
 namespace {
 
@@ -74,18 +74,18 @@ GLuint LinkProgram(GLuint vertexShader, GLuint pixelShader, const char* path, st
 }  // namespace
 
 GLuint BuildShaderProgram(const char* path, std::string& failure) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        failure = std::string(path) + ": cannot read the shader file";
+    std::vector<char> bytes;
+    std::string reason;
+    if (!ReadInputFile(path, bytes, reason)) {
+        failure = std::string(path) + ": cannot read the shader file: " + reason;
         return 0;
     }
-    std::stringstream text;
-    text << file.rdbuf();
-    GLuint vertexShader = CompileStage(GL_VERTEX_SHADER, "VShader", text.str(), path, failure);
+    const std::string text(bytes.begin(), bytes.end());
+    GLuint vertexShader = CompileStage(GL_VERTEX_SHADER, "VShader", text, path, failure);
     if (vertexShader == 0) {
         return 0;
     }
-    GLuint pixelShader = CompileStage(GL_FRAGMENT_SHADER, "PShader", text.str(), path, failure);
+    GLuint pixelShader = CompileStage(GL_FRAGMENT_SHADER, "PShader", text, path, failure);
     if (pixelShader == 0) {
         glDeleteShader(vertexShader);
         return 0;

@@ -26,12 +26,20 @@ bool CreateSoftwarePresenter(SoftwarePresenter& presenter, SDL_Window* window, s
     }
     SDL_SetTextureScaleMode(presenter.texture, SDL_ScaleModeNearest);
     SDL_SetTextureBlendMode(presenter.texture, SDL_BLENDMODE_NONE);
+    if (presenter.keepAspect) {
+        // The renderer scales the 640 x 480 area to fit and centres it; the bars stay black.
+        SDL_RenderSetLogicalSize(presenter.renderer, FRAME_WIDTH_PIXELS, FRAME_HEIGHT_PIXELS);
+        SDL_SetRenderDrawColor(presenter.renderer, 0, 0, 0, 255);
+    }
     return true;
 }
 
 void PresentSoftwareFrame(SoftwarePresenter& presenter, const uint32_t* frame) {
     presenter.lastFrame = frame;
     SDL_UpdateTexture(presenter.texture, nullptr, frame, FRAME_PITCH);
+    if (presenter.keepAspect) {
+        SDL_RenderClear(presenter.renderer);
+    }
     SDL_RenderCopy(presenter.renderer, presenter.texture, nullptr, nullptr);
     SDL_RenderPresent(presenter.renderer);
 }

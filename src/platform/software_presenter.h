@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <string>
 
-// Shows the 640 x 480 framebuffer stretched over the whole window, pixel blocks without
-// smoothing, through one streaming texture in the framebuffer's own pixel format.
+// Shows the 640 x 480 framebuffer stretched over the whole window (or, keeping its shape, as
+// large as it fits, centred between black bars), pixel blocks without smoothing, through one
+// streaming texture in the framebuffer's own pixel format.
 struct SoftwarePresenter {
+    bool keepAspect = false;  // set before CreateSoftwarePresenter
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     const uint32_t* lastFrame = nullptr;  // shown again when the window is exposed or resized

@@ -1,5 +1,6 @@
 #include "platform/window.h"
 
+#include "platform/destroyed_window.h"
 #include "platform/display_settings.h"
 
 namespace {
@@ -92,6 +93,7 @@ bool CreateMainWindow(std::string& failure) {
     if (IsFullscreen()) {
         SDL_ShowCursor(SDL_DISABLE);
     }
+    WatchForDestroyedWindow(mainWindow);
     return true;
 }
 
@@ -101,6 +103,7 @@ void CloseMainWindow() {
     }
     if (mainWindow != nullptr) {
         SDL_DestroyWindow(mainWindow);
+        StopWatchingWindow();
         mainWindow = nullptr;
     }
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

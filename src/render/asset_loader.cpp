@@ -1,16 +1,14 @@
 #include "render/asset_loader.h"
 
-#include "render/heap_block.h"
-
-#include <SDL2/SDL.h>
-#include <SDL2/SDL_image.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <memory>
 #include <vector>
+
+#include "platform/input_file.h"
+#include "render/png_decoder.h"
 
 namespace {
 
@@ -21,14 +19,21 @@ namespace {
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+File OpenDataFile(const std::string& path) {
+    std::string reason;
+    File file(OpenInputFile(path, reason));
+    if (!file) {
+        Fail(path, reason);
+    }
+    return file;
+}
 
 // Reads exactly `size` bytes from the start of a file; a shorter file is an error, a longer
 // one is read only as far as needed.
 std::vector<uint8_t> ReadFilePrefix(const std::string& path, size_t size) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        Fail(path, std::strerror(errno));
-    }
+    File file = OpenDataFile(path);
     std::vector<uint8_t> bytes(size);
     size_t got = std::fread(bytes.data(), 1, size, file.get());
     if (got < size) {
@@ -40,81 +45,24 @@ std::vector<uint8_t> ReadFilePrefix(const std::string& path, size_t size) {
     return bytes;
 }
 
-struct SurfaceFree {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
-
-// Decodes the file into a surface of whatever format the file has.
-Surface DecodePicture(const std::string& path) {
-    // Opened first so that a missing or unreadable file is reported as such.
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        Fail(path, std::strerror(errno));
-    }
-    SDL_RWops* stream = SDL_RWFromFP(file.release(), SDL_TRUE);
-    if (stream == nullptr) {
-        Fail(path, std::string("cannot read picture: ") + SDL_GetError());
-    }
-    Surface decoded(IMG_Load_RW(stream, 1));
-    if (!decoded) {
-        Fail(path, std::string("cannot decode picture: ") + IMG_GetError());
-    }
-    return decoded;
-}
-
-void CheckPictureSize(const std::string& path, const SDL_Surface& surface) {
-    uint64_t pixels = static_cast<uint64_t>(surface.w) * static_cast<uint64_t>(surface.h);
+// Checked from the picture's header, before it is decoded: a few bytes can declare a picture
+// of gigabytes.
+void CheckPictureSize(const std::string& path, uint32_t width, uint32_t height) {
+    uint64_t pixels = uint64_t{width} * height;
     if (pixels > MAX_IMAGE_PIXELS) {
-        Fail(path, "picture is " + std::to_string(surface.w) + "x" + std::to_string(surface.h) + " = " +
+        Fail(path, "picture is " + std::to_string(width) + "x" + std::to_string(height) + " = " +
                        std::to_string(pixels) + " pixels, more than " + std::to_string(MAX_IMAGE_PIXELS));
     }
-    if (surface.w > UINT16_MAX || surface.h > UINT16_MAX) {
-        Fail(path, "picture is " + std::to_string(surface.w) + "x" + std::to_string(surface.h) +
+    if (width > UINT16_MAX || height > UINT16_MAX) {
+        Fail(path, "picture is " + std::to_string(width) + "x" + std::to_string(height) +
                        ", wider or taller than 65535 pixels");
     }
 }
 
-// Converts the surface's pixels into `pixels` (width x height, no padding) as 32-bit words whose
-// bytes are blue, green, red, alpha. A surface with a palette goes through a converted copy,
-// which the direct conversion does not make.
-void ConvertPicture(const std::string& path, SDL_Surface& surface, uint32_t* pixels) {
-    const int pitch = surface.w * static_cast<int>(sizeof(uint32_t));
-    if (surface.format->palette == nullptr) {
-        if (SDL_ConvertPixels(surface.w, surface.h, surface.format->format, surface.pixels, surface.pitch,
-                              SDL_PIXELFORMAT_ARGB8888, pixels, pitch) != 0) {
-            Fail(path, std::string("cannot convert picture: ") + SDL_GetError());
-        }
-        return;
-    }
-    Surface converted(SDL_ConvertSurfaceFormat(&surface, SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!converted) {
-        Fail(path, std::string("cannot convert picture: ") + SDL_GetError());
-    }
-    const auto* rows = static_cast<const uint8_t*>(converted->pixels);
-    for (int y = 0; y < surface.h; ++y) {
-        std::memcpy(reinterpret_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch,
-                    rows + static_cast<size_t>(y) * converted->pitch, pitch);
-    }
-}
-
 std::unique_ptr<Image> ReadImageFile(const std::string& path) {
-    Surface surface = DecodePicture(path);
-    CheckPictureSize(path, *surface);
-    auto image = std::make_unique<Image>();
-    image->width = static_cast<uint16_t>(surface->w);
-    image->height = static_cast<uint16_t>(surface->h);
-    const size_t pixels = static_cast<size_t>(surface->w) * surface->h;
-    image->pixels = std::make_unique_for_overwrite<uint32_t[]>(pixels);
-    PrefaultForWriting(image->pixels.get(), pixels * sizeof(uint32_t));
-    if (SDL_MUSTLOCK(surface.get()) && SDL_LockSurface(surface.get()) != 0) {
-        Fail(path, std::string("cannot read picture: ") + SDL_GetError());
-    }
-    ConvertPicture(path, *surface, image->pixels.get());
-    if (SDL_MUSTLOCK(surface.get())) {
-        SDL_UnlockSurface(surface.get());
-    }
-    return image;
+    File file = OpenDataFile(path);
+    return DecodePng(file.get(), path,
+                     [&](uint32_t width, uint32_t height) { CheckPictureSize(path, width, height); });
 }
 
 }  // namespace
@@ -137,8 +85,6 @@ void LoadImageFile(ImageList& list, const std::string& path) {
 }
 
 void LoadImageFiles(ImageList& list, const std::vector<std::string>& paths, WorkerPool* pool) {
-    // The decoders' one-time set-up, done here so that the threads below only read it.
-    IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG | IMG_INIT_TIF | IMG_INIT_WEBP);
     std::vector<std::unique_ptr<Image>> images(paths.size());
     std::vector<std::exception_ptr> failures(paths.size());
     RunTasks(pool, static_cast<int>(paths.size()), [&](int i) {

@@ -17,6 +17,8 @@ struct AssetError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Data files are read only if they are regular files: a FIFO or a device is an error.
+
 // Reads the first 65,536 bytes of a raw height map into `heights`.
 void LoadHeightMap(const std::string& path, uint8_t* heights);
 
@@ -24,7 +26,8 @@ void LoadHeightMap(const std::string& path, uint8_t* heights);
 // 0x00RRGGBB pixels.
 void LoadColourMap(const std::string& path, uint32_t* texels);
 
-// Decodes a picture (format detected from the file) and appends it to the list.
+// Decodes a PNG picture and appends it to the list. Its size is checked from its header,
+// before anything is decoded: at most MAX_IMAGE_PIXELS, and 65535 each way.
 void LoadImageFile(ImageList& list, const std::string& path);
 
 // Decodes the pictures, spread over the pool's threads (none: one after the other), and

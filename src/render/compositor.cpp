@@ -39,6 +39,16 @@ void CompositeRange(const Layer& layer, uint32_t begin, uint32_t end, SimdLevel 
 
 }  // namespace
 
+bool LayersCoverFrame(const LayerList& list) {
+    for (const auto& slot : list.items) {
+        if (slot != nullptr && slot->visible == 1 && slot->blend == BLEND_COPY &&
+            CoveredPixels(*slot) == FRAME_PIXELS) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void CompositeLayers(const LayerList& list) {
     if (std::none_of(list.items.begin(), list.items.end(), Shown)) {
         return;

@@ -26,14 +26,9 @@ Landscape::Landscape(const DrawHardware& drawHardware)
 Landscape::~Landscape() = default;
 
 void RenderLandscape(Landscape& landscape) {
-    UpdateSlopeBiases(landscape);
     const FrameBytes bytes = ComputeFrameBytes(landscape);
-    SelectMaps(landscape);
-    if (landscape.enabled != 1) {
-        return;
-    }
-    const ViewSetup view = SetUpView(landscape);
-    if (view.kind == ViewKind::None || !MapsReady(landscape)) {
+    const ViewSetup view = BeginLandscapeFrame(landscape);
+    if (view.kind == ViewKind::None) {
         return;
     }
     MarchLandscape(landscape, view, bytes);

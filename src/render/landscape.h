@@ -28,20 +28,13 @@ constexpr uint8_t SHADE_LIGHT = 1;  // slope light from the shade map
 constexpr uint8_t SHADE_FADE = 2;   // fade with depth
 constexpr uint8_t SHADE_FILL = 16;  // fill the target with clearValue
 
-// The voxel landscape: a 256 x 256 height field flown over column by column, front to back.
-// Tracks overwrite the animated fields before each RenderLandscape.
-struct Landscape {
-    // Allocates the maps (zeroed) and the intermediate, builds both polar tables and the fast
-    // renderer's tables, on the hardware's threads.
-    explicit Landscape(const DrawHardware& drawHardware = {});
-    ~Landscape();
-
+// Every field of the landscape apart from its buffers: what the tracks overwrite before each
+// RenderLandscape, the maps, table and light a frame leaves selected, the fixed geometry. Kept
+// apart so that the whole of it can be saved and restored by copying (a seek does).
+struct LandscapeFields {
     uint8_t* activeHeights = nullptr;
-    HeapBlock<uint8_t> landHeights;
-    HeapBlock<uint8_t> waterHeights;
     uint8_t heightSource = 0;
     uint32_t* activeColours = nullptr;
-    std::array<HeapBlock<uint32_t>, 6> colourMaps;
     uint8_t colourSource = 0;
     uint8_t* shadeMap = nullptr;
     uint8_t pathFlags = PATH_COS_X | PATH_SIN_Y;
@@ -71,13 +64,28 @@ struct Landscape {
     float lightClockY = 0.0f;
     float lightRateY = 0.0f;
     float scaleY = 0.0f;
-    PolarTable tunnelTable;
-    PolarTable radialTable;
     PolarTable* activeTable = nullptr;
     float light = 0.0f;
     uint8_t shadeFlags = 4;
-    HeapBlock<uint32_t> intermediate;  // 640 x 640 pixels, used with a row stride of 256
     uint16_t intermediateRows = 640;
+
+    bool operator==(const LandscapeFields&) const = default;
+};
+
+// The voxel landscape: a 256 x 256 height field flown over column by column, front to back.
+// Tracks overwrite the animated fields before each RenderLandscape.
+struct Landscape : LandscapeFields {
+    // Allocates the maps (zeroed) and the intermediate, builds both polar tables and the fast
+    // renderer's tables, on the hardware's threads.
+    explicit Landscape(const DrawHardware& drawHardware = {});
+    ~Landscape();
+
+    HeapBlock<uint8_t> landHeights;
+    HeapBlock<uint8_t> waterHeights;
+    std::array<HeapBlock<uint32_t>, 6> colourMaps;
+    PolarTable tunnelTable;
+    PolarTable radialTable;
+    HeapBlock<uint32_t> intermediate;  // 640 x 640 pixels, used with a row stride of 256
 
     // The threads and vector instructions of the fast renderer.
     DrawHardware hardware;

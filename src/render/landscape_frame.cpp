@@ -59,6 +59,16 @@ bool MapsReady(const Landscape& l) {
     return l.activeHeights != nullptr && l.activeColours != nullptr && shadeReady;
 }
 
+ViewSetup BeginLandscapeFrame(Landscape& l) {
+    UpdateSlopeBiases(l);
+    SelectMaps(l);
+    if (l.enabled != 1) {
+        return {};
+    }
+    const ViewSetup view = SetUpView(l);
+    return MapsReady(l) ? view : ViewSetup{};
+}
+
 uint8_t ClearByte(const Landscape& l) {
     return (l.shadeFlags & (SHADE_FADE | SHADE_FILL)) ? l.clearValue : 0;
 }

@@ -21,6 +21,11 @@ void SelectMaps(Landscape& landscape);
 // (out of range from the first frame on) leaves nothing to draw with.
 bool MapsReady(const Landscape& landscape);
 
+// The steps of a frame before the march: the slope biases, the maps, the view and its polar
+// table. Returns the view to draw, of kind None when the frame draws nothing (switched off, no
+// view bit, no maps). Drawing a view that it returns rewrites every framebuffer pixel.
+ViewSetup BeginLandscapeFrame(Landscape& landscape);
+
 // The byte the target is filled with before drawing: clearValue with SHADE_FADE or SHADE_FILL.
 uint8_t ClearByte(const Landscape& landscape);
 

@@ -86,14 +86,9 @@ void Remap(const Landscape& l) {
 }  // namespace
 
 void RenderLandscapeReference(Landscape& l) {
-    UpdateSlopeBiases(l);
     const FrameBytes bytes = ComputeFrameBytes(l);
-    SelectMaps(l);
-    if (l.enabled != 1) {
-        return;
-    }
-    const ViewSetup view = SetUpView(l);
-    if (view.kind == ViewKind::None || !MapsReady(l)) {
+    const ViewSetup view = BeginLandscapeFrame(l);
+    if (view.kind == ViewKind::None) {
         return;
     }
     ClearTarget(l, view);

@@ -12,12 +12,19 @@ constexpr uint8_t BLEND_COPY = 0;      // overwrite the framebuffer, all four by
 constexpr uint8_t BLEND_ADD = 1;       // weighted saturating add
 constexpr uint8_t BLEND_SUBTRACT = 2;  // weighted saturating subtract
 
-// A full-screen overlay. Tracks drive `visible` and `amount`; the rest is set at start-up.
-struct Layer {
+// A layer's fields apart from its pixels, to be saved and restored by copying. Tracks drive
+// `visible` and `amount`; the rest is set at start-up.
+struct LayerFields {
     uint8_t visible = 0;  // composited only when exactly 1
     uint8_t blend = BLEND_COPY;
     uint8_t amount = 0;                  // weight 0..255 of the add and subtract blends
     uint32_t pixelCount = FRAME_PIXELS;  // pixels laid over the framebuffer from its first one
+
+    bool operator==(const LayerFields&) const = default;
+};
+
+// A full-screen overlay.
+struct Layer : LayerFields {
     HeapBlock<uint32_t> pixels;
 };
 

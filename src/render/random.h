@@ -14,3 +14,6 @@ inline int NextRandom() {
     randomState = randomState * 214013u + 2531011u;
     return static_cast<int>((randomState >> 16) & 0x7FFFu);
 }
+
+// Leaves the generator where `draws` calls of NextRandom would, in O(log draws) steps.
+void SkipRandom(uint64_t draws);

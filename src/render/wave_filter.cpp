@@ -112,6 +112,14 @@ bool WaveGeometryValid(const WaveFilter& wave) {
     return static_cast<int64_t>(wave.width) * wave.height <= FRAME_PIXELS;
 }
 
+uint32_t SkipWave(WaveFilter& wave) {
+    if (!WaveGeometryValid(wave) || wave.enabled != 1) {
+        return 0;
+    }
+    wave.phase = wave.phase * 20.0f;
+    return static_cast<uint32_t>(wave.height);
+}
+
 void ApplyWave(WaveFilter& wave) {
     if (!WaveGeometryValid(wave)) {
         return;

@@ -6,6 +6,12 @@
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
 #include "anim/registration.h"
+#include "anim/track_replay.h"
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <tuple>
 
 namespace {
 
@@ -113,6 +119,106 @@ TEST(Evaluation, ClockTracksWriteTheCoarseClock) {
     EXPECT_EQ(c, 2);
     EXPECT_EQ(f, 2.53f);
     EXPECT_EQ(u, 9);  // outside its span the field stands still
+    demoTimeTens = 0.0f;
+}
+
+// Eight fields of every element type, written by the tracks of one list.
+struct FieldBank {
+    int8_t chars[8] = {};
+    uint8_t bytes[8] = {};
+    int16_t shorts[8] = {};
+    uint16_t words[8] = {};
+    int32_t ints[8] = {};
+    uint32_t uints[8] = {};
+    float floats[8] = {};
+
+    bool operator==(const FieldBank&) const = default;
+};
+
+// A span edge: mostly within 0 to 10 s, sometimes on a whole second, missing or endless.
+float RandomEdge(std::mt19937& random) {
+    switch (random() % 12) {
+        case 0:
+            return std::numeric_limits<float>::quiet_NaN();
+        case 1:
+            return std::numeric_limits<float>::infinity();
+        case 2:
+        case 3:
+            return static_cast<float>(random() % 11);
+        default:
+            return static_cast<float>(random() % 10000) / 1000.0f;
+    }
+}
+
+// Registers the same random tracks on two banks: every element type, clock-driven or not,
+// inverted, empty and unbounded spans, several tracks on one field.
+void RegisterRandomTracks(uint32_t seed, VariableList& a, FieldBank& bankA, VariableList& b,
+                          FieldBank& bankB) {
+    std::mt19937 random(seed);
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 60; ++i) {
+        const float start = RandomEdge(random);
+        const float end = random() % 4 == 0 ? start : RandomEdge(random);
+        const int field = static_cast<int>(random() % 8);
+        const uint8_t flags = random() % 4 == 0 ? CLOCK_DRIVEN : 0;
+        const auto from = static_cast<int>(random() % 200) - 50;
+        const auto to = static_cast<int>(random() % 200);
+        auto add = [&](auto FieldBank::*fields) {
+            using T = std::remove_reference_t<decltype((bankA.*fields)[0])>;
+            AddVariable<T>(a, start, end, &(bankA.*fields)[field], static_cast<T>(from), static_cast<T>(to),
+                           flags);
+            AddVariable<T>(b, start, end, &(bankB.*fields)[field], static_cast<T>(from), static_cast<T>(to),
+                           flags);
+        };
+        const auto fields =
+            std::make_tuple(&FieldBank::chars, &FieldBank::bytes, &FieldBank::shorts, &FieldBank::words,
+                            &FieldBank::ints, &FieldBank::uints, &FieldBank::floats);
+        const size_t pick = random() % std::tuple_size_v<decltype(fields)>;
+        std::apply(
+            [&](auto... each) {
+                size_t index = 0;
+                ((index++ == pick ? add(each) : void()), ...);
+            },
+            fields);
+    }
+    testing::internal::GetCapturedStdout();
+}
+
+std::vector<int32_t> ActiveFlags(const VariableList& list) {
+    std::vector<int32_t> flags;
+    for (const auto& track : list.items) {
+        flags.push_back(track->active);
+    }
+    return flags;
+}
+
+// The replay visits only the tracks that can act, yet after every pass the fields and the
+// retirement are those of a full evaluation at the same times: small and large steps, repeated
+// times and times on span edges. It starts from the registered state even on a list that has
+// already been played to its end.
+TEST(TrackReplay, EqualsFullEvaluationAtEveryPass) {
+    for (uint32_t seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(seed);
+        VariableList full, replayed;
+        FieldBank fullBank, replayedBank;
+        RegisterRandomTracks(seed, full, fullBank, replayed, replayedBank);
+        UpdateVariables(replayed, 20.0f);
+        TrackReplay replay;
+        StartReplay(replay, replayed);
+        replayedBank = fullBank;
+        std::mt19937 random(seed * 7);
+        float time = 0.0f;
+        for (int pass = 0; pass < 2000 && time <= 11.0f; ++pass) {
+            demoTimeTens = time / 10.0f;
+            UpdateVariables(full, time);
+            ReplayVariables(replay, replayed, time);
+            ASSERT_TRUE(fullBank == replayedBank) << "pass " << pass << " at " << time << " s";
+            ASSERT_EQ(ActiveFlags(full), ActiveFlags(replayed)) << "pass " << pass << " at " << time << " s";
+            const uint32_t step = random() % 10;
+            time = step == 0 ? time : step < 8 ? time + step * 0.013f : std::floor(time) + 1.0f;
+        }
+        EXPECT_GT(time, 11.0f);
+    }
     demoTimeTens = 0.0f;
 }
 

@@ -19,7 +19,7 @@ expect_status() {  # expected-status description command...
 }
 
 for args in "--nonsense" "--benchmark --fps 0" "--render-frame -3 --out f.png" "--seed abc" \
-    "--render-frame 1,2 --out f.png" "--presenter"; do
+    "--render-frame 1,2 --out f.png" "--presenter" "--start -5" "--start 196" "--start 12s" "--aspect square"; do
     # shellcheck disable=SC2086
     expect_status 2 "$args" "$program" $args
     grep -q '^usage: voxelshow' "$work/err" || {
@@ -41,6 +41,42 @@ grep -q '^renderer: fast, threads: 2, simd: ' "$work/out" && grep -q '^renderer:
     grep -q '^frames: all 393 equal the reference' "$work/out" || {
     echo "FAIL: --benchmark --verify does not report the renderers and the comparison:"
     cat "$work/out"
+    failures=$((failures + 1))
+}
+
+# A write that fails is reported, and leaves neither a partial file nor a temporary one; the file
+# it would have replaced stays as it was. A device is written, never replaced or removed.
+for args in "--render-frame 1 --out /dev/full" "--hashes /dev/full --fps 1"; do
+    # shellcheck disable=SC2086
+    expect_status 1 "$args" "$program" $args
+    grep -qxF "voxelshow: /dev/full: cannot write: No space left on device" "$work/err" || {
+        echo "FAIL: $args: no message naming the device and the reason:"
+        cat "$work/err"
+        failures=$((failures + 1))
+    }
+done
+[ -c /dev/full ] || {
+    echo "FAIL: /dev/full is no longer a device"
+    failures=$((failures + 1))
+}
+mkdir "$work/written"
+echo kept >"$work/written/old.png"
+echo kept >"$work/written/old.hashes"
+for args in "--render-frame 300 --out $work/written/old.png" "--render-frame 1 --out $work/written/new.bgra" \
+    "--hashes $work/written/old.hashes"; do
+    # shellcheck disable=SC2086
+    expect_status 1 "$args past the file-size limit" sh -c 'ulimit -f 40 && exec "$@"' sh "$program" $args
+    grep -q "^voxelshow: $work/written/[a-z.]*: cannot write: File too large\$" "$work/err" || {
+        echo "FAIL: $args past the file-size limit: no message naming the file and the reason:"
+        cat "$work/err"
+        failures=$((failures + 1))
+    }
+done
+[ "$(ls -A "$work/written" | tr '\n' ' ')" = "old.hashes old.png " ] &&
+    [ "$(cat "$work/written/old.png" "$work/written/old.hashes")" = "kept
+kept" ] || {
+    echo "FAIL: failed writes changed the output folder:"
+    ls -lA "$work/written"
     failures=$((failures + 1))
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/headless_platform.h"
 #include "app/render_frames.h"
+#include "app/seek.h"
 #include "app/show.h"
 #include "platform/fixed_step_clock.h"
 #include "render/asset_loader.h"
@@ -15,7 +16,10 @@ namespace {
 struct RecordingPlatform : HeadlessPlatform {
     void Present(const uint32_t*) override { ++presents; }
     bool ShouldLeave() override { return presents == leaveAfter; }
-    void StartMusic(const char* path) override { music = path; }
+    void StartMusic(const char* path, uint32_t startMs) override {
+        music = path;
+        musicStart = startMs;
+    }
     void StopMusic() override { ++stops; }
     void SetTitle(const char* text) override {
         ++titles;
@@ -26,6 +30,7 @@ struct RecordingPlatform : HeadlessPlatform {
     int titles = 0;
     int stops = 0;
     std::string music;
+    uint32_t musicStart = 0;
 };
 
 // Notes the state of the layers the script drives after each pass.
@@ -47,10 +52,11 @@ class Driver : public testing::Test {
 protected:
     void SetUp() override { WriteShowData(dir.path); }
 
-    ShowEnd Run(uint32_t fps, RecordingPlatform& platform, PassObserver* observer = nullptr) {
+    ShowEnd Run(uint32_t fps, RecordingPlatform& platform, PassObserver* observer = nullptr,
+                uint32_t startMs = 0) {
         FixedStepClock clock(fps);
         testing::internal::CaptureStdout();
-        ShowEnd end = RunShow({dir.path, 0}, platform, clock, observer);
+        ShowEnd end = RunShow({dir.path, 0, Renderer::Fast, startMs}, platform, clock, observer);
         printed = testing::internal::GetCapturedStdout();
         return end;
     }
@@ -66,6 +72,7 @@ TEST_F(Driver, RunsUntilTheClockPassesTheEndAndPresentsTheLastFrameOnceMore) {
     ShowEnd end = Run(2, platform, &watcher);
     EXPECT_FALSE(end.leftByRequest);
     EXPECT_EQ(end.passesDrawn, 393u);  // 0 to 196 s in half seconds; 196.0 still draws
+    EXPECT_EQ(LastPassOfShow(2), 392u);
     EXPECT_EQ(watcher.draws, 393u);
     EXPECT_EQ(platform.presents, 394);
     EXPECT_EQ(platform.titles, 393);
@@ -77,6 +84,17 @@ TEST_F(Driver, RunsUntilTheClockPassesTheEndAndPresentsTheLastFrameOnceMore) {
     EXPECT_EQ(printed.rfind("float, char, unsigned char, unsigned char, float, ", 0), 0u);
     EXPECT_EQ(printed.size(), printed.find_last_of(',') + 3);  // only the names, on one line
     EXPECT_EQ(printed.back(), '\n');
+}
+
+// A late start lands on the clock's grid; the music starts there and the clock goes on from it.
+TEST_F(Driver, StartsLateOnTheClocksGridWithTheMusic) {
+    RecordingPlatform platform;
+    ShowEnd end = Run(2, platform, nullptr, 190250);
+    EXPECT_EQ(platform.musicStart, 190500u);  // pass 381
+    EXPECT_EQ(end.passesDrawn, 393u - 381u);  // passes 381 to 392
+    EXPECT_EQ(platform.presents, 13);
+    EXPECT_EQ(platform.title.rfind("timer ms: 196500, epsilon: 244, avr: 244 | average fps: 2.00", 0), 0u)
+        << platform.title;
 }
 
 TEST_F(Driver, LeavesWhenThePlatformAsks) {
@@ -100,6 +118,21 @@ TEST_F(Driver, BadDataStopsTheShowBeforeAnythingIsShown) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(platform.presents, 0);
     EXPECT_EQ(platform.music, "");
+}
+
+// The layers lay a picture over the framebuffer as one run of pixels, so one of another size
+// comes out sheared; the show says so for each and plays on.
+TEST_F(Driver, PicturesOfAnotherSizeAreDrawnWithAWarning) {
+    WritePicture(dir.File("text2.png"), 639, 480, 0xFF808080u);
+    WritePicture(dir.File("title.png"), 1, 1, 0xFF808080u);
+    RecordingPlatform platform;
+    platform.leaveAfter = 2;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Run(60, platform).passesDrawn, 2u);
+    const std::string shear = ", not 640x480; its pixels are drawn as one run from the top left\n";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "voxelshow: " + dir.File("text2.png") + ": picture is 639x480" + shear +
+                  "voxelshow: " + dir.File("title.png") + ": picture is 1x1" + shear);
 }
 
 TEST_F(Driver, RenderFrameWritesRawFramesAndFailsPastTheEnd) {

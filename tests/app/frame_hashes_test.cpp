@@ -44,7 +44,8 @@ std::vector<uint64_t> ShowHashes(uint32_t fps, Renderer renderer, uint32_t threa
     FixedStepClock clock(fps);
     HashRecorder recorder;
     testing::internal::CaptureStdout();
-    RunShow({VOXELSHOW_DATA_DIR, 0, renderer, threads, simd}, platform, clock, &recorder);
+    RunShow({.dataDir = VOXELSHOW_DATA_DIR, .renderer = renderer, .threads = threads, .simd = simd}, platform,
+            clock, &recorder);
     testing::internal::GetCapturedStdout();
     return recorder.hashes;
 }

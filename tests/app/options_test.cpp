@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/capture_show.h"
 #include "app/data_directory.h"
 #include "app/frame_file.h"
 #include "app/options.h"
@@ -28,6 +29,20 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(play.options.dataDir, "d");
     EXPECT_TRUE(play.options.hasSeed);
     EXPECT_EQ(play.options.seed, 42u);
+    EXPECT_EQ(play.options.startMs, 0u);
+    EXPECT_EQ(play.options.aspect, Aspect::Stretch);
+
+    for (const auto& [text, ms] : {std::pair<const char*, uint32_t>{"150", 150000},
+                                   {"150.5", 150500},
+                                   {"0", 0},
+                                   {".25", 250},
+                                   {"195.999", 195999}}) {
+        ParsedOptions started = ParseOptions({"--start", text, "--aspect", "keep"});
+        ASSERT_EQ(started.error, "") << text;
+        EXPECT_EQ(started.options.startMs, ms) << text;
+        EXPECT_EQ(SettingsFor(started.options).startMs, ms) << text;
+        EXPECT_EQ(started.options.aspect, Aspect::Keep);
+    }
 
     ParsedOptions frames = ParseOptions({"--render-frame", "60,900,2520", "--fps", "30", "--out", "f%d.png"});
     ASSERT_EQ(frames.error, "");
@@ -87,10 +102,66 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--verify"},  // only the benchmark verifies itself
         {"--hashes", "h.txt", "--verify"},
         {"--benchmark", "--verify", "--reference"},  // nothing to compare the reference with
+        {"--start", "-1"},
+        {"--start", "196"},  // the end of the show
+        {"--start", "196.0"},
+        {"--start", "1e2"},
+        {"--start", "abc"},
+        {"--start", "nan"},
+        {"--start", ""},
+        {"--start"},
+        {"--render-frame", "5", "--out", "f.png", "--start", "3"},  // headless passes are numbered
+        {"--aspect", "wide"},
+        {"--benchmark", "--aspect", "keep"},
+        {"--hashes", "h.txt", "--mute"},
+        {"--from", "3"},  // capture options without --capture
+        {"--music", "m.mp3"},
+        {"--capture", "a.mp4", "--benchmark"},
+        {"--capture", "a.mp4", "--windowed"},
+        {"--capture", "a.mp4", "--reference"},
+        {"--capture", "a.mp4", "--out", "f.png"},
+        {"--capture", "a.mp4", "--from", "1.2.3"},
+        {"--capture", "a.mp4", "--from", "1."},
+        {"--capture", "a.mp4", "--to", "x"},
+        {"--capture", "a.mp4", "--size", "640"},
+        {"--capture", "a.mp4", "--size", "640x"},
+        {"--capture", "a.wav", "--size", "640x480"},
+        {"--capture", ""},
     };
     for (const auto& args : bad) {
         EXPECT_NE(ParseOptions(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
     }
+}
+
+TEST(CommandLine, CaptureTakesItsSpanInSecondsAndItsMusic) {
+    ParsedOptions capture = ParseOptions({"--capture", "out/f%d.png", "--from", "17.5", "--to", "20.0005",
+                                          "--size", "1920x1080", "--fps", "30", "--data", "d"});
+    ASSERT_EQ(capture.error, "");
+    EXPECT_EQ(capture.options.mode, RunMode::Capture);
+    EXPECT_EQ(capture.options.fromMs, 17500u);
+    EXPECT_EQ(capture.options.toMs, 20001u);  // to the nearest millisecond
+    CaptureSettings settings = CaptureSettingsFor(capture.options, "d");
+    EXPECT_EQ(settings.format, CaptureFormat::PictureSequence);
+    EXPECT_EQ(settings.width, 1920);
+    EXPECT_EQ(settings.height, 1080);
+    EXPECT_EQ(settings.span.fps, 30u);
+    EXPECT_EQ(settings.span.firstPass, 525u);  // 17.5 s
+    EXPECT_EQ(settings.span.frameCount, 76u);  // up to pass 600 at 20.000 s, which is before 20.001
+    EXPECT_EQ(settings.frameName(525), "out/f525.png");
+    EXPECT_EQ(settings.musicPath, "d/ostrel&vandt_-_cube.mp3");
+
+    Options whole = ParseOptions({"--capture", "show.mp4", "--music", "other.ogg"}).options;
+    settings = CaptureSettingsFor(whole, "d");
+    EXPECT_EQ(settings.span.firstPass, 0u);
+    EXPECT_EQ(settings.span.frameCount, 11761u);  // passes 0 to 11,760 at 60 fps
+    EXPECT_EQ(settings.musicPath, "other.ogg");
+    EXPECT_EQ(SettingsFor(whole).seed, 0u);
+
+    Options muted = ParseOptions({"--capture", "show.mkv", "--mute", "--from", "195.99"}).options;
+    settings = CaptureSettingsFor(muted, "d");
+    EXPECT_EQ(settings.musicPath, "");
+    EXPECT_EQ(settings.span.firstPass, 11760u);
+    EXPECT_EQ(settings.span.frameCount, 1u);
 }
 
 TEST(CommandLine, SeedDefaultsToZeroWhenHeadless) {
@@ -133,6 +204,17 @@ TEST(DataDirectory, GivenThenWorkingDirectoryThenBesideTheProgram) {
     EXPECT_EQ(FindDataDirectory(""), (program.parent_path() / "data").string());
     std::filesystem::create_directory("data");
     EXPECT_EQ(FindDataDirectory(""), "data");
+}
+
+TEST(ProgramFiles, WorkingDirectoryThenBesideTheProgramElseTheNameItself) {
+    TempDir dir;
+    InDirectory inside(dir.path);
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe");
+    const std::string ownName = program.filename().string();  // a file beside the program
+    EXPECT_EQ(FindProgramFile(ownName), program.string());
+    EXPECT_EQ(FindProgramFile("no-such-file.glsl"), "no-such-file.glsl");
+    WriteBytes(ownName, {1});
+    EXPECT_EQ(FindProgramFile(ownName), ownName);
 }
 
 }  // namespace

@@ -2,17 +2,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 
+#include "../support/temp_path.h"
 #include "data_files.h"
 #include "generate.h"
 
 namespace fs = std::filesystem;
 
 TEST(GeneratedFiles, TwoRunsWriteTheSameBytesAsTheBuild) {
-    const fs::path root = fs::temp_directory_path() / ("imagegen_test_" + std::to_string(::getpid()));
+    const fs::path root = TempPath("imagegen_test");
     const fs::path first = root / "first";
     const fs::path second = root / "second";
     fs::create_directories(first);
@@ -30,13 +29,12 @@ TEST(GeneratedFiles, TwoRunsWriteTheSameBytesAsTheBuild) {
         ++files;
     }
     EXPECT_EQ(files, 15);
-    fs::remove_all(root);
 }
 
 // A folder that cannot be written is reported with the file, a missing font with its path.
 TEST(GeneratedFiles, FailuresNameWhatCouldNotBeUsed) {
     using testing::HasSubstr, testing::ThrowsMessage;
-    const fs::path folder = fs::temp_directory_path() / ("imagegen_font_test_" + std::to_string(::getpid()));
+    const fs::path folder = TempPath("imagegen_font_test");
     fs::create_directories(folder);
     EXPECT_THAT(
         [] {
@@ -48,5 +46,4 @@ TEST(GeneratedFiles, FailuresNameWhatCouldNotBeUsed) {
             GenerateImages(folder, {"/nonexistent/Regular.ttf", "/nonexistent/Bold.ttf"});
         },
         ThrowsMessage<std::runtime_error>(HasSubstr("/nonexistent/")));
-    fs::remove_all(folder);
 }

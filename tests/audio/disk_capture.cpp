@@ -7,18 +7,31 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 namespace {
 
 constexpr double RATE = 44100.0;
 constexpr int CHANNELS = 2;
+constexpr std::uintmax_t FRAME_BYTES = CHANNELS * sizeof(float);
+
+// The byte offset of the capture's first frame that is not all zeros, looked for from
+// `searched` on, which moves past the silent frames read; nothing while all of it is silent.
+std::optional<std::uintmax_t> FindMusicStart(const std::string& path, std::uintmax_t& searched) {
+    std::ifstream file(path, std::ios::binary);
+    file.seekg(static_cast<std::streamoff>(searched));
+    float frame[CHANNELS];
+    while (file.read(reinterpret_cast<char*>(frame), sizeof frame)) {
+        if (std::any_of(frame, frame + CHANNELS, [](float sample) { return sample != 0.0f; })) {
+            return searched;
+        }
+        searched += FRAME_BYTES;
+    }
+    return std::nullopt;
+}
 
 }  // namespace
-
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / name).string();
-}
 
 DiskCapture StartDiskCapture(const std::string& name) {
     DiskCapture capture{TempPath(name)};
@@ -29,12 +42,18 @@ DiskCapture StartDiskCapture(const std::string& name) {
     return capture;
 }
 
-bool WaitForCapturedSeconds(const DiskCapture& capture, double seconds) {
-    const auto wanted = static_cast<std::uintmax_t>(seconds * RATE * CHANNELS * sizeof(float));
+bool WaitForCapturedMusic(const DiskCapture& capture, double seconds) {
+    const auto wanted = static_cast<std::uintmax_t>(seconds * RATE) * FRAME_BYTES;
+    std::uintmax_t searched = 0;
+    std::optional<std::uintmax_t> musicStart;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (std::chrono::steady_clock::now() < deadline) {
+        if (!musicStart) {
+            musicStart = FindMusicStart(capture.path, searched);
+        }
         std::error_code error;
-        if (std::filesystem::file_size(capture.path, error) >= wanted) {
+        const std::uintmax_t size = std::filesystem::file_size(capture.path, error);
+        if (musicStart && !error && size >= *musicStart + wanted) {
             return true;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -68,4 +87,15 @@ double RootMeanSquare(const std::vector<float>& samples, double from, double to)
         sum += static_cast<double>(samples[i]) * samples[i];
     }
     return std::sqrt(sum / static_cast<double>(last - first));
+}
+
+int UpwardCrossings(const std::vector<float>& samples, int channel, double from, double to) {
+    const auto last = std::min(samples.size() / CHANNELS, static_cast<size_t>(to * RATE));
+    int crossings = 0;
+    for (auto frame = static_cast<size_t>(from * RATE); frame + 1 < last; ++frame) {
+        const float now = samples[frame * CHANNELS + channel];
+        const float next = samples[(frame + 1) * CHANNELS + channel];
+        crossings += now < 0.0f && next >= 0.0f ? 1 : 0;
+    }
+    return crossings;
 }

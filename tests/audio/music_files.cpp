@@ -44,6 +44,19 @@ void WriteSineMp3(const std::string& path, double seconds) {
     music::WriteFileAtomically(path, music::EncodeMp3(audio, {}));
 }
 
+void WriteChirpMp3(const std::string& path, double seconds) {
+    music::StereoBuffer audio(music::SampleAt(seconds));
+    uint32_t noise = 1;
+    for (long i = 0; i < audio.Frames(); ++i) {
+        const double t = static_cast<double>(i) / music::kSampleRate;
+        noise = noise * 1664525u + 1013904223u;
+        audio.left[i] = 0.4f * static_cast<float>(std::sin(2 * M_PI * (200.0 + 300.0 * t) * t));
+        audio.right[i] = 0.3f * static_cast<float>(std::sin(2 * M_PI * (3000.0 - 400.0 * t) * t)) +
+                         0.1f * (static_cast<float>(noise >> 8) / 16777216.0f - 0.5f);
+    }
+    music::WriteFileAtomically(path, music::EncodeMp3(audio, {}));
+}
+
 namespace {
 
 void WriteOggPages(ogg_stream_state& stream, std::ofstream& file, bool flush) {
@@ -54,14 +67,13 @@ void WriteOggPages(ogg_stream_state& stream, std::ofstream& file, bool flush) {
     }
 }
 
-}  // namespace
-
-void WriteSineOgg(const std::string& path, double seconds) {
-    const int rate = 22050;
-    const int frames = static_cast<int>(seconds * rate);
+// Encodes one stream of sines (440 Hz in the first channel, 660 Hz in any second) and appends
+// its pages to `file`; streams written one after the other make a chained file.
+void WriteOggLink(std::ofstream& file, const OggLink& link, int serial) {
+    const int frames = static_cast<int>(link.seconds * link.rate);
     vorbis_info info;
     vorbis_info_init(&info);
-    if (vorbis_encode_init_vbr(&info, 1, rate, 0.5f) != 0) {
+    if (vorbis_encode_init_vbr(&info, link.channels, link.rate, 0.5f) != 0) {
         throw std::runtime_error("ogg encoder set-up failed");
     }
     vorbis_comment comment;
@@ -71,17 +83,19 @@ void WriteSineOgg(const std::string& path, double seconds) {
     vorbis_block block;
     vorbis_block_init(&dsp, &block);
     ogg_stream_state stream;
-    ogg_stream_init(&stream, 1);
+    ogg_stream_init(&stream, serial);
     ogg_packet header, commentHeader, codeHeader;
     vorbis_analysis_headerout(&dsp, &comment, &header, &commentHeader, &codeHeader);
     ogg_stream_packetin(&stream, &header);
     ogg_stream_packetin(&stream, &commentHeader);
     ogg_stream_packetin(&stream, &codeHeader);
-    std::ofstream file(path, std::ios::binary);
     WriteOggPages(stream, file, true);
     float** buffer = vorbis_analysis_buffer(&dsp, frames);
-    for (int i = 0; i < frames; ++i) {
-        buffer[0][i] = 0.5f * static_cast<float>(std::sin(2 * M_PI * 440.0 * i / rate));
+    for (int channel = 0; channel < link.channels; ++channel) {
+        const double frequency = channel == 0 ? 440.0 : 660.0;
+        for (int i = 0; i < frames; ++i) {
+            buffer[channel][i] = 0.5f * static_cast<float>(std::sin(2 * M_PI * frequency * i / link.rate));
+        }
     }
     vorbis_analysis_wrote(&dsp, frames);
     vorbis_analysis_wrote(&dsp, 0);
@@ -100,4 +114,17 @@ void WriteSineOgg(const std::string& path, double seconds) {
     vorbis_dsp_clear(&dsp);
     vorbis_comment_clear(&comment);
     vorbis_info_clear(&info);
+}
+
+}  // namespace
+
+void WriteChainedOgg(const std::string& path, const std::vector<OggLink>& links) {
+    std::ofstream file(path, std::ios::binary);
+    for (size_t i = 0; i < links.size(); ++i) {
+        WriteOggLink(file, links[i], static_cast<int>(i) + 1);
+    }
+}
+
+void WriteSineOgg(const std::string& path, double seconds) {
+    WriteChainedOgg(path, {{1, 22050, seconds}});
 }

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
+#include "../support/fifo.h"
 #include "disk_capture.h"
 #include "music_files.h"
 
@@ -25,7 +27,7 @@ TEST(MusicKindRule, ExactLowerCaseExtensionsAfterTheLastDot) {
     EXPECT_EQ(MusicKindForName("tune.", MUSIC_STREAM), MUSIC_STREAM);
 }
 
-// Starts the music as the show does, lets it play until `capture` holds 5 s if given, and
+// Starts the music as the show does, lets it play until `capture` holds 5 s of it if given, and
 // returns what it printed; `whilePlaying` looks at the playback state before shutdown.
 std::string PlayAsTheShowDoes(
     const std::string& path, const DiskCapture* capture = nullptr,
@@ -37,7 +39,7 @@ std::string PlayAsTheShowDoes(
     InitAudio(layer, nullptr);
     LoadMusic(layer, path);
     StartMusic(layer);
-    EXPECT_TRUE(capture == nullptr || WaitForCapturedSeconds(*capture, 5.0));
+    EXPECT_TRUE(capture == nullptr || WaitForCapturedMusic(*capture, 5.0));
     whilePlaying();
     ShutdownAudio(layer);
     EXPECT_EQ(layer.device, 0u);
@@ -82,6 +84,27 @@ TEST(MusicPlayback, FailuresAreReportedAndNothingPlays) {
         EXPECT_EQ(MusicKind, failure.kind) << failure.path;
         EXPECT_EQ(musicStream, 0u) << failure.path;
         EXPECT_EQ(musicModule, 0u) << failure.path;
+    }
+}
+
+// A music file that is not a regular file is refused at once (a FIFO would block the show
+// before its first frame), with the reason.
+TEST(MusicPlayback, OnlyARegularFileIsOpened) {
+    const std::string fifo = TempPath("voxelshow_playback_fifo.mp3");
+    const std::string folder = TempPath("voxelshow_playback_folder.ogg");
+    MakeFifo(fifo);
+    std::filesystem::create_directory(folder);
+    const struct {
+        std::string path, reason;
+    } cases[] = {{fifo, "is a FIFO, not a regular file"}, {folder, "Is a directory"}};
+    for (const auto& failure : cases) {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);  // a device that writes nothing on standard error
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LoadBesideFifo(fifo, [&] { return PlayAsTheShowDoes(failure.path); }),
+                  "Can't open stream\n(error code: 5)\n");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "voxelshow: " + failure.path + ": the file could not be opened: " + failure.reason +
+                      "; the show goes on without sound\n");
     }
 }
 

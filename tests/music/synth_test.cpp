@@ -7,6 +7,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "../support/temp_path.h"
 #include "arrangement.h"
 #include "automation.h"
 #include "channel_strip.h"
@@ -307,7 +308,7 @@ TEST(Mp3Writer, DecodesToTheSameLengthAndTimingAndRepeatsItsBytes) {
     const std::vector<unsigned char> bytes = EncodeMp3(audio, {});
     EXPECT_EQ(bytes, EncodeMp3(audio, {}));
     EXPECT_NEAR(static_cast<double>(bytes.size()), 256000.0 / 8.0 * 2.0, 3000.0);
-    const std::string path = testing::TempDir() + "mp3_writer_test.mp3";
+    const std::string path = TempPath("mp3_writer_test.mp3");
     WriteFileAtomically(path, bytes);
     const DecodedAudio decoded = DecodeMp3File(path);
     EXPECT_EQ(static_cast<long>(decoded.Frames()), audio.Frames());

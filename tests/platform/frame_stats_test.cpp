@@ -81,6 +81,32 @@ TEST_F(FrameTimer, ClearedTimerFlagFreezesTheClockButNotTheRate) {
     EXPECT_STRNE(fpsText, "");
 }
 
+// After a jump (or a pause) the clock goes on from where it landed, and the averages start
+// afresh: neither a step back nor the time spent away shows as a frame time or a rate.
+TEST_F(FrameTimer, MovedClockGoesOnFromTheNewTimeAndRestartsTheAverages) {
+    clock.now = 90000;
+    StartFrameTimer(clock);
+    for (uint32_t t = 100; t <= 700; t += 100) {
+        UpdateAt(90000 + t);
+    }
+    ASSERT_STRNE(fpsText, "");
+    const std::string rates = fpsText;
+    clock.now = 200000;
+    MoveFrameTimer(clock, 5000);  // back from 90.7 s to 5 s, and 109 s later
+    EXPECT_EQ(demoTime, 5.0f);
+    EXPECT_EQ(demoTimeTens, 0.5f);
+    EXPECT_STREQ(timerText, "timer ms: 005000, epsilon: 00, avr: 00 | ");
+    UpdateAt(200020);
+    EXPECT_EQ(elapsedMs, 5020u);
+    EXPECT_STREQ(timerText, "timer ms: 005020, epsilon: 20, avr: 20 | ");
+    for (uint32_t t = 40; t <= 500; t += 20) {
+        UpdateAt(200000 + t);
+    }
+    EXPECT_EQ(fpsText, rates);  // the window restarted at the jump: still open at 500 ms
+    UpdateAt(200520);
+    EXPECT_STREQ(fpsText, "average fps: 50.00, min fps: 10.00, max fps: 50.00 | ");
+}
+
 // The title with the rate joined on is checked by the driver and window tests.
 TEST_F(FrameTimer, TitleIsTheTimerTextUntilTheRateIsKnown) {
     HeadlessPlatform platform;
@@ -104,6 +130,23 @@ TEST(FixedStep, KthUpdateReadsFloorOfKThousandOverFps) {
         seven.BeginUpdate();
     }
     EXPECT_EQ(seven.ReadMilliseconds(), 196000u);
+}
+
+// A jump on the fixed-step clock lands on the first pass at or after the time asked for, and the
+// updates go on along the grid from there.
+TEST(FixedStep, JumpsLandOnTheGridAndGoOnAlongIt) {
+    FixedStepClock clock(60);
+    EXPECT_EQ(clock.LandOn(0), 0u);
+    EXPECT_EQ(clock.LandOn(16), 16u);
+    EXPECT_EQ(clock.LandOn(17), 33u);
+    EXPECT_EQ(clock.LandOn(150000), 150000u);
+    EXPECT_EQ(clock.LandOn(150001), 150016u);
+    clock.BeginUpdate();
+    EXPECT_EQ(clock.ReadMilliseconds(), 150033u);  // pass 9002
+    FixedStepClock seven(7);
+    EXPECT_EQ(seven.LandOn(1), 142u);
+    EXPECT_EQ(seven.LandOn(195999), 196000u);
+    EXPECT_EQ(seven.GridFps(), 7u);
 }
 
 }  // namespace

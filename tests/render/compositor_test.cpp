@@ -47,6 +47,7 @@ TEST(Compositor, FullScreenLayersGiveTheExpectedFrame) {
         uint32_t start;
         std::vector<LayerSetup> layers;
         uint32_t expected;
+        bool covers = false;  // nothing of the start shows through
     };
     const Case cases[] = {
         {0x11223344u, {}, 0x11223344u},
@@ -57,7 +58,8 @@ TEST(Compositor, FullScreenLayersGiveTheExpectedFrame) {
           {BLEND_SUBTRACT, 0xFFFFFFFFu, 0},
           {4, 0xFFFFFFFFu, 255}},
          0x11223344u},
-        {0xFFFFFFFFu, {{BLEND_COPY, 0x01020304u, 0}}, 0x01020304u},  // all four bytes, any amount
+        {0xFFFFFFFFu, {{BLEND_COPY, 0x01020304u, 0}}, 0x01020304u, true},  // all four bytes, any amount
+        {0x11223344u, {{BLEND_COPY, 0x01020304u, 0, 2}}, 0x11223344u},
         // White at full amount stops one short of white and of black; the fourth byte is kept.
         {0xAB000000u, {{BLEND_ADD, 0xFFFFFFFFu, 255}}, 0xABFEFEFEu},
         {0x00FFFFFFu, {{BLEND_SUBTRACT, 0xFFFFFFFFu, 255}}, 0x00010101u},
@@ -74,6 +76,7 @@ TEST(Compositor, FullScreenLayersGiveTheExpectedFrame) {
         for (const LayerSetup& setup : c.layers) {
             AddFilled(layers, setup);
         }
+        EXPECT_EQ(LayersCoverFrame(layers), c.covers);
         CompositeLayers(layers);
         EXPECT_TRUE(FrameIs(c.expected)) << std::hex << frameBuffer[0];
     }
@@ -83,7 +86,10 @@ TEST(Compositor, ShortLayerChangesOnlyItsOwnPixels) {
     std::fill_n(frameBuffer, FRAME_PIXELS, 0u);
     LayerList layers;
     AddFilled(layers, {BLEND_ADD, 0xFFFFFFFFu, 255}).pixelCount = 1001;  // the tail takes one pixel
+    AddFilled(layers, {BLEND_COPY, 0u, 0}).pixelCount = 1000;
+    EXPECT_FALSE(LayersCoverFrame(layers));
     CompositeLayers(layers);
+    EXPECT_EQ(frameBuffer[999], 0u);
     EXPECT_EQ(frameBuffer[1000], 0x00FEFEFEu);
     EXPECT_EQ(frameBuffer[1001], 0u);
 }

@@ -95,6 +95,8 @@ TEST(WaveFilter, ShiftsOf640OrMoreAndOversizedGeometryLeaveTheFrame) {
     ApplyWave(noCopy);
     EXPECT_EQ(Frame(), before);
     EXPECT_EQ(tall.phase, 0.4f);
+    EXPECT_EQ(SkipWave(tall), 0u);
+    EXPECT_EQ(tall.phase, 0.4f);
 }
 
 // On every hardware, the rows shifted in any order by any thread, the jitter still drawn in
@@ -138,7 +140,40 @@ TEST(WaveFilter, MatchesTheReferenceOnRandomFramesAndSettings) {
             EXPECT_TRUE(std::equal(fast.copy.get(), fast.copy.get() + FRAME_PIXELS, reference.copy.get()))
                 << hardware.name;
         }
+        // Skipping the pass leaves the filter and the generator as drawing it does.
+        WaveFilter skipped = shaped();
+        SeedRandom(seed);
+        SkipRandom(SkipWave(skipped));
+        EXPECT_EQ(randomState, referenceState);
+        EXPECT_EQ(skipped.phase, reference.phase);
     }
+}
+
+// Skipping n draws at once ends where n single draws do, for every bit of a 64-bit count; the
+// generator's period is 2^32 (full period), so counts past it wrap.
+TEST(RandomGenerator, SkippingEqualsDrawingOneByOne) {
+    for (uint32_t seed : {0u, 1u, 0xDEADBEEFu}) {
+        SCOPED_TRACE(seed);
+        for (uint64_t draws : {0ull, 1ull, 2ull, 480ull, 481ull, 1ull << 21, (1ull << 21) + 12345}) {
+            SeedRandom(seed);
+            for (uint64_t i = 0; i < draws; ++i) {
+                NextRandom();
+            }
+            const uint32_t drawn = randomState;
+            SeedRandom(seed);
+            SkipRandom(draws);
+            EXPECT_EQ(randomState, drawn) << draws << " draws";
+            SeedRandom(seed);
+            SkipRandom(draws + (1ull << 32));
+            EXPECT_EQ(randomState, drawn) << draws << " draws and one period";
+            SeedRandom(seed);
+            SkipRandom(draws + (0xFFFFull << 32));
+            EXPECT_EQ(randomState, drawn) << draws << " draws and 65535 periods";
+        }
+    }
+    SeedRandom(7);
+    SkipRandom(1ull << 31);  // half the period lands elsewhere
+    EXPECT_NE(randomState, 7u);
 }
 
 }  // namespace

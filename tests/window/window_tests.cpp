@@ -3,7 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -15,6 +17,7 @@
 #include "../audio/disk_capture.h"
 #include "../audio/music_files.h"
 #include "../music/music_decode.h"
+#include "../support/fifo.h"
 
 // After the test framework, whose names the X11 macros would replace.
 #include <X11/Xlib.h>
@@ -198,6 +201,59 @@ int CountMixedBlocks(const ScreenGrab& grab, const WindowPlace& place) {
     return mixed;
 }
 
+// The demo clock in the title, in milliseconds.
+uint32_t TitleTimer(const std::string& title) {
+    std::smatch match;
+    const std::regex timer(R"(^timer ms: (\d+),)");
+    return std::regex_search(title, match, timer) ? static_cast<uint32_t>(std::stoul(match[1])) : 0;
+}
+
+// The show's own music, decoded as the audio layer decodes it, and clamped as it plays it.
+const std::vector<float>& ShowMusic() {
+    static const std::vector<float> music = [] {
+        std::vector<float> samples = DecodeMp3File(VOXELSHOW_DATA_DIR "/ostrel&vandt_-_cube.mp3").samples;
+        for (float& sample : samples) {
+            sample = std::clamp(sample, -1.0f, 1.0f);
+        }
+        return samples;
+    }();
+    return music;
+}
+
+constexpr size_t RATE = 44100;
+
+// How many stereo frames from captured frame `at` on are the music's from frame `musicAt` on.
+size_t MatchingFrames(const std::vector<float>& captured, size_t at, const std::vector<float>& music,
+                      size_t musicAt) {
+    size_t frames = 0;
+    while (2 * (at + frames) + 1 < captured.size() && 2 * (musicAt + frames) + 1 < music.size() &&
+           std::abs(captured[2 * (at + frames)] - music[2 * (musicAt + frames)]) < 1e-6f &&
+           std::abs(captured[2 * (at + frames) + 1] - music[2 * (musicAt + frames) + 1]) < 1e-6f) {
+        ++frames;
+    }
+    return frames;
+}
+
+// The frame of the music, between `from` and `to`, that the captured frames from `at` on play.
+std::optional<size_t> FindInMusic(const std::vector<float>& captured, size_t at,
+                                  const std::vector<float>& music, size_t from, size_t to) {
+    for (size_t musicAt = from; musicAt < to; ++musicAt) {
+        if (MatchingFrames(captured, at, music, musicAt) >= 256) {
+            return musicAt;
+        }
+    }
+    return std::nullopt;
+}
+
+size_t SilentFrames(const std::vector<float>& captured, size_t at) {
+    size_t frames = 0;
+    while (2 * (at + frames) + 1 < captured.size() && captured[2 * (at + frames)] == 0.0f &&
+           captured[2 * (at + frames) + 1] == 0.0f) {
+        ++frames;
+    }
+    return frames;
+}
+
 struct Shown {
     Window window = 0;
     ScreenGrab grab;
@@ -229,10 +285,10 @@ protected:
     // Starts the show from `workDir` with `options` (as shell words) under `environment`, a list of
     // NAME=value settings and `-u NAME` removals for env(1); its output goes to files.
     void Start(const std::string& options, const std::string& environment = "",
-               const std::string& workDir = VOXELSHOW_BUILD_DIR) {
-        const std::string command = "cd '" + workDir + "' && exec env " + environment +
-                                    " '" VOXELSHOW_PROGRAM "' " + options + " >'" + stdoutPath + "' 2>'" +
-                                    stderrPath + "'";
+               const std::string& workDir = VOXELSHOW_BUILD_DIR,
+               const std::string& program = VOXELSHOW_PROGRAM) {
+        const std::string command = "cd '" + workDir + "' && exec env " + environment + " '" + program +
+                                    "' " + options + " >'" + stdoutPath + "' 2>'" + stderrPath + "'";
         std::filesystem::remove(stdoutPath);
         std::filesystem::remove(stderrPath);
         pid = fork();
@@ -258,8 +314,9 @@ protected:
     // Starts the show, waits for its window and then reads its title every few milliseconds until
     // it holds the frame rate; every title on the way has one of the show's forms.
     Window StartUntilFps(const std::string& options, const std::string& environment = "",
-                         const std::string& workDir = VOXELSHOW_BUILD_DIR) {
-        Start(options, environment, workDir);
+                         const std::string& workDir = VOXELSHOW_BUILD_DIR,
+                         const std::string& program = VOXELSHOW_PROGRAM) {
+        Start(options, environment, workDir, program);
         Window window = 0;
         for (int i = 0; i < 1000 && window == 0; ++i, Sleep(0.01)) {
             XSync(display, False);
@@ -283,8 +340,9 @@ protected:
     // Starts the show until it holds the frame rate, then grabs the screen until the window shows
     // a picture (a third of its pixels lit: the show fades in from black), for at most 20 s.
     Shown StartUntilPicture(const std::string& options, const std::string& environment = "",
-                            const std::string& workDir = VOXELSHOW_BUILD_DIR) {
-        Shown shown{StartUntilFps(options, environment, workDir), {}, {}};
+                            const std::string& workDir = VOXELSHOW_BUILD_DIR,
+                            const std::string& program = VOXELSHOW_PROGRAM) {
+        Shown shown{StartUntilFps(options, environment, workDir, program), {}, {}};
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         for (; shown.window != 0; Sleep(0.2)) {
             shown.grab = GrabScreen(display);
@@ -298,14 +356,32 @@ protected:
         return shown;
     }
 
+    // Moves the window to the screen's top left corner and resizes it as a user would, then grabs the
+    // screen until the window has the size and `drawn` holds for what it shows (at most 10 s, as the
+    // show draws at the new size with its next frame); returns where it is then.
+    template <typename Drawn>
+    WindowPlace MoveToCornerAndResize(Window window, int width, int height, Drawn drawn) {
+        RunXdotool("windowmove " + std::to_string(window) + " 0 0");
+        RunXdotool("windowsize " + std::to_string(window) + " " + std::to_string(width) + " " +
+                   std::to_string(height));
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        WindowPlace place = PlaceOnScreen(display, window);
+        while (std::chrono::steady_clock::now() < deadline &&
+               !(place.width == width && place.height == height && drawn(GrabScreen(display), place))) {
+            Sleep(0.1);
+            place = PlaceOnScreen(display, window);
+        }
+        return place;
+    }
+
     // Escape held down for a moment, as a user presses it.
     void ExpectEscapeEndsTheShow(Window window) {
         RunXdotool("windowfocus " + std::to_string(window));
+        // The show reads the key's state once a pass, so the key stays down until the show has ended.
         RunXdotool("keydown Escape");
-        Sleep(0.15);
+        const auto status = WaitForExit(10.0);
         RunXdotool("keyup Escape");
-        const auto status = WaitForExit(1.0);
-        ASSERT_TRUE(status.has_value()) << "still running a second after Escape";
+        ASSERT_TRUE(status.has_value()) << "still running 10 s after Escape went down";
         EXPECT_EQ(*status, 0) << ReadTextFile(stderrPath);
     }
 
@@ -345,10 +421,10 @@ TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheS
     EXPECT_GT(Summarise(grab, place).colours, 100u);
 
     // Resized to twice its size, the window shows the picture in 2 x 2 blocks.
-    RunXdotool("windowmove " + std::to_string(window) + " 0 0");
-    RunXdotool("windowsize " + std::to_string(window) + " 1280 960");
-    Sleep(0.5);
-    const WindowPlace resized = PlaceOnScreen(display, window);
+    const WindowPlace resized =
+        MoveToCornerAndResize(window, 1280, 960, [](const ScreenGrab& shown, const WindowPlace& at) {
+            return Summarise(shown, at).litShare > 0.3 && CountMixedBlocks(shown, at) == 0;
+        });
     ASSERT_EQ(resized.width, 1280);
     ASSERT_EQ(resized.height, 960);
     const ScreenGrab enlarged = GrabScreen(display);
@@ -356,13 +432,51 @@ TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheS
     EXPECT_EQ(CountMixedBlocks(enlarged, resized), 0);
 
     RequestClose(display, window);
-    const auto status = WaitForExit(1.0);
-    ASSERT_TRUE(status.has_value()) << "still running a second after the window was closed";
+    const auto status = WaitForExit(10.0);
+    ASSERT_TRUE(status.has_value()) << "still running 10 s after the window was closed";
     EXPECT_EQ(*status, 0);
 }
 
+// Another client may destroy the window without asking first, as `xdotool windowclose` does;
+// that is a close like any other.
+TEST_F(ShowInWindow, AWindowDestroyedByAnotherClientEndsTheShowAsAClose) {
+    for (const char* options : {"--mute", "--mute --windowed --presenter gpu"}) {
+        SCOPED_TRACE(options);
+        const Window window = StartUntilFps("--data '" + dataDir + "' " + options);
+        ASSERT_NE(window, 0u);
+        RunXdotool("windowclose " + std::to_string(window));
+        const auto status = WaitForExit(10.0);
+        ASSERT_TRUE(status.has_value()) << "still running 10 s after its window was destroyed";
+        EXPECT_EQ(*status, 0);
+        EXPECT_EQ(ReadTextFile(stderrPath), "");
+    }
+}
+
+// Kept at 4:3 in a 16:9 window, the picture is 960 x 720 in the middle with black bars beside it.
+TEST_F(ShowInWindow, KeepAspectShowsThePictureBetweenBlackBars) {
+    const auto [window, grab, place] =
+        StartUntilPicture("--data '" + dataDir + "' --mute --windowed --aspect keep");
+    ASSERT_NE(window, 0u);
+    const auto barsBeside = [](const ScreenGrab& shown, const WindowPlace& at) {
+        const WindowPlace left{at.x, at.y, 160, 720}, right{at.x + 1120, at.y, 160, 720};
+        return Summarise(shown, left).colours == 1u && shown.At(left.x, left.y) == 0u &&
+               Summarise(shown, right).colours == 1u && shown.At(right.x + 159, right.y + 719) == 0u;
+    };
+    const WindowPlace wide = MoveToCornerAndResize(window, 1280, 720, barsBeside);
+    ASSERT_EQ(wide.width, 1280);
+    ASSERT_EQ(wide.height, 720);
+    const ScreenGrab screen = GrabScreen(display);
+    EXPECT_TRUE(barsBeside(screen, wide));
+    EXPECT_GT(Summarise(screen, {wide.x + 160, wide.y, 960, 720}).litShare, 0.3);
+    ExpectEscapeEndsTheShow(window);
+}
+
+// Started from a folder without the shaders, the presenter finds them beside the program.
 TEST_F(ShowInWindow, GpuPresenterShowsTheTriangleOnDarkBlue) {
-    const Window window = StartUntilFps("--data '" + dataDir + "' --mute --presenter gpu");
+    const std::string elsewhere = TempPath("voxelshow_gpu_elsewhere");
+    std::filesystem::create_directories(elsewhere);
+    std::filesystem::remove(elsewhere + "/shaders.glsl");
+    const Window window = StartUntilFps("--data '" + dataDir + "' --mute --presenter gpu", "", elsewhere);
     ASSERT_NE(window, 0u);
     const ScreenGrab grab = GrabScreen(display);
     EXPECT_EQ(grab.At(4, 4), DARK_BLUE);
@@ -378,16 +492,16 @@ TEST_F(ShowInWindow, GpuPresenterShowsTheTriangleOnDarkBlue) {
 }
 
 TEST_F(ShowInWindow, MusicPlaysFromTheStartOfTheFile) {
-    const std::string capturePath = TempPath("voxelshow_window_music.raw");
-    std::filesystem::remove(capturePath);
+    const DiskCapture capture{TempPath("voxelshow_window_music.raw")};
+    std::filesystem::remove(capture.path);
     const Window window = StartUntilFps("--data '" + dataDir + "' --windowed",
-                                        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capturePath + "'");
+                                        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capture.path + "'");
     ASSERT_NE(window, 0u);
-    Sleep(2.0);
+    EXPECT_TRUE(WaitForCapturedMusic(capture, 2.0));
     ExpectEscapeEndsTheShow(window);
     EXPECT_EQ(ReadTextFile(stdoutPath).find("error code"), std::string::npos);
 
-    const std::vector<float> captured = ReadCapturedMusic(DiskCapture{capturePath});
+    const std::vector<float> captured = ReadCapturedMusic(capture);
     const std::vector<float> decoded = DropLeadingSilence(DecodeMp3File(MusicPath(dataDir)).samples);
     ASSERT_GT(captured.size(), 44100u * 2 * 2) << "less than two seconds of music captured";
     EXPECT_GT(RootMeanSquare(captured, 0.0, 2.0), 0.2);
@@ -397,21 +511,108 @@ TEST_F(ShowInWindow, MusicPlaysFromTheStartOfTheFile) {
     }
 }
 
+// Polls the demo clock in the window's title until `done` holds for it (at most 20 s); returns
+// the last reading.
+template <typename Condition>
+uint32_t WaitForTitleTimer(Display* display, Window window, Condition done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    uint32_t timer = TitleTimer(WindowTitle(display, window));
+    while (!done(timer) && std::chrono::steady_clock::now() < deadline) {
+        Sleep(0.02);
+        timer = TitleTimer(WindowTitle(display, window));
+    }
+    return timer;
+}
+
+// --start 120 plays picture and music from 120 s. Space holds both; Right, while held, moves both
+// 5 s on, the music sample-exactly to the picture's new time; Space again lets both go on. (Jumps
+// while playing are held to the uninterrupted run by the player's own tests.)
+TEST_F(ShowInWindow, StartJumpAndPauseMovePictureAndMusicTogether) {
+    const std::string capturePath = TempPath("voxelshow_window_seek.raw");
+    std::filesystem::remove(capturePath);
+    const Window window = StartUntilFps("--data '" VOXELSHOW_DATA_DIR "' --windowed --start 120",
+                                        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capturePath + "'");
+    ASSERT_NE(window, 0u);
+    EXPECT_GE(TitleTimer(WindowTitle(display, window)), 120000u);
+    ASSERT_TRUE(WaitForCapturedMusic(DiskCapture{capturePath}, 1.0));
+    RunXdotool("windowfocus " + std::to_string(window));
+
+    // Held: the clock stands still, however long one waits.
+    RunXdotool("key space");
+    uint32_t seen = 0;
+    const uint32_t paused = WaitForTitleTimer(display, window, [&](uint32_t timer) {
+        const bool steady = timer == seen;
+        seen = timer;
+        if (!steady) {
+            Sleep(0.3);  // a reading that held for 0.3 s, while the show runs at hundreds of passes a second
+        }
+        return steady;
+    });
+    Sleep(0.5);
+    EXPECT_EQ(TitleTimer(WindowTitle(display, window)), paused);
+
+    // Right while held: the picture moves 5 s on from the frame shown, which was drawn at the clock's
+    // reading one frame delta (the title's epsilon, shown in its low 8 bits) before the title's.
+    const std::string pausedTitle = WindowTitle(display, window);
+    std::smatch epsilon;
+    ASSERT_TRUE(std::regex_search(pausedTitle, epsilon, std::regex(R"(epsilon: (\d+),)"))) << pausedTitle;
+    RunXdotool("key Right");
+    const uint32_t jumped =
+        WaitForTitleTimer(display, window, [&](uint32_t timer) { return timer != paused; });
+    ASSERT_LE(jumped, paused + 5000) << paused;
+    EXPECT_EQ((paused + 5000 - jumped) % 256, std::stoul(epsilon[1])) << paused << " then " << jumped;
+
+    RunXdotool("key space");
+    EXPECT_GT(WaitForTitleTimer(display, window, [&](uint32_t timer) { return timer > jumped + 500; }),
+              jumped + 500);
+    ASSERT_TRUE(WaitForCapturedMusic(DiskCapture{capturePath}, 2.5));
+    ExpectEscapeEndsTheShow(window);
+
+    // The sound: the music from 120 s up to the pause, silence while held, then the music from the
+    // picture's new time.
+    const std::vector<float> captured = ReadCapturedMusic(DiskCapture{capturePath});
+    const std::vector<float>& music = ShowMusic();
+    const size_t startFrame = 120 * RATE;
+    const size_t played = MatchingFrames(captured, 0, music, startFrame);
+    EXPECT_GT(played, RATE / 2) << "less than half a second of the music from 120 s";
+    const size_t silence = SilentFrames(captured, played);
+    EXPECT_GT(silence, RATE / 4) << "the pause was not silent";
+    const size_t resumedAt = played + silence;
+    const size_t expected = static_cast<size_t>(jumped) * RATE / 1000;
+    const std::optional<size_t> resumed = FindInMusic(captured, resumedAt, music, expected - 2, expected + 3);
+    ASSERT_TRUE(resumed.has_value()) << "the music did not go on from " << jumped << " ms";
+    EXPECT_GT(MatchingFrames(captured, resumedAt, music, *resumed), RATE / 4);
+}
+
 // The software frames show when the GPU presenter only adds to them or cannot be used; missing
 // files and devices are reported, and the show goes on.
 TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     const std::string badShader = TempPath("voxelshow_bad_shader"),
-                      noShader = TempPath("voxelshow_no_shader");
-    std::filesystem::create_directories(badShader);
-    std::filesystem::create_directories(noShader);
+                      noShader = TempPath("voxelshow_no_shader"),
+                      folderShader = TempPath("voxelshow_folder_shader"),
+                      fifoShader = TempPath("voxelshow_fifo_shader");
+    for (const std::string& dir : {badShader, noShader, folderShader, fifoShader}) {
+        std::filesystem::create_directories(dir);
+    }
     std::filesystem::remove(noShader + "/shaders.glsl");
+    // A copy of the program in a folder without the shaders, run from there, finds them nowhere.
+    const std::string copiedProgram = noShader + "/voxelshow";
+    std::filesystem::copy_file(VOXELSHOW_PROGRAM, copiedProgram,
+                               std::filesystem::copy_options::overwrite_existing);
     std::ofstream(badShader + "/shaders.glsl")
         << "#ifdef VShader\nvoid main() { gl_Position = nonsense; }\n#endif\n";
+    std::filesystem::create_directories(folderShader + "/shaders.glsl");
+    MakeFifo(fifoShader + "/shaders.glsl");
+    const auto unreadableShader = [](const std::string& reason) {
+        return "voxelshow: GPU presenter: shaders.glsl: cannot read the shader file: " + reason +
+               "; showing the frames without it\n";
+    };
     const std::string data = "--data '" + dataDir + "' ";
     const struct {
         std::string options, environment, workDir, printed;
         std::vector<std::string> errors;  // all of the error output if `exactErrors`, else parts of it
         bool exactErrors;
+        std::string program = VOXELSHOW_PROGRAM;
     } cases[] = {
         {data + "--mute --presenter both", "", VOXELSHOW_BUILD_DIR, "", {}, true},
         {data + "--mute --presenter gpu",
@@ -424,8 +625,20 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
          "",
          noShader,
          "",
-         {"voxelshow: GPU presenter: shaders.glsl: cannot read the shader file; showing the frames without "
-          "it\n"},
+         {unreadableShader("No such file or directory")},
+         true,
+         copiedProgram},
+        {data + "--mute --presenter gpu --windowed",
+         "",
+         folderShader,
+         "",
+         {unreadableShader("Is a directory")},
+         true},
+        {data + "--mute --presenter gpu --windowed",
+         "",
+         fifoShader,
+         "",
+         {unreadableShader("is a FIFO, not a regular file")},
          true},
         {"--data '" + silentDataDir + "' --windowed",
          "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_nomusic.raw"),
@@ -442,7 +655,8 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     };
     for (const auto& run : cases) {
         SCOPED_TRACE(run.options + " " + run.environment + " in " + run.workDir);
-        const auto [window, grab, place] = StartUntilPicture(run.options, run.environment, run.workDir);
+        const auto [window, grab, place] =
+            StartUntilPicture(run.options, run.environment, run.workDir, run.program);
         ASSERT_NE(window, 0u);
         EXPECT_NE(grab.At(place.x + 4, place.y + 4), DARK_BLUE);
         ExpectEscapeEndsTheShow(window);

@@ -1,0 +1,159 @@
+#include "app/capture_options.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "app/seek.h"
+#include "app/show.h"
+#include "capture/capture_format.h"
+#include "capture/capture_span.h"
+
+namespace {
+
+constexpr uint64_t MAX_SECONDS = 1000000;
+
+bool ParseWhole(const char* begin, const char* end, uint64_t& value) {
+    if (begin == end) {
+        return false;
+    }
+    auto [last, error] = std::from_chars(begin, end, value);
+    return error == std::errc() && last == end;
+}
+
+// Seconds with optional decimals ("12", "17.5", "0.016"), rounded to the millisecond.
+bool ParseSeconds(const std::string& text, uint32_t& ms) {
+    const size_t dot = text.find('.');
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    const char* wholeEnd = dot == std::string::npos ? end : begin + dot;
+    uint64_t whole = 0;
+    if (!ParseWhole(begin, wholeEnd, whole) || whole > MAX_SECONDS) {
+        return false;
+    }
+    uint64_t thousandths = 0;
+    if (dot != std::string::npos) {
+        std::string digits = text.substr(dot + 1);
+        if (digits.empty() ||
+            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+            return false;
+        }
+        const bool roundUp = digits.size() > 3 && digits[3] >= '5';
+        digits = (digits + "000").substr(0, 3);
+        ParseWhole(digits.data(), digits.data() + 3, thousandths);
+        thousandths += roundUp;
+    }
+    ms = static_cast<uint32_t>(whole * 1000 + thousandths);
+    return true;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+    const size_t x = text.find('x');
+    uint64_t w = 0;
+    uint64_t h = 0;
+    if (x == std::string::npos || !ParseWhole(text.data(), text.data() + x, w) ||
+        !ParseWhole(text.data() + x + 1, text.data() + text.size(), h)) {
+        return false;
+    }
+    width = static_cast<int>(std::min<uint64_t>(w, MAX_CAPTURE_WIDTH + 1));
+    height = static_cast<int>(std::min<uint64_t>(h, MAX_CAPTURE_HEIGHT + 1));
+    return true;
+}
+
+bool Has(const std::vector<std::string>& args, const char* name) {
+    return std::find(args.begin(), args.end(), name) != args.end();
+}
+
+std::string SecondsText(uint64_t ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", static_cast<double>(ms) / 1000.0);
+    return text;
+}
+
+std::string CheckSize(const Options& options, const CaptureFormatInfo& info) {
+    const int width = options.captureWidth;
+    const int height = options.captureHeight;
+    if (width < 2 || height < 2 || width > MAX_CAPTURE_WIDTH || height > MAX_CAPTURE_HEIGHT) {
+        return "--size takes a width from 2 to 7680 and a height from 2 to 4320";
+    }
+    if (info.evenSize && (width % 2 != 0 || height % 2 != 0)) {
+        return "--size must be even in both directions for " + options.capturePath + " (stored in 4:2:0)";
+    }
+    return "";
+}
+
+std::string CheckSpan(const Options& options) {
+    const uint32_t lastPass = LastPassOfShow(options.fps);
+    // The show's length as a file: up to the end of its last frame, rounded up to the millisecond.
+    const uint64_t endMs = ((uint64_t{lastPass} + 1) * 1000 + options.fps - 1) / options.fps;
+    if (options.hasTo && options.toMs <= options.fromMs) {
+        return "--from must be before --to";
+    }
+    if (options.hasTo && options.toMs > endMs) {
+        return "--to " + SecondsText(options.toMs) + " is past the end of the show (" + SecondsText(endMs) +
+               " s at " + std::to_string(options.fps) + " fps)";
+    }
+    const uint64_t toMs = options.hasTo ? options.toMs : endMs;
+    if (SpanBetween(options.fromMs, toMs, lastPass, options.fps).frameCount == 0) {
+        return "no pass of the show lies between --from " + SecondsText(options.fromMs) + " and " +
+               SecondsText(toMs) + " at " + std::to_string(options.fps) + " fps";
+    }
+    return "";
+}
+
+}  // namespace
+
+bool IsCaptureOption(const std::string& name) {
+    return name == "--capture" || name == "--from" || name == "--to" || name == "--size" || name == "--music";
+}
+
+std::string ParseCaptureValue(const std::string& name, const std::string& value, Options& options) {
+    if (name == "--capture" || name == "--music") {
+        if (value.empty()) {
+            return name + " needs a name";
+        }
+        if (name == "--music") {
+            options.musicPath = value;
+        } else {
+            options.capturePath = value;
+            options.mode = RunMode::Capture;
+        }
+    } else if (name == "--from" || name == "--to") {
+        if (!ParseSeconds(value, name == "--from" ? options.fromMs : options.toMs)) {
+            return name + " takes a time in seconds from 0 (decimals allowed), not '" + value + "'";
+        }
+        options.hasTo = options.hasTo || name == "--to";
+    } else if (name == "--size") {
+        if (!ParseSize(value, options.captureWidth, options.captureHeight)) {
+            return "--size takes WIDTHxHEIGHT, for example 1920x1080, not '" + value + "'";
+        }
+    }
+    return "";
+}
+
+std::string CheckCaptureOptions(const std::vector<std::string>& args, const Options& options) {
+    if (options.mode != RunMode::Capture) {
+        for (const char* name : {"--from", "--to", "--size", "--music"}) {
+            if (Has(args, name)) {
+                return std::string(name) + " applies only to --capture";
+            }
+        }
+        return "";
+    }
+    if (options.reference) {
+        return "--reference does not apply to --capture";
+    }
+    CaptureFormat format;
+    if (!CaptureFormatForName(options.capturePath, format)) {
+        return "--capture cannot tell what to write from the name '" + options.capturePath +
+               "'; the name picks the kind of file:\n" + CaptureFormatNames();
+    }
+    const CaptureFormatInfo& info = InfoOf(format);
+    if (!info.picture && options.mute) {
+        return "--mute leaves nothing to write to " + options.capturePath;
+    }
+    if (!info.picture && Has(args, "--size")) {
+        return "--size does not apply to a sound file";
+    }
+    std::string error = CheckSize(options, info);
+    return error.empty() ? CheckSpan(options) : error;
+}

@@ -1,0 +1,141 @@
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "anim/demo_clock.h"
+#include "app/player.h"
+#include "app/seek.h"
+#include "app/show.h"
+#include "platform/fixed_step_clock.h"
+#include "platform/frame_stats.h"
+#include "render/framebuffer.h"
+#include "render/random.h"
+
+namespace {
+
+constexpr float SHOW_SECONDS = 196.0f;
+constexpr uint32_t PAUSED_WAIT_MS = 20;  // a paused show waits for events instead of spinning
+
+// Everything the loop works with, and where it stands.
+struct Loop {
+    Show& show;
+    const DrawingSteps& steps;
+    Platform& platform;
+    Clock& clock;
+    PassObserver* observer;
+    PlayerState player;
+    uint32_t pass = 0;  // number of the pass drawn next, on the clock's grid
+    ShowEnd end;
+};
+
+void Drew(Loop& loop) {
+    if (loop.observer != nullptr) {
+        loop.observer->AfterDraw(loop.pass, loop.show);
+    }
+    ++loop.pass;
+    ++loop.end.passesDrawn;
+}
+
+// The show and the music to the pass at `elapsedMs` as the clock lands it, and the demo clock's
+// origin moved there: the frame shown is then the one drawn at the clock's reading.
+void JumpTo(Loop& loop, uint32_t elapsedMs) {
+    const uint32_t landed = loop.clock.LandOn(elapsedMs);
+    SeekShow(loop.show, loop.steps, {landed, loop.clock.GridFps()});
+    loop.platform.SeekMusic(landed);
+    MoveFrameTimer(loop.clock, landed);
+    loop.player.shownMs = landed;
+    loop.player.frameAtClock = true;
+    loop.pass = static_cast<uint32_t>(FirstPassAtOrAfter(landed, loop.clock.GridFps()));
+    Drew(loop);
+}
+
+// Acts on the viewer's command; true when it put a new frame in the framebuffer.
+bool Obey(Loop& loop, PlayerCommand command) {
+    PlayerState& player = loop.player;
+    if (command == PlayerCommand::PauseOrResume) {
+        player.paused = !player.paused;
+        if (!player.paused) {
+            MoveFrameTimer(loop.clock, elapsedMs);  // the clock goes on from where it stood
+        }
+        loop.platform.PauseMusic(player.paused);
+        return false;
+    }
+    const std::optional<uint32_t> target =
+        CommandTarget(command, player.shownMs, player.paused, loop.clock.GridFps());
+    if (!target) {
+        return false;
+    }
+    JumpTo(loop, *target);
+    return true;
+}
+
+ShowEnd RunLoop(Loop& loop) {
+    Platform& platform = loop.platform;
+    while (true) {
+        platform.HandleOneEvent();
+        if (platform.ShouldLeave()) {
+            loop.end.leftByRequest = true;
+            return loop.end;
+        }
+        const bool jumped = Obey(loop, platform.TakeCommand());
+        if (loop.player.paused) {
+            if (jumped) {
+                platform.Present(frameBuffer);
+                UpdateWindowTitle(platform);
+            } else {
+                platform.WaitForEvent(PAUSED_WAIT_MS);
+            }
+            continue;
+        }
+        platform.Present(frameBuffer);
+        if (SHOW_SECONDS < demoTime) {
+            return loop.end;
+        }
+        if (!loop.player.frameAtClock) {
+            loop.player.shownMs = elapsedMs;
+            DrawPass(loop.show, loop.steps, loop.observer);
+            Drew(loop);
+        }
+        loop.player.frameAtClock = false;
+        UpdateFrameTimer(loop.clock);
+        UpdateWindowTitle(platform);
+    }
+}
+
+// Starts the music and the clock where the show starts; a show that starts late has its first
+// pass drawn by then.
+void Start(Loop& loop, const ShowSettings& settings) {
+    const std::string music = MusicPath(settings.dataDir);
+    if (settings.startMs == 0) {
+        RewindShow(loop.show);
+        loop.platform.StartMusic(music.c_str(), 0);
+        StartFrameTimer(loop.clock);
+        return;
+    }
+    JumpTo(loop, settings.startMs);  // before the music is loaded, so it moves the picture alone
+    loop.platform.StartMusic(music.c_str(), loop.player.shownMs);
+    MoveFrameTimer(loop.clock, loop.player.shownMs);  // the clock starts with the music
+}
+
+}  // namespace
+
+ShowEnd PlayBuiltShow(Show& show, const ShowSettings& settings, Platform& platform, Clock& clock,
+                      PassObserver* observer) {
+    Loop loop{show, StepsFor(settings.renderer), platform, clock, observer, {}, 0, {}};
+    try {
+        Start(loop, settings);
+        const ShowEnd end = RunLoop(loop);
+        platform.StopMusic();
+        return end;
+    } catch (...) {
+        platform.StopMusic();
+        throw;
+    }
+}
+
+ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, PassObserver* observer) {
+    SeedRandom(settings.seed);
+    ResetFrameStats();
+    std::unique_ptr<Show> show = BuildShow(settings.dataDir, settings.threads, settings.simd);
+    return PlayBuiltShow(*show, settings, platform, clock, observer);
+}

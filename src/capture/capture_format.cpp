@@ -1,0 +1,70 @@
+#include "capture/capture_format.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+struct NamedFormat {
+    const char* suffix;
+    CaptureFormatInfo info;
+};
+
+constexpr NamedFormat FORMATS[] = {
+    {".mp4", {CaptureFormat::Mp4, true, true, true}},
+    {".mkv", {CaptureFormat::Mkv, true, true, false}},
+    {".webm", {CaptureFormat::Webm, true, true, true}},
+    {".webp", {CaptureFormat::Webp, true, false, false}},
+    {".png", {CaptureFormat::PictureSequence, true, false, false}},
+    {".wav", {CaptureFormat::Wav, false, true, false}},
+    {".flac", {CaptureFormat::Flac, false, true, false}},
+};
+
+bool EndsWithIgnoringCase(const std::string& text, const std::string& suffix) {
+    if (text.size() < suffix.size()) {
+        return false;
+    }
+    return std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+bool LastComponentHasNumber(const std::string& name) {
+    const size_t slash = name.rfind('/');
+    return name.find("%d", slash == std::string::npos ? 0 : slash + 1) != std::string::npos;
+}
+
+}  // namespace
+
+bool CaptureFormatForName(const std::string& name, CaptureFormat& format) {
+    for (const NamedFormat& named : FORMATS) {
+        if (!EndsWithIgnoringCase(name, named.suffix)) {
+            continue;
+        }
+        if (named.info.format == CaptureFormat::PictureSequence && !LastComponentHasNumber(name)) {
+            return false;
+        }
+        format = named.info.format;
+        return true;
+    }
+    return false;
+}
+
+const CaptureFormatInfo& InfoOf(CaptureFormat format) {
+    for (const NamedFormat& named : FORMATS) {
+        if (named.info.format == format) {
+            return named.info;
+        }
+    }
+    return FORMATS[0].info;
+}
+
+const char* CaptureFormatNames() {
+    return "  NAME.mp4    H.264 video with AAC sound, playable while it downloads\n"
+           "  NAME.mkv    lossless video (FFV1) with FLAC sound\n"
+           "  NAME.webm   VP9 video with Opus sound\n"
+           "  NAME.webp   animated WebP picture, no sound\n"
+           "  NAME%d.png  one PNG per frame, %d replaced by the pass number, no sound\n"
+           "  NAME.wav    the sound alone, 16-bit PCM\n"
+           "  NAME.flac   the sound alone, FLAC\n";
+}

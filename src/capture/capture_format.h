@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+// The kinds of file a capture writes, chosen by the target's name.
+enum class CaptureFormat { Mp4, Mkv, Webm, Webp, PictureSequence, Wav, Flac };
+
+struct CaptureFormatInfo {
+    CaptureFormat format;
+    bool picture;   // has frames
+    bool sound;     // has a sound track (unless muted)
+    bool evenSize;  // stored in 4:2:0, so width and height must be even
+};
+
+// Picks the format from the end of the name (letter case ignored); a picture sequence is a
+// name ending ".png" with "%d" in its last component. False for any other name.
+bool CaptureFormatForName(const std::string& name, CaptureFormat& format);
+
+const CaptureFormatInfo& InfoOf(CaptureFormat format);
+
+// The names the formats take, one per line, for usage errors.
+const char* CaptureFormatNames();

@@ -1,0 +1,181 @@
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <vector>
+
+#include "capture/capture_error.h"
+#include "capture/encoding.h"
+#include "capture/interruption.h"
+#include "capture/media_file.h"
+#include "capture/output_file.h"
+#include "capture/sound_encoder.h"
+#include "capture/video_encoder.h"
+
+namespace {
+
+struct ContainerChoice {
+    CaptureFormat format;
+    const char* muxer;
+    const char* options;  // key=value pairs separated by ':'
+};
+
+constexpr ContainerChoice CONTAINERS[] = {
+    {CaptureFormat::Mp4, "mp4", "movflags=+faststart"},  // the index first: plays while it downloads
+    {CaptureFormat::Mkv, "matroska", ""},
+    {CaptureFormat::Webm, "webm", ""},
+    {CaptureFormat::Webp, "webp", "loop=0"},  // loops for ever
+    {CaptureFormat::Wav, "wav", ""},
+    {CaptureFormat::Flac, "flac", ""},
+};
+
+const ContainerChoice& ChoiceFor(CaptureFormat format) {
+    for (const ContainerChoice& choice : CONTAINERS) {
+        if (choice.format == format) {
+            return choice;
+        }
+    }
+    throw CaptureError("not a media file format");
+}
+
+// Runs `step`, naming the file in the error it may throw.
+template <typename Step>
+void NamingFile(const std::string& path, Step step) {
+    try {
+        step();
+    } catch (const CaptureError& error) {
+        throw CaptureError(path + ": " + error.what());
+    }
+}
+
+struct MediaFile : CaptureWriter {
+    MediaFile(const CaptureSettings& captureSettings, MusicSource* captureMusic)
+        : settings(captureSettings), music(captureMusic) {}
+    ~MediaFile() override { Discard(); }
+
+    void Open();
+    void WritePicture(const uint32_t* pixels) override {
+        NamingFile(settings.path, [&] { EncodePicture(video, container, pixels); });
+    }
+    void WriteSoundUntil(uint32_t frames) override {
+        NamingFile(settings.path, [&] { EncodeSoundUntil(frames); });
+    }
+    void Finish() override {
+        NamingFile(settings.path, [&] { Complete(); });
+    }
+    void Commit() override;
+    void Discard() override;
+    int64_t BytesWritten() const override { return bytes; }
+
+    void OpenContainer();
+    void EncodeSoundUntil(uint32_t frames);
+    void Complete();
+    void Close();
+
+    CaptureSettings settings;
+    MusicSource* music;
+    OutputFile output;
+    AVFormatContext* container = nullptr;
+    VideoEncoder video;
+    SoundEncoder sound;
+    bool hasPicture = false;
+    bool hasSound = false;
+    std::vector<float> samples;
+    int64_t samplesRead = 0;  // music frames read since the first frame's time
+    int64_t bytes = 0;
+};
+
+void MediaFile::OpenContainer() {
+    const std::string reason = ReserveOutputFile(output, settings.path);
+    if (!reason.empty()) {
+        throw CaptureError(reason);
+    }
+    const ContainerChoice& choice = ChoiceFor(settings.format);
+    Check(avformat_alloc_output_context2(&container, nullptr, choice.muxer, output.temporary.c_str()),
+          "cannot set up the file");
+    container->interrupt_callback = AVIOInterruptCB{IsInterrupted, nullptr};
+    Check(avio_open2(&container->pb, output.temporary.c_str(), AVIO_FLAG_WRITE,
+                     &container->interrupt_callback, nullptr),
+          "cannot write");
+}
+
+void MediaFile::Open() {
+    OpenContainer();
+    const CaptureFormatInfo& info = InfoOf(settings.format);
+    hasPicture = info.picture;
+    hasSound = info.sound && music != nullptr;
+    const CaptureSpan& span = settings.span;
+    if (hasPicture) {
+        OpenVideoEncoder(video, container, settings.format, settings.width, settings.height, span.fps);
+    }
+    if (hasSound) {
+        const int rate = music->decoder.rate;
+        const int outputRate = SoundRateFor(settings.format, rate);
+        OpenSoundEncoder(sound, container, settings.format, rate, music->decoder.channels,
+                         SamplesBeforeFrame(span.frameCount, span.fps, outputRate));
+        SkipMusic(*music, SamplesBeforeFrame(span.firstPass, span.fps, rate));
+    }
+    AVDictionary* options = nullptr;
+    Check(av_dict_parse_string(&options, ChoiceFor(settings.format).options, "=", ":", 0),
+          "bad file options");
+    const int written = avformat_write_header(container, &options);
+    av_dict_free(&options);
+    Check(written, "cannot write the file's header");
+}
+
+void MediaFile::EncodeSoundUntil(uint32_t frames) {
+    if (!hasSound) {
+        return;
+    }
+    const int64_t wanted = SamplesBeforeFrame(frames, settings.span.fps, music->decoder.rate) - samplesRead;
+    if (wanted <= 0) {
+        return;
+    }
+    samples.resize(static_cast<size_t>(wanted) * music->decoder.channels);
+    ReadMusic(*music, samples.data(), static_cast<int>(wanted));
+    EncodeSound(sound, container, samples.data(), static_cast<int>(wanted));
+    samplesRead += wanted;
+}
+
+void MediaFile::Complete() {
+    if (hasPicture) {
+        FinishPicture(video, container);
+    }
+    if (hasSound) {
+        FinishSound(sound, container);
+    }
+    Check(av_write_trailer(container), "cannot complete the file");
+    bytes = avio_size(container->pb);
+    Check(avio_closep(&container->pb), "cannot write");
+}
+
+void MediaFile::Commit() {
+    Close();
+    const std::string reason = CommitOutputFile(output);
+    if (!reason.empty()) {
+        throw CaptureError(settings.path + ": " + reason);
+    }
+}
+
+void MediaFile::Close() {
+    CloseVideoEncoder(video);
+    CloseSoundEncoder(sound);
+    if (container != nullptr) {
+        avio_closep(&container->pb);
+        avformat_free_context(container);
+        container = nullptr;
+    }
+}
+
+void MediaFile::Discard() {
+    Close();
+    DiscardOutputFile(output);
+}
+
+}  // namespace
+
+std::unique_ptr<CaptureWriter> OpenMediaFile(const CaptureSettings& settings, MusicSource* music) {
+    auto file = std::make_unique<MediaFile>(settings, music);
+    NamingFile(settings.path, [&] { file->Open(); });
+    return file;
+}

@@ -1,0 +1,123 @@
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/pixfmt.h>
+}
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "capture/capture_error.h"
+#include "capture/encoding.h"
+#include "capture/output_file.h"
+#include "capture/picture_sequence.h"
+#include "capture/video_encoder.h"
+
+namespace {
+
+struct PictureSequence : CaptureWriter {
+    explicit PictureSequence(const CaptureSettings& captureSettings) : settings(captureSettings) {}
+    ~PictureSequence() override { Discard(); }
+
+    void Open();
+    void WritePicture(const uint32_t* pixels) override;
+    void WriteSoundUntil(uint32_t) override {}
+    void Finish() override {}
+    void Commit() override;
+    void Discard() override;
+    int64_t BytesWritten() const override { return bytes; }
+
+    OutputFile& Reserve(uint32_t pass);
+    void WritePacket(const OutputFile& file);
+
+    CaptureSettings settings;
+    VideoEncoder png;
+    std::vector<OutputFile> files;  // one per frame written (or reserved)
+    uint32_t framesWritten = 0;
+    int64_t bytes = 0;
+};
+
+void PictureSequence::Open() {
+    const CaptureSpan& span = settings.span;
+    // Every name is checked before the first frame is drawn; the first temporary proves the
+    // folder takes files.
+    for (uint32_t frame = 0; frame < span.frameCount; ++frame) {
+        const std::string name = settings.frameName(span.firstPass + frame);
+        if (IsDirectory(name)) {
+            throw CaptureError(name + ": is a directory");
+        }
+    }
+    Reserve(span.firstPass);
+    SetUpPictureCodec(png, "png", AV_PIX_FMT_RGB24, settings.width, settings.height, span.fps);
+    Check(avcodec_open2(png.codec, png.codec->codec, nullptr), "cannot open the png encoder");
+}
+
+OutputFile& PictureSequence::Reserve(uint32_t pass) {
+    OutputFile file;
+    const std::string name = settings.frameName(pass);
+    const std::string reason = ReserveOutputFile(file, name);
+    if (!reason.empty()) {
+        throw CaptureError(name + ": " + reason);
+    }
+    files.push_back(file);
+    return files.back();
+}
+
+void PictureSequence::WritePicture(const uint32_t* pixels) {
+    const uint32_t pass = settings.span.firstPass + framesWritten;
+    const OutputFile& file = framesWritten < files.size() ? files[framesWritten] : Reserve(pass);
+    PreparePicture(png, pixels);
+    png.frame->pts = framesWritten;
+    Check(avcodec_send_frame(png.codec, png.frame), "cannot encode with png");
+    Check(avcodec_receive_packet(png.codec, png.packet), "cannot encode with png");
+    WritePacket(file);
+    av_packet_unref(png.packet);
+    ++framesWritten;
+}
+
+void PictureSequence::WritePacket(const OutputFile& file) {
+    std::FILE* out = std::fopen(file.temporary.c_str(), "wb");
+    if (out == nullptr) {
+        throw CaptureError(file.target + ": cannot write: " + std::strerror(errno));
+    }
+    const size_t size = static_cast<size_t>(png.packet->size);
+    const bool written = std::fwrite(png.packet->data, 1, size, out) == size && std::fflush(out) == 0;
+    const int writeError = errno;
+    const bool closed = std::fclose(out) == 0;
+    if (!written || !closed) {
+        throw CaptureError(file.target + ": cannot write: " + std::strerror(written ? errno : writeError));
+    }
+    bytes += static_cast<int64_t>(size);
+}
+
+void PictureSequence::Commit() {
+    CloseVideoEncoder(png);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const std::string reason = CommitOutputFile(files[i]);
+        if (!reason.empty()) {
+            // Half a sequence is no better than a truncated file: the frames already renamed go too.
+            for (size_t renamed = 0; renamed < i; ++renamed) {
+                std::remove(files[renamed].target.c_str());
+            }
+            throw CaptureError(files[i].target + ": " + reason);
+        }
+    }
+    files.clear();
+}
+
+void PictureSequence::Discard() {
+    CloseVideoEncoder(png);
+    for (OutputFile& file : files) {
+        DiscardOutputFile(file);
+    }
+    files.clear();
+}
+
+}  // namespace
+
+std::unique_ptr<CaptureWriter> OpenPictureSequence(const CaptureSettings& settings) {
+    auto sequence = std::make_unique<PictureSequence>(settings);
+    sequence->Open();
+    return sequence;
+}

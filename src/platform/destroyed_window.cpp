@@ -1,0 +1,54 @@
+#include "platform/destroyed_window.h"
+
+#include <SDL_syswm.h>
+
+namespace {
+
+// Xlib's error handler takes no user data, so what it needs lives here, set once.
+struct DestroyedWindowWatch {
+    Display* display = nullptr;
+    XID window = 0;
+    XErrorHandler previous = nullptr;
+    bool destroyed = false;
+};
+
+DestroyedWindowWatch watch;
+
+// Any request that finds a window missing counts: the show has only the one, and SDL's own
+// requests after its destruction may name it through another handle (or none).
+int TakeErrorOnTheWindowAsClosing(Display* display, XErrorEvent* error) {
+    if (error->resourceid == watch.window || error->error_code == BadWindow) {
+        watch.destroyed = true;
+        return 0;
+    }
+    return watch.previous != nullptr ? watch.previous(display, error) : 0;
+}
+
+}  // namespace
+
+void WatchForDestroyedWindow(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11) {
+        return;
+    }
+    watch.display = info.info.x11.display;
+    watch.window = info.info.x11.window;
+    watch.destroyed = false;
+    XErrorHandler previous = XSetErrorHandler(TakeErrorOnTheWindowAsClosing);
+    if (previous != TakeErrorOnTheWindowAsClosing) {
+        watch.previous = previous;
+    }
+}
+
+bool WindowWasDestroyed() {
+    return watch.destroyed;
+}
+
+void StopWatchingWindow() {
+    if (watch.display != nullptr) {
+        XSync(watch.display, False);
+    }
+    watch.display = nullptr;
+    watch.window = 0;
+}

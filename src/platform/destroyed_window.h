@@ -1,0 +1,15 @@
+#pragma once
+#include <SDL.h>
+
+// Another X client can destroy the show's window outright (a tool's or a window manager's
+// "close" that does not ask first). Every later request on the window then fails, and Xlib's
+// default error handler ends the program with status 1 at the first one. Once the window
+// exists, this watch takes such failures as the window having been closed; every other X
+// error goes on to the handler that was there before. Nothing happens under other video
+// drivers than X11.
+void WatchForDestroyedWindow(SDL_Window* window);
+// True once an X request failed because the watched window was gone.
+bool WindowWasDestroyed();
+// After the window is closed: waits for the answers to its last requests, so that failures of
+// the close itself reach the watch before SDL gives the display's errors back to Xlib.
+void StopWatchingWindow();
