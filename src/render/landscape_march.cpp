@@ -8,6 +8,7 @@
 #include "render/framebuffer.h"
 #include "render/landscape_columns.h"
 #include "render/landscape_frame.h"
+#include "render/landscape_remap.h"
 #include "render/landscape_slopes.h"
 #include "render/landscape_tables.h"
 #include "render/pixel_ops.h"
@@ -39,11 +40,14 @@ uint32_t Brightness(const Shading& shading, uint32_t index, uint32_t h, int d) {
     return (light * fade * h) >> 16;
 }
 
-// Second pass: shades the drawn samples and fills the strip from the starting line upward;
-// returns the final occlusion line.
-int DrawSamples(const Shading& shading, const DrawnSamples& drawn, uint32_t* strip, int startLine) {
-    int top = startLine;
-    for (int i = 0; i < drawn.count; ++i) {
+// Second pass: shades the drawn samples and fills the strip from row `top` upward; returns the
+// final occlusion line. The nearest samples, which lie at or below that row, are not shown.
+int DrawSamples(const Shading& shading, const DrawnSamples& drawn, uint32_t* strip, int top) {
+    int first = 0;
+    while (first < drawn.count && drawn.rows[first] >= top) {
+        ++first;
+    }
+    for (int i = first; i < drawn.count; ++i) {
         const uint32_t index = drawn.samples[i] & 0xFFFF;
         const int d = static_cast<int>(drawn.samples[i] >> 16) & 0xFF;
         const uint32_t h = drawn.samples[i] >> 24;
@@ -73,10 +77,12 @@ constexpr int CLEAR_ROWS = 64;
 constexpr int MAP_ROWS = 256;
 constexpr int PREPARED_ROWS = 32;
 
-// Shades and draws one column's samples into its strip and fills the rest of the strip.
-void DrawColumn(const Shading& shading, const DrawnSamples& drawn, int column, int startLine) {
-    uint32_t* strip = Strip(shading.tables->strips, column);
-    const int top = DrawSamples(shading, drawn, strip, startLine);
+// Shades and draws one column's samples into its strip, from its last row up, and fills the
+// rest of the strip.
+void DrawColumn(const Shading& shading, const DrawnSamples& drawn, int column) {
+    const ColumnStrips& strips = shading.tables->strips;
+    uint32_t* strip = Strip(strips, column);
+    const int top = DrawSamples(shading, drawn, strip, strips.rows - 1);
     FinishStrip(strip, top, ClearByte(*shading.landscape) * 0x01010101u);
 }
 
@@ -88,14 +94,14 @@ void MarchBand(const View& view, const Shading& shading, const ViewSetup& setup,
         for (int group = first; group < end; group += LANES) {
             FindDrawnSamplesOfEight<View, kSway>(view, shading.heights, group, setup.startLine, drawn);
             for (int lane = 0; lane < LANES; ++lane) {
-                DrawColumn(shading, drawn[lane], group + lane, setup.startLine);
+                DrawColumn(shading, drawn[lane], group + lane);
             }
         }
     } else {
         DrawnSamples drawn;
         for (int column = first; column < end; ++column) {
             FindDrawnSamples<View, kSway>(view, shading.heights, column, setup.startLine, drawn);
-            DrawColumn(shading, drawn, column, setup.startLine);
+            DrawColumn(shading, drawn, column);
         }
     }
     TransposeStrips(shading.tables->strips, first, end, setup.target, level);
@@ -107,8 +113,10 @@ void ClearRows(const Landscape& l, const ViewSetup& setup, int first, int end) {
     std::memset(from, ClearByte(l), static_cast<size_t>(end - first) * setup.columns * sizeof(uint32_t));
 }
 
-int TargetRows(const ViewSetup& setup) {
-    return setup.target == frameBuffer ? FRAME_HEIGHT : INTERMEDIATE_ROWS;
+// The rows of the target that are read afterwards: every framebuffer row, or the intermediate
+// rows that the view's remap reads.
+int TargetRows(const Landscape& l, const ViewSetup& setup) {
+    return setup.target == frameBuffer ? FRAME_HEIGHT : IntermediateRowsRead(l, setup.kind);
 }
 
 // The tables of this frame's march, as tasks of one job: the shade map's slopes for the slope
@@ -128,8 +136,8 @@ void PrepareFrameTables(const Landscape& l, const Shading& shading, bool rowsSha
     });
 }
 
-// Marches bands of columns and copies them into the target, and fills the target's rows below
-// the starting line, as tasks of one job.
+// Marches bands of columns and copies them into the target, and fills the target's rows that are
+// read but lie below the starting line, as tasks of one job.
 template <class View, bool kSway>
 void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
     const Shading shading{&l,
@@ -140,16 +148,17 @@ void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
                           (l.shadeFlags & SHADE_FADE) != 0};
     PrepareFrameTables(l, shading, !std::is_same_v<View, RadialView>);
     ColumnStrips& strips = l.tables->strips;
-    ArrangeStrips(strips, setup.columns, setup.startLine + 1);
+    const int targetRows = TargetRows(l, setup);
+    ArrangeStrips(strips, setup.columns, std::min(setup.startLine + 1, targetRows));
     const int bands = setup.columns / BAND_COLUMNS;
-    const int clearedRows = TargetRows(setup) - strips.rows;
+    const int clearedRows = targetRows - strips.rows;
     const int clearTasks = (clearedRows + CLEAR_ROWS - 1) / CLEAR_ROWS;
     RunTasks(l.hardware.pool, bands + clearTasks, [&](int task) {
         if (task < bands) {
             MarchBand<View, kSway>(view, shading, setup, task * BAND_COLUMNS, (task + 1) * BAND_COLUMNS);
         } else {
             const int first = strips.rows + (task - bands) * CLEAR_ROWS;
-            ClearRows(l, setup, first, std::min(first + CLEAR_ROWS, TargetRows(setup)));
+            ClearRows(l, setup, first, std::min(first + CLEAR_ROWS, targetRows));
         }
     });
     if (shading.light) {

@@ -1,5 +1,7 @@
 #include "render/landscape_remap.h"
 
+#include <algorithm>
+
 #include "render/framebuffer.h"
 #include "render/landscape_tables.h"
 #include "render/worker_pool.h"
@@ -34,6 +36,11 @@ void BuildTiledRemap(TiledRemap& remap, const PolarTable& table, WorkerPool* poo
         ForEachPixelOfBand(
             band, [&](int i) { *out++ = table.entries[i].distance * 256u + table.entries[i].angle; });
     });
+    const PolarEntry* entries = table.entries.get();
+    const auto farthest =
+        std::max_element(entries, entries + FRAME_PIXELS,
+                         [](const PolarEntry& a, const PolarEntry& b) { return a.distance < b.distance; });
+    remap.rowsRead = std::min<int>(farthest->distance + 1, INTERMEDIATE_ROWS);
 }
 
 // One load per pixel is as fast as it gets: vector gathers are no faster here, so every
@@ -46,7 +53,18 @@ void ApplyTiledRemap(const TiledRemap& remap, const uint32_t* intermediate, uint
     });
 }
 
+namespace {
+
+const TiledRemap& RemapOf(const Landscape& l, ViewKind kind) {
+    return kind == ViewKind::Tunnel ? l.tables->tunnelRemap : l.tables->radialRemap;
+}
+
+}  // namespace
+
+int IntermediateRowsRead(const Landscape& l, ViewKind kind) {
+    return RemapOf(l, kind).rowsRead;
+}
+
 void RemapIntermediate(const Landscape& l, ViewKind kind) {
-    const TiledRemap& remap = kind == ViewKind::Tunnel ? l.tables->tunnelRemap : l.tables->radialRemap;
-    ApplyTiledRemap(remap, l.intermediate.get(), frameBuffer, l.hardware.pool);
+    ApplyTiledRemap(RemapOf(l, kind), l.intermediate.get(), frameBuffer, l.hardware.pool);
 }

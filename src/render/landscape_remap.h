@@ -16,6 +16,7 @@ constexpr int REMAP_TILE = 16;
 
 struct TiledRemap {
     std::unique_ptr<uint32_t[]> indices;  // 640 x 480, tile after tile, rows within a tile
+    int rowsRead = 0;                     // rows of the intermediate it reads: the largest distance + 1
 };
 
 void BuildTiledRemap(TiledRemap& remap, const PolarTable& table, WorkerPool* pool);
@@ -24,6 +25,10 @@ void BuildTiledRemap(TiledRemap& remap, const PolarTable& table, WorkerPool* poo
 // of tiles spread over the pool's threads.
 void ApplyTiledRemap(const TiledRemap& remap, const uint32_t* intermediate, uint32_t* frame,
                      WorkerPool* pool);
+
+// The rows of the intermediate that the remap of a polar view reads. The rows below them are
+// never shown, so the fast march neither draws nor fills them.
+int IntermediateRowsRead(const Landscape& landscape, ViewKind kind);
 
 // Copies the landscape's intermediate to the framebuffer through the tiled form of the view's
 // polar table (tunnel or radial), the table SetUpView has made the active one.

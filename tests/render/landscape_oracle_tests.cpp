@@ -8,6 +8,7 @@
 #include "render/framebuffer.h"
 #include "render/landscape.h"
 #include "render/landscape_reference.h"
+#include "render/landscape_remap.h"
 #include "render/landscape_tables.h"
 #include "render/layer.h"
 #include "render/wave_filter.h"
@@ -25,6 +26,18 @@ struct RenderResult {
     bool operator==(const RenderResult&) const = default;
 };
 
+// The intermediate rows a frame's remap reads: in a polar view only those are ever shown, so
+// the fast renderer leaves the rest as they were. Other views leave the whole of it alone.
+int ShownIntermediatePixels(const Landscape& l) {
+    if (l.viewMode & VIEW_RADIAL) {
+        return IntermediateRowsRead(l, ViewKind::Radial) * INTERMEDIATE_COLUMNS;
+    }
+    if (l.viewMode & VIEW_TUNNEL) {
+        return IntermediateRowsRead(l, ViewKind::Tunnel) * INTERMEDIATE_COLUMNS;
+    }
+    return INTERMEDIATE_PIXELS;
+}
+
 // Renders from a known start: both targets filled with noise (so pixels a renderer must leave
 // alone are compared too) and the render's own state fields as the caller left them.
 RenderResult RenderFrom(Landscape& l, void (*render)(Landscape&), uint32_t seed) {
@@ -38,7 +51,7 @@ RenderResult RenderFrom(Landscape& l, void (*render)(Landscape&), uint32_t seed)
                   [&] { return random.Next(); });
     render(l);
     RenderResult result{{frameBuffer, frameBuffer + FRAME_PIXELS},
-                        {l.intermediate.get(), l.intermediate.get() + INTERMEDIATE_PIXELS},
+                        {l.intermediate.get(), l.intermediate.get() + ShownIntermediatePixels(l)},
                         l.light,
                         l.slopeBiasX,
                         l.slopeBiasY,
