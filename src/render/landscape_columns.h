@@ -1,4 +1,5 @@
 #pragma once
+#include <bit>
 #include <cstdint>
 
 #include "render/landscape.h"
@@ -60,6 +61,14 @@ struct DrawnSamples {
     uint32_t samples[LANDSCAPE_DEPTHS + 1];  // index | d << 16 | h << 24
     uint16_t rows[LANDSCAPE_DEPTHS + 1];
     int count;
+
+    // visit(sample, row) for each of them, nearest first.
+    template <class Visit>
+    void ForEach(Visit visit) const {
+        for (int i = 0; i < count; ++i) {
+            visit(samples[i], static_cast<int>(rows[i]));
+        }
+    }
 };
 
 inline uint32_t PackSample(uint32_t index, uint32_t d, uint32_t h) {
@@ -87,9 +96,35 @@ void FindDrawnSamples(const View& view, const uint8_t* heights, int column, int 
     drawn.count = count;
 }
 
-// The same for the eight columns from `first` on at once, in 256-bit lanes; drawn[i] gets
-// column first + i. Needs AVX2.
+// The first pass over eight neighbouring columns at once, one in each 32-bit lane of a 256-bit
+// vector: every sample of every lane by depth, as the vectors hold them, and per lane a bit for
+// each depth whose sample passed the lane's occlusion line.
 constexpr int LANES = 8;
+constexpr int DEPTH_WORDS = (LANDSCAPE_DEPTHS + 31) / 32;
+
+struct SamplesOfEight {
+    alignas(32) uint32_t samples[LANDSCAPE_DEPTHS][LANES];  // packed as in DrawnSamples
+    alignas(32) int32_t rows[LANDSCAPE_DEPTHS][LANES];
+    uint32_t visible[LANES][DEPTH_WORDS];  // bit d % 32 of word d / 32
+};
+
+// The drawn samples of one lane, read in place.
+struct LaneSamples {
+    const SamplesOfEight& found;
+    int lane;
+
+    template <class Visit>
+    void ForEach(Visit visit) const {
+        for (int word = 0; word < DEPTH_WORDS; ++word) {
+            for (uint32_t bits = found.visible[lane][word]; bits != 0; bits &= bits - 1) {
+                const int d = word * 32 + std::countr_zero(bits);
+                visit(found.samples[d][lane], static_cast<int>(found.rows[d][lane]));
+            }
+        }
+    }
+};
+
+// The samples of the eight columns from `first` on; lane i is column first + i. Needs AVX2.
 template <class View, bool kSway>
-void FindDrawnSamplesOfEight(const View& view, const uint8_t* heights, int first, int startLine,
-                             DrawnSamples (&drawn)[LANES]);
+void FindSamplesOfEight(const View& view, const uint8_t* heights, int first, int startLine,
+                        SamplesOfEight& found);

@@ -144,15 +144,22 @@ struct Lanes<RadialView> {
 
 static_assert(sizeof(RadialOffset) == 2);
 
+// Each lane's bit of the visibility masks of 32 depths, one byte a depth, as one word.
+AVX2 void TransposeMasks(const uint8_t* masks, int word, SamplesOfEight& found) {
+    const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i*>(masks + word * 32));
+    for (int lane = 0; lane < LANES; ++lane) {
+        // Shifted into each byte's top bit; 16-bit shifts carry nothing into it from the other byte.
+        const __m256i top = _mm256_slli_epi16(bytes, LANES - 1 - lane);
+        found.visible[lane][word] = static_cast<uint32_t>(_mm256_movemask_epi8(top));
+    }
+}
+
 template <class View, bool kSway>
 AVX2 void FindInLanes(const View& view, const uint8_t* heights, int first, int startLine,
-                      DrawnSamples (&drawn)[LANES]) {
+                      SamplesOfEight& found) {
     const Lanes<View> lanes(view, first);
     __m256i top = _mm256_set1_epi32(startLine);
-    __m256i counts = _mm256_setzero_si256();
-    alignas(32) int32_t count[LANES];
-    alignas(32) uint32_t packed[LANES];
-    alignas(32) int32_t rows[LANES];
+    alignas(32) uint8_t masks[DEPTH_WORDS * 32] = {};  // bit i: lane i's sample was visible
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
         __m256i x, y;
         lanes.Cell(d, x, y);
@@ -166,22 +173,15 @@ AVX2 void FindInLanes(const View& view, const uint8_t* heights, int first, int s
         const __m256i row = lanes.Row(h, d);
         const __m256i sample =
             _mm256_or_si256(_mm256_or_si256(index, _mm256_set1_epi32(d << 16)), _mm256_slli_epi32(h, 24));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(count), counts);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(packed), sample);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(rows), row);
-        // Every lane writes its sample at its count, and only a visible one advances the count:
-        // no branch on the terrain, as in the one-column pass.
-        for (int lane = 0; lane < LANES; ++lane) {
-            drawn[lane].samples[count[lane]] = packed[lane];
-            drawn[lane].rows[count[lane]] = static_cast<uint16_t>(rows[lane]);
-        }
+        _mm256_store_si256(reinterpret_cast<__m256i*>(found.samples[d]), sample);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(found.rows[d]), row);
+        // No branch on the terrain, as in the one-column pass.
         const __m256i visible = _mm256_cmpgt_epi32(top, row);
-        counts = _mm256_sub_epi32(counts, visible);
+        masks[d] = static_cast<uint8_t>(_mm256_movemask_ps(_mm256_castsi256_ps(visible)));
         top = _mm256_min_epi32(top, row);
     }
-    _mm256_store_si256(reinterpret_cast<__m256i*>(count), counts);
-    for (int lane = 0; lane < LANES; ++lane) {
-        drawn[lane].count = count[lane];
+    for (int word = 0; word < DEPTH_WORDS; ++word) {
+        TransposeMasks(masks, word, found);
     }
 }
 
@@ -189,20 +189,20 @@ AVX2 void FindInLanes(const View& view, const uint8_t* heights, int first, int s
 
 // The declaration the renderer sees carries no target, so the lanes live in FindInLanes.
 template <class View, bool kSway>
-void FindDrawnSamplesOfEight(const View& view, const uint8_t* heights, int first, int startLine,
-                             DrawnSamples (&drawn)[LANES]) {
-    FindInLanes<View, kSway>(view, heights, first, startLine, drawn);
+void FindSamplesOfEight(const View& view, const uint8_t* heights, int first, int startLine,
+                        SamplesOfEight& found) {
+    FindInLanes<View, kSway>(view, heights, first, startLine, found);
 }
 
-template void FindDrawnSamplesOfEight<PerspectiveView, false>(const PerspectiveView&, const uint8_t*, int,
-                                                              int, DrawnSamples (&)[LANES]);
-template void FindDrawnSamplesOfEight<PerspectiveView, true>(const PerspectiveView&, const uint8_t*, int, int,
-                                                             DrawnSamples (&)[LANES]);
-template void FindDrawnSamplesOfEight<TunnelView, false>(const TunnelView&, const uint8_t*, int, int,
-                                                         DrawnSamples (&)[LANES]);
-template void FindDrawnSamplesOfEight<TunnelView, true>(const TunnelView&, const uint8_t*, int, int,
-                                                        DrawnSamples (&)[LANES]);
-template void FindDrawnSamplesOfEight<RadialView, false>(const RadialView&, const uint8_t*, int, int,
-                                                         DrawnSamples (&)[LANES]);
-template void FindDrawnSamplesOfEight<RadialView, true>(const RadialView&, const uint8_t*, int, int,
-                                                        DrawnSamples (&)[LANES]);
+template void FindSamplesOfEight<PerspectiveView, false>(const PerspectiveView&, const uint8_t*, int, int,
+                                                         SamplesOfEight&);
+template void FindSamplesOfEight<PerspectiveView, true>(const PerspectiveView&, const uint8_t*, int, int,
+                                                        SamplesOfEight&);
+template void FindSamplesOfEight<TunnelView, false>(const TunnelView&, const uint8_t*, int, int,
+                                                    SamplesOfEight&);
+template void FindSamplesOfEight<TunnelView, true>(const TunnelView&, const uint8_t*, int, int,
+                                                   SamplesOfEight&);
+template void FindSamplesOfEight<RadialView, false>(const RadialView&, const uint8_t*, int, int,
+                                                    SamplesOfEight&);
+template void FindSamplesOfEight<RadialView, true>(const RadialView&, const uint8_t*, int, int,
+                                                   SamplesOfEight&);

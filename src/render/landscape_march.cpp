@@ -18,54 +18,64 @@
 
 namespace {
 
-// What the march reads, once per frame.
+// What the second pass reads, copied once a frame so that the stores into the strips, which may
+// alias any byte as far as the compiler knows, do not have it read again for every sample.
 struct Shading {
-    const Landscape* landscape;
-    const LandscapeTables* tables;
-    const uint8_t* heights;
+    const uint16_t* lightIndices;
+    const uint8_t* shadeMap;
     const uint32_t* colours;
-    bool light;
-    bool fade;
+    uint32_t fill;  // the target's fill pixel
 };
 
 // Brightness v of a drawn sample. With light L = S / 256 and fade F = (256 - d) / 256 the
 // product L x F x h is exact in single precision (at most 24 significant bits), so its
 // truncation is the integer quotient below.
+template <bool kLight, bool kFade>
 uint32_t Brightness(const Shading& shading, uint32_t index, uint32_t h, int d) {
-    const Landscape& l = *shading.landscape;
-    const uint32_t light =
-        shading.light ? SlopeLight(l.shadeMap, shading.tables->slopes[index], l.slopeBiasX, l.slopeBiasY)
-                      : 256;
-    const uint32_t fade = shading.fade ? 256 - d : 256;
+    const uint32_t light = kLight ? shading.shadeMap[shading.lightIndices[index]] : 256;
+    const uint32_t fade = kFade ? 256 - d : 256;
     return (light * fade * h) >> 16;
 }
 
-// Second pass: shades the drawn samples and fills the strip from row `top` upward; returns the
-// final occlusion line. The nearest samples, which lie at or below that row, are not shown.
-int DrawSamples(const Shading& shading, const DrawnSamples& drawn, uint32_t* strip, int top) {
-    int first = 0;
-    while (first < drawn.count && drawn.rows[first] >= top) {
-        ++first;
-    }
-    for (int i = first; i < drawn.count; ++i) {
-        const uint32_t index = drawn.samples[i] & 0xFFFF;
-        const int d = static_cast<int>(drawn.samples[i] >> 16) & 0xFF;
-        const uint32_t h = drawn.samples[i] >> 24;
-        const int row = drawn.rows[i];
-        const uint32_t v = Brightness(shading, index, h, d);
+// Second pass over one column: shades its drawn samples (a DrawnSamples or LaneSamples) and fills
+// its strip from the strip's last row upward, then fills the rest of the strip. The nearest
+// samples, at or below that row, are not shown.
+template <bool kLight, bool kFade, class Samples>
+void DrawColumn(const Shading& shading, const Samples& drawn, uint32_t* strip, int lastRow) {
+    int top = lastRow;
+    drawn.ForEach([&](uint32_t sample, int row) {
+        if (row >= top) {
+            return;
+        }
+        const uint32_t index = sample & 0xFFFF;
+        const int d = static_cast<int>(sample >> 16) & 0xFF;
+        const uint32_t h = sample >> 24;
+        const uint32_t v = Brightness<kLight, kFade>(shading, index, h, d);
         // red, green and blue times v / 256, truncated: the layers' weighting, exact in integers.
         FillStrip(strip, top, row, WeightPixel(shading.colours[index], v));
         top = row;
+    });
+    FinishStrip(strip, top, shading.fill);
+}
+
+// The second pass for the frame's shading flags, chosen once a frame.
+template <class Samples>
+using ColumnDrawer = void (*)(const Shading&, const Samples&, uint32_t*, int);
+
+template <class Samples>
+ColumnDrawer<Samples> DrawerFor(bool light, bool fade) {
+    if (light) {
+        return fade ? DrawColumn<true, true, Samples> : DrawColumn<true, false, Samples>;
     }
-    return top;
+    return fade ? DrawColumn<false, true, Samples> : DrawColumn<false, false, Samples>;
 }
 
 // The light of the march's last sample (last column, d = 254), drawn or not.
 template <class View, bool kSway>
 void SetLastLight(Landscape& l, const View& view, int columns) {
     const MapCell cell = SampleCell<View, kSway>(view, *l.tables, columns - 1, LANDSCAPE_DEPTHS - 1);
-    const uint16_t slopes = SlopesOfCell(l.shadeMap, cell.x, cell.y);
-    l.light = static_cast<float>(SlopeLight(l.shadeMap, slopes, l.slopeBiasX, l.slopeBiasY)) / 256.0f;
+    const uint16_t index = LightIndexOfCell(l.shadeMap, cell.x, cell.y, l.slopeBiasX, l.slopeBiasY);
+    l.light = static_cast<float>(l.shadeMap[index]) / 256.0f;
 }
 
 // Columns marched and copied into the target by one task: 16 pixels, one cache line of a
@@ -77,34 +87,37 @@ constexpr int CLEAR_ROWS = 64;
 constexpr int MAP_ROWS = 256;
 constexpr int PREPARED_ROWS = 32;
 
-// Shades and draws one column's samples into its strip, from its last row up, and fills the
-// rest of the strip.
-void DrawColumn(const Shading& shading, const DrawnSamples& drawn, int column) {
-    const ColumnStrips& strips = shading.tables->strips;
-    uint32_t* strip = Strip(strips, column);
-    const int top = DrawSamples(shading, drawn, strip, strips.rows - 1);
-    FinishStrip(strip, top, ClearByte(*shading.landscape) * 0x01010101u);
-}
+// What one frame's march runs with.
+struct MarchSetup {
+    const uint8_t* heights;
+    Shading shading;
+    bool light;
+    bool fade;
+};
 
 template <class View, bool kSway>
-void MarchBand(const View& view, const Shading& shading, const ViewSetup& setup, int first, int end) {
-    const SimdLevel level = shading.landscape->hardware.simd;
+void MarchBand(const Landscape& l, const View& view, const MarchSetup& march, const ViewSetup& setup,
+               int first, int end) {
+    const ColumnStrips& strips = l.tables->strips;
+    const SimdLevel level = l.hardware.simd;
     if (level == SimdLevel::Avx2) {
-        DrawnSamples drawn[LANES];
+        const ColumnDrawer<LaneSamples> draw = DrawerFor<LaneSamples>(march.light, march.fade);
+        SamplesOfEight found;
         for (int group = first; group < end; group += LANES) {
-            FindDrawnSamplesOfEight<View, kSway>(view, shading.heights, group, setup.startLine, drawn);
+            FindSamplesOfEight<View, kSway>(view, march.heights, group, setup.startLine, found);
             for (int lane = 0; lane < LANES; ++lane) {
-                DrawColumn(shading, drawn[lane], group + lane);
+                draw(march.shading, LaneSamples{found, lane}, Strip(strips, group + lane), strips.rows - 1);
             }
         }
     } else {
+        const ColumnDrawer<DrawnSamples> draw = DrawerFor<DrawnSamples>(march.light, march.fade);
         DrawnSamples drawn;
         for (int column = first; column < end; ++column) {
-            FindDrawnSamples<View, kSway>(view, shading.heights, column, setup.startLine, drawn);
-            DrawColumn(shading, drawn, column);
+            FindDrawnSamples<View, kSway>(view, march.heights, column, setup.startLine, drawn);
+            draw(march.shading, drawn, Strip(strips, column), strips.rows - 1);
         }
     }
-    TransposeStrips(shading.tables->strips, first, end, setup.target, level);
+    TransposeStrips(strips, first, end, setup.target, level);
 }
 
 // Fills rows [first, end) of the target, which lie below the strips' rows.
@@ -119,19 +132,20 @@ int TargetRows(const Landscape& l, const ViewSetup& setup) {
     return setup.target == frameBuffer ? FRAME_HEIGHT : IntermediateRowsRead(l, setup.kind);
 }
 
-// The tables of this frame's march, as tasks of one job: the shade map's slopes for the slope
-// light, and for the eight-column march of a view whose lanes share a map row, the padded
+// The tables of this frame's march, as tasks of one job: the shade map's light indices for the
+// slope light, and for the eight-column march of a view whose lanes share a map row, the padded
 // height map.
-void PrepareFrameTables(const Landscape& l, const Shading& shading, bool rowsShared) {
-    const int slopeTasks = shading.light ? MAP_ROWS / PREPARED_ROWS : 0;
+void PrepareFrameTables(const Landscape& l, const MarchSetup& march, bool rowsShared) {
+    const int lightTasks = march.light ? MAP_ROWS / PREPARED_ROWS : 0;
     const int padTasks = rowsShared && l.hardware.simd == SimdLevel::Avx2 ? MAP_ROWS / PREPARED_ROWS : 0;
     LandscapeTables& tables = *l.tables;
-    RunTasks(l.hardware.pool, slopeTasks + padTasks, [&](int task) {
+    RunTasks(l.hardware.pool, lightTasks + padTasks, [&](int task) {
         const int first = (task % (MAP_ROWS / PREPARED_ROWS)) * PREPARED_ROWS;
-        if (task < slopeTasks) {
-            ComputeSlopes(l.shadeMap, tables.slopes.data(), first, first + PREPARED_ROWS, l.hardware.simd);
+        if (task < lightTasks) {
+            ComputeLightIndices(l.shadeMap, tables.lightIndices.data(), first, first + PREPARED_ROWS,
+                                l.slopeBiasX, l.slopeBiasY, l.hardware.simd);
         } else {
-            PadHeightRows(shading.heights, tables.paddedHeights.data(), first, first + PREPARED_ROWS);
+            PadHeightRows(march.heights, tables.paddedHeights.data(), first, first + PREPARED_ROWS);
         }
     });
 }
@@ -140,13 +154,12 @@ void PrepareFrameTables(const Landscape& l, const Shading& shading, bool rowsSha
 // read but lie below the starting line, as tasks of one job.
 template <class View, bool kSway>
 void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
-    const Shading shading{&l,
-                          l.tables.get(),
-                          l.activeHeights,
-                          l.activeColours,
-                          (l.shadeFlags & SHADE_LIGHT) != 0,
-                          (l.shadeFlags & SHADE_FADE) != 0};
-    PrepareFrameTables(l, shading, !std::is_same_v<View, RadialView>);
+    const MarchSetup march{
+        l.activeHeights,
+        {l.tables->lightIndices.data(), l.shadeMap, l.activeColours, ClearByte(l) * 0x01010101u},
+        (l.shadeFlags & SHADE_LIGHT) != 0,
+        (l.shadeFlags & SHADE_FADE) != 0};
+    PrepareFrameTables(l, march, !std::is_same_v<View, RadialView>);
     ColumnStrips& strips = l.tables->strips;
     const int targetRows = TargetRows(l, setup);
     ArrangeStrips(strips, setup.columns, std::min(setup.startLine + 1, targetRows));
@@ -155,13 +168,13 @@ void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
     const int clearTasks = (clearedRows + CLEAR_ROWS - 1) / CLEAR_ROWS;
     RunTasks(l.hardware.pool, bands + clearTasks, [&](int task) {
         if (task < bands) {
-            MarchBand<View, kSway>(view, shading, setup, task * BAND_COLUMNS, (task + 1) * BAND_COLUMNS);
+            MarchBand<View, kSway>(l, view, march, setup, task * BAND_COLUMNS, (task + 1) * BAND_COLUMNS);
         } else {
             const int first = strips.rows + (task - bands) * CLEAR_ROWS;
             ClearRows(l, setup, first, std::min(first + CLEAR_ROWS, targetRows));
         }
     });
-    if (shading.light) {
+    if (march.light) {
         SetLastLight<View, kSway>(l, view, setup.columns);
     }
 }

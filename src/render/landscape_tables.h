@@ -25,7 +25,7 @@ struct LandscapeTables {
     std::array<float, LANDSCAPE_DEPTHS> swayOffsets;  // swayAmount x sin(swayRate x swayClock + d / 255 x pi)
 
     // Rewritten by every frame that draws with the slope light.
-    std::array<uint16_t, MAP_CELLS> slopes;  // SlopesOfCell of the shade map
+    std::array<uint16_t, MAP_CELLS> lightIndices;  // LightIndexOfCell with the frame's biases
 
     // Rewritten by every frame of the perspective and tunnel views that the eight-column march
     // draws: activeHeights with rows PADDED_MAP_ROW bytes apart, so that eight neighbouring

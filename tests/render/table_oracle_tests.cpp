@@ -32,27 +32,31 @@ TEST(PolarTableBuild, EqualsTheEntryByEntryBuildForEveryFlag) {
     }
 }
 
-// Every vector level computes each cell's slopes as SlopesOfCell, the wrap at the map's edges
-// included, on rough terrain and on a map of extreme bytes.
-TEST(ShadeMapSlopes, EveryLevelMatchesTheCellByCellSlopes) {
+// Every vector level computes each cell's light index as LightIndexOfCell, the wrap at the map's
+// edges included, on rough terrain and on a map of extreme bytes, with biases of either sign.
+TEST(ShadeMapSlopes, EveryLevelMatchesTheCellByCellLightIndex) {
     std::vector<uint8_t> rough(MAP_CELLS), extremes(MAP_CELLS);
     FillTerrain(rough.data(), 11, 6);
     TestRandom random{5};
     for (uint8_t& cell : extremes) {
         cell = random.Next() % 2 ? 255 : 0;
     }
+    const int8_t biases[][2] = {{0, 0}, {-128, 127}, {37, -90}};
     for (const std::vector<uint8_t>* map : {&rough, &extremes}) {
-        for (SimdLevel level : {SimdLevel::Portable, SimdLevel::Sse2, SimdLevel::Avx2}) {
-            if (!SimdLevelAvailable(level)) {
-                continue;
-            }
-            std::vector<uint16_t> slopes(MAP_CELLS);
-            ComputeSlopes(map->data(), slopes.data(), 0, 100, level);
-            ComputeSlopes(map->data(), slopes.data(), 100, 256, level);
-            for (int i = 0; i < MAP_CELLS; ++i) {
-                const auto x = static_cast<uint8_t>(i), y = static_cast<uint8_t>(i >> 8);
-                ASSERT_EQ(slopes[i], SlopesOfCell(map->data(), x, y))
-                    << SimdLevelName(level) << " cell " << i;
+        for (const auto& [biasX, biasY] : biases) {
+            for (SimdLevel level : {SimdLevel::Portable, SimdLevel::Sse2, SimdLevel::Avx2}) {
+                if (!SimdLevelAvailable(level)) {
+                    continue;
+                }
+                std::vector<uint16_t> indices(MAP_CELLS);
+                ComputeLightIndices(map->data(), indices.data(), 0, 100, biasX, biasY, level);
+                ComputeLightIndices(map->data(), indices.data(), 100, 256, biasX, biasY, level);
+                for (int i = 0; i < MAP_CELLS; ++i) {
+                    const auto x = static_cast<uint8_t>(i), y = static_cast<uint8_t>(i >> 8);
+                    ASSERT_EQ(indices[i], LightIndexOfCell(map->data(), x, y, biasX, biasY))
+                        << SimdLevelName(level) << " cell " << i << " biases " << int(biasX) << ", "
+                        << int(biasY);
+                }
             }
         }
     }
