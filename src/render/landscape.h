@@ -7,7 +7,9 @@
 #include "render/heap_block.h"
 #include "render/polar_table.h"
 
-constexpr int MAP_CELLS = 256 * 256;
+// The maps are square, MAP_SIDE cells a side, and their coordinates wrap modulo 256.
+constexpr int MAP_SIDE = 256;
+constexpr int MAP_CELLS = MAP_SIDE * MAP_SIDE;
 
 // The intermediate image of the polar views: a 640 x 640 block used with a row stride of
 // 256 pixels, which makes room for 1600 rows.

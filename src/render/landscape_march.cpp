@@ -84,7 +84,6 @@ constexpr int BAND_COLUMNS = 16;
 // Rows of the target below the strips that one task fills.
 constexpr int CLEAR_ROWS = 64;
 // Rows of the map whose slopes or padded copy one task makes.
-constexpr int MAP_ROWS = 256;
 constexpr int PREPARED_ROWS = 32;
 
 // What one frame's march runs with.
@@ -136,11 +135,11 @@ int TargetRows(const Landscape& l, const ViewSetup& setup) {
 // slope light, and for the eight-column march of a view whose lanes share a map row, the padded
 // height map.
 void PrepareFrameTables(const Landscape& l, const MarchSetup& march, bool rowsShared) {
-    const int lightTasks = march.light ? MAP_ROWS / PREPARED_ROWS : 0;
-    const int padTasks = rowsShared && l.hardware.simd == SimdLevel::Avx2 ? MAP_ROWS / PREPARED_ROWS : 0;
+    const int lightTasks = march.light ? MAP_SIDE / PREPARED_ROWS : 0;
+    const int padTasks = rowsShared && l.hardware.simd == SimdLevel::Avx2 ? MAP_SIDE / PREPARED_ROWS : 0;
     LandscapeTables& tables = *l.tables;
     RunTasks(l.hardware.pool, lightTasks + padTasks, [&](int task) {
-        const int first = (task % (MAP_ROWS / PREPARED_ROWS)) * PREPARED_ROWS;
+        const int first = (task % (MAP_SIDE / PREPARED_ROWS)) * PREPARED_ROWS;
         if (task < lightTasks) {
             ComputeLightIndices(l.shadeMap, tables.lightIndices.data(), first, first + PREPARED_ROWS,
                                 l.slopeBiasX, l.slopeBiasY, l.hardware.simd);

@@ -27,7 +27,7 @@ MapCell SampleCell(const Landscape& l, const ViewSetup& view, const FrameBytes& 
 float SlopeLight(const Landscape& l, MapCell cell) {
     const uint8_t* s = l.shadeMap;
     auto at = [s](int y, int x) {
-        return static_cast<int>(s[static_cast<uint8_t>(y) * 256 + static_cast<uint8_t>(x)]);
+        return static_cast<int>(s[static_cast<uint8_t>(y) * MAP_SIDE + static_cast<uint8_t>(x)]);
     };
     const uint8_t gx =
         static_cast<uint8_t>(at(cell.y, cell.x + 1) - at(cell.y, cell.x - 1) + l.slopeBiasX - 128);
@@ -59,7 +59,7 @@ void MarchColumn(Landscape& l, const ViewSetup& view, const FrameBytes& bytes, i
         if (l.shadeFlags & SHADE_LIGHT) {
             l.light = SlopeLight(l, cell);
         }
-        const int index = cell.y * 256 + cell.x;
+        const int index = cell.y * MAP_SIDE + cell.x;
         const uint8_t h = l.activeHeights[index];
         const float fade = (l.shadeFlags & SHADE_FADE) ? 1.0f - static_cast<float>(d) / 256.0f : 1.0f;
         const float gain = (l.shadeFlags & SHADE_LIGHT) ? l.light : 1.0f;

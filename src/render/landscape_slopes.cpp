@@ -2,13 +2,13 @@
 
 #include <cstring>
 
+#include "render/landscape.h"
+
 #ifdef __SSE2__
 #include <immintrin.h>
 #endif
 
 namespace {
-
-constexpr int MAP_SIDE = 256;
 
 // Row y of the map with its neighbours wrapped round: padded[0] is S[y][255], padded[x + 1] is
 // S[y][x], padded[257] is S[y][0]. Extra bytes after the end keep vector reads inside.

@@ -29,7 +29,7 @@ void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, con
 void PadHeightRows(const uint8_t* heights, uint8_t* padded, int first, int end) {
     for (int row = first; row < end; ++row) {
         uint8_t* out = padded + row * PADDED_MAP_ROW;
-        std::memcpy(out, heights + row * 256, 256);
-        std::memcpy(out + 256, heights + row * 256, PADDED_MAP_ROW - 256);
+        std::memcpy(out, heights + row * MAP_SIDE, MAP_SIDE);
+        std::memcpy(out + MAP_SIDE, heights + row * MAP_SIDE, PADDED_MAP_ROW - MAP_SIDE);
     }
 }

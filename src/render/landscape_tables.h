@@ -10,8 +10,8 @@
 // Tables the fast landscape renderer reads instead of recomputing what does not change
 // within a frame (or at all). They hold exactly the values the view functions compute.
 
-constexpr int LANDSCAPE_DEPTHS = 255;     // samples per column, d = 0 to 254
-constexpr int PADDED_MAP_ROW = 256 + 16;  // a map row followed by its first 16 bytes again
+constexpr int LANDSCAPE_DEPTHS = 255;          // samples per column, d = 0 to 254
+constexpr int PADDED_MAP_ROW = MAP_SIDE + 16;  // a map row followed by its first 16 bytes again
 
 struct LandscapeTables {
     // Built once by the Landscape constructor.
@@ -30,7 +30,7 @@ struct LandscapeTables {
     // Rewritten by every frame of the perspective and tunnel views that the eight-column march
     // draws: activeHeights with rows PADDED_MAP_ROW bytes apart, so that eight neighbouring
     // cells of a row can be read at once without wrapping.
-    std::array<uint8_t, 256 * PADDED_MAP_ROW> paddedHeights;
+    std::array<uint8_t, MAP_SIDE * PADDED_MAP_ROW> paddedHeights;
 
     // Rewritten by every frame that draws.
     ColumnStrips strips;
