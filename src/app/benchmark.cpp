@@ -159,7 +159,7 @@ void PrintSeekFigures(Show& show, const DrawingSteps& steps, uint32_t fps) {
 std::unique_ptr<StepTimer> TimeShow(const ShowSettings& settings, uint32_t fps, bool hashFrames) {
     SeedRandom(settings.seed);
     ResetFrameStats();
-    std::unique_ptr<Show> show = BuildShow(settings.dataDir, settings.threads, settings.simd);
+    std::unique_ptr<Show> show = BuildShow(settings);
     HeadlessPlatform platform;
     FixedStepClock clock(fps);
     auto timer = std::make_unique<StepTimer>(hashFrames);

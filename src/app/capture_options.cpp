@@ -103,20 +103,16 @@ std::string CheckSpan(const Options& options) {
 }  // namespace
 
 bool IsCaptureOption(const std::string& name) {
-    return name == "--capture" || name == "--from" || name == "--to" || name == "--size" || name == "--music";
+    return name == "--capture" || name == "--from" || name == "--to" || name == "--size";
 }
 
 std::string ParseCaptureValue(const std::string& name, const std::string& value, Options& options) {
-    if (name == "--capture" || name == "--music") {
+    if (name == "--capture") {
         if (value.empty()) {
-            return name + " needs a name";
+            return "--capture needs a name";
         }
-        if (name == "--music") {
-            options.musicPath = value;
-        } else {
-            options.capturePath = value;
-            options.mode = RunMode::Capture;
-        }
+        options.capturePath = value;
+        options.mode = RunMode::Capture;
     } else if (name == "--from" || name == "--to") {
         if (!ParseSeconds(value, name == "--from" ? options.fromMs : options.toMs)) {
             return name + " takes a time in seconds from 0 (decimals allowed), not '" + value + "'";
@@ -132,7 +128,7 @@ std::string ParseCaptureValue(const std::string& name, const std::string& value,
 
 std::string CheckCaptureOptions(const std::vector<std::string>& args, const Options& options) {
     if (options.mode != RunMode::Capture) {
-        for (const char* name : {"--from", "--to", "--size", "--music"}) {
+        for (const char* name : {"--from", "--to", "--size"}) {
             if (Has(args, name)) {
                 return std::string(name) + " applies only to --capture";
             }

@@ -4,7 +4,7 @@
 
 #include "app/options.h"
 
-// The options of --capture: the target, the span (--from, --to), the size and the music.
+// The options of --capture: the target, the span (--from, --to) and the size.
 bool IsCaptureOption(const std::string& name);
 // Sets a capture option from its value; returns an error text or "".
 std::string ParseCaptureValue(const std::string& name, const std::string& value, Options& options);

@@ -6,6 +6,7 @@
 
 #include "app/benchmark.h"
 #include "app/capture_show.h"
+#include "app/dump_script.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
 #include "app/play_show.h"
@@ -29,6 +30,8 @@ int DispatchMode(const Options& options) {
             return WriteFrameHashes(options);
         case RunMode::Capture:
             return CaptureShow(options);
+        case RunMode::DumpScript:
+            return DumpScript(options.dumpScriptPath);
         case RunMode::Play:
             return PlayShow(options);
     }

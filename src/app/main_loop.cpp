@@ -1,9 +1,12 @@
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "anim/demo_clock.h"
 #include "app/player.h"
+#include "app/script_reload.h"
 #include "app/seek.h"
 #include "app/show.h"
 #include "platform/fixed_step_clock.h"
@@ -23,6 +26,7 @@ struct Loop {
     Platform& platform;
     Clock& clock;
     PassObserver* observer;
+    ScriptWatch* watch;  // the script file's saves, when the show reloads them
     PlayerState player;
     uint32_t pass = 0;  // number of the pass drawn next, on the clock's grid
     ShowEnd end;
@@ -69,6 +73,31 @@ bool Obey(Loop& loop, PlayerCommand command) {
     return true;
 }
 
+// Plays the latest good save of the script, if there is one, at the moment shown: while paused
+// the frame on screen is drawn again, otherwise the pass due at the clock's reading is drawn with
+// the new tracks. The clock, the music and the title's statistics go on untouched. True when
+// it put a new frame in the framebuffer.
+bool Reload(Loop& loop) {
+    if (loop.watch == nullptr) {
+        return false;
+    }
+    const std::optional<std::vector<ScriptRow>> rows = TakeGoodSave(*loop.watch);
+    if (!rows) {
+        return false;
+    }
+    PlayerState& player = loop.player;
+    const uint32_t at = player.paused ? player.shownMs : elapsedMs;
+    SwitchScript(loop.show, *rows, loop.steps, {at, loop.clock.GridFps()});
+    std::printf("script reloaded: %zu tracks\n", rows->size());
+    std::fflush(stdout);
+    if (!player.paused) {
+        player.shownMs = at;
+        player.frameAtClock = true;
+        Drew(loop);
+    }
+    return true;
+}
+
 ShowEnd RunLoop(Loop& loop) {
     Platform& platform = loop.platform;
     while (true) {
@@ -78,8 +107,9 @@ ShowEnd RunLoop(Loop& loop) {
             return loop.end;
         }
         const bool jumped = Obey(loop, platform.TakeCommand());
+        const bool reloaded = Reload(loop);
         if (loop.player.paused) {
-            if (jumped) {
+            if (jumped || reloaded) {
                 platform.Present(frameBuffer);
                 UpdateWindowTitle(platform);
             } else {
@@ -105,7 +135,7 @@ ShowEnd RunLoop(Loop& loop) {
 // Starts the music and the clock where the show starts; a show that starts late has its first
 // pass drawn by then.
 void Start(Loop& loop, const ShowSettings& settings) {
-    const std::string music = MusicPath(settings.dataDir);
+    const std::string music = settings.musicPath.empty() ? MusicPath(settings.dataDir) : settings.musicPath;
     if (settings.startMs == 0) {
         RewindShow(loop.show);
         loop.platform.StartMusic(music.c_str(), 0);
@@ -120,8 +150,8 @@ void Start(Loop& loop, const ShowSettings& settings) {
 }  // namespace
 
 ShowEnd PlayBuiltShow(Show& show, const ShowSettings& settings, Platform& platform, Clock& clock,
-                      PassObserver* observer) {
-    Loop loop{show, StepsFor(settings.renderer), platform, clock, observer, {}, 0, {}};
+                      PassObserver* observer, ScriptWatch* watch) {
+    Loop loop{show, StepsFor(settings.renderer), platform, clock, observer, watch, {}, 0, {}};
     try {
         Start(loop, settings);
         const ShowEnd end = RunLoop(loop);
@@ -136,6 +166,9 @@ ShowEnd PlayBuiltShow(Show& show, const ShowSettings& settings, Platform& platfo
 ShowEnd RunShow(const ShowSettings& settings, Platform& platform, Clock& clock, PassObserver* observer) {
     SeedRandom(settings.seed);
     ResetFrameStats();
-    std::unique_ptr<Show> show = BuildShow(settings.dataDir, settings.threads, settings.simd);
-    return PlayBuiltShow(*show, settings, platform, clock, observer);
+    // Watched before the script is read, so that no save made while the show loads is missed.
+    std::unique_ptr<ScriptWatch> watch =
+        settings.reloadScript ? WatchScriptFile(settings.scriptPath) : nullptr;
+    std::unique_ptr<Show> show = BuildShow(settings);
+    return PlayBuiltShow(*show, settings, platform, clock, observer, watch.get());
 }

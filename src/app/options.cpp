@@ -6,6 +6,7 @@
 
 #include "app/capture_options.h"
 #include "app/show.h"
+#include "audio/music_playback.h"
 #include "render/worker_pool.h"
 
 namespace {
@@ -91,7 +92,47 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
 bool TakesValue(const std::string& name) {
     return name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
            name == "--render-frame" || name == "--out" || name == "--hashes" || name == "--start" ||
-           name == "--aspect" || name == "--threads" || name == "--simd";
+           name == "--aspect" || name == "--script" || name == "--dump-script" || name == "--music" ||
+           name == "--threads" || name == "--simd";
+}
+
+// The option's field when it takes a file or folder name, else nullptr.
+std::string* NameField(const std::string& name, Options& options) {
+    if (name == "--data") {
+        return &options.dataDir;
+    }
+    if (name == "--out") {
+        return &options.outPath;
+    }
+    if (name == "--hashes") {
+        return &options.hashesPath;
+    }
+    if (name == "--script") {
+        return &options.scriptPath;
+    }
+    if (name == "--dump-script") {
+        return &options.dumpScriptPath;
+    }
+    if (name == "--music") {
+        return &options.musicPath;
+    }
+    return nullptr;
+}
+
+// Stores a name-valued option and the mode it selects; returns an error text or "".
+std::string ParseName(const std::string& name, const std::string& value, Options& options) {
+    if (value.empty()) {
+        return name + " needs a name";
+    }
+    *NameField(name, options) = value;
+    if (name == "--hashes") {
+        options.mode = RunMode::Hashes;
+    } else if (name == "--dump-script") {
+        options.mode = RunMode::DumpScript;
+    } else if (name == "--music" && MusicKindForName(value, MUSIC_NONE) == MUSIC_NONE) {
+        return "--music takes a module (.mod, .s3m, .xm, .it) or a stream (.mp3, .ogg), not '" + value + "'";
+    }
+    return "";
 }
 
 // Sets an option that takes a value; returns an error text or "".
@@ -102,16 +143,8 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
         if (!ParsePresenter(value, options.presenterFlags)) {
             return "--presenter takes software, gpu or both, not '" + value + "'";
         }
-    } else if (name == "--data" || name == "--out" || name == "--hashes") {
-        if (value.empty()) {
-            return name + " needs a name";
-        }
-        if (name == "--hashes") {
-            options.hashesPath = value;
-            options.mode = RunMode::Hashes;
-        } else {
-            (name == "--data" ? options.dataDir : options.outPath) = value;
-        }
+    } else if (NameField(name, options) != nullptr) {
+        return ParseName(name, value, options);
     } else if (name == "--start") {
         playOnlyOption = true;
         if (!ParseStart(value, options.startMs)) {
@@ -191,6 +224,13 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
     if (modes > 1) {
         return "--render-frame, --benchmark, --hashes and --capture cannot be combined";
     }
+    if (options.mode == RunMode::DumpScript) {
+        return args.size() == 2 ? "" : "--dump-script takes no other options";
+    }
+    bool withSound = (options.mode == RunMode::Play || options.mode == RunMode::Capture) && !options.mute;
+    if (Has(args, "--music") && !withSound) {
+        return "--music applies only when the show is played or captured with sound";
+    }
     bool headless = options.mode != RunMode::Play;
     if (headless && playOnlyOption) {
         return "--windowed, --presenter, --start and --aspect apply only when the show is played";
@@ -238,15 +278,17 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
 }
 
 const char* UsageText() {
-    return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N] [--mute]\n"
-           "                 [--start S] [--aspect keep|stretch]\n"
-           "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] --out FILE\n"
-           "       voxelshow --benchmark [--verify] [--fps F] [--seed N] [--data DIR]\n"
-           "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR]\n"
+    return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N]\n"
+           "                 [--mute | --music FILE] [--script FILE] [--start S] [--aspect keep|stretch]\n"
+           "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
+           "                 --out FILE\n"
+           "       voxelshow --benchmark [--verify] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
+           "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
            "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N]\n"
-           "                 [--data DIR] [--mute] [--music FILE]\n"
-           "       (each also takes [--threads N] [--simd portable|sse2|avx2], the headless ones "
-           "[--reference])\n"
+           "                 [--data DIR] [--mute | --music FILE] [--script FILE]\n"
+           "       voxelshow --dump-script FILE\n"
+           "       (all but --dump-script also take [--threads N] [--simd portable|sse2|avx2], the\n"
+           "       headless ones [--reference])\n"
            "       voxelshow --help | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"
@@ -257,6 +299,11 @@ const char* UsageText() {
            "  --start S           begin the show S seconds in (decimals allowed), music included\n"
            "  --aspect A          stretch (default): the picture fills the window; keep: 4:3 between\n"
            "                      black bars\n"
+           "  --music FILE        play, or capture, this module (.mod .s3m .xm .it) or stream (.mp3 .ogg)\n"
+           "                      instead of the data folder's music\n"
+           "  --script FILE       register the scene script from this text file instead of the\n"
+           "                      built-in one; the played show reloads it whenever it is saved\n"
+           "  --dump-script FILE  write the built-in scene script as text (- for standard output)\n"
            "  --render-frame N    draw pass N without a display and write its frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
            "  --out FILE          frame file: .bgra for raw 640x480 pixels, anything else for PNG\n"
@@ -277,7 +324,6 @@ const char* UsageText() {
            "  --from S, --to S    capture the passes at S seconds and after, and before T (default: all)\n"
            "  --size WxH          capture at this size, the 4:3 picture centred and scaled without\n"
            "                      smoothing (default 640x480)\n"
-           "  --music FILE        the sound track of a capture (default: the data folder's)\n"
            "\n"
            "keys while the show plays:\n"
            "  Space               pause or go on (picture and music)\n"

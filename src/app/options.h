@@ -8,7 +8,7 @@
 constexpr uint8_t PRESENTER_SOFTWARE = 1;
 constexpr uint8_t PRESENTER_GPU = 2;
 
-enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Capture, Help, Version };
+enum class RunMode { Play, RenderFrame, Benchmark, Hashes, Capture, DumpScript, Help, Version };
 
 // How the 640 x 480 picture fills the window: stretched over all of it, or as large as it fits
 // at its own 4:3 shape, centred between black bars.
@@ -39,7 +39,9 @@ struct Options {
     uint32_t toMs = 0;       // --to
     int captureWidth = 640;  // --size
     int captureHeight = 480;
-    std::string musicPath;  // --music; empty: the data folder's soundtrack
+    std::string musicPath;       // --music: the soundtrack; empty: the data folder's music file
+    std::string scriptPath;      // --script: the scene script's file; empty: the built-in script
+    std::string dumpScriptPath;  // --dump-script: where to write the built-in script, "-" for stdout
 };
 
 struct ParsedOptions {

@@ -40,7 +40,7 @@ int RenderFrames(const Options& options) {
     }
     const ShowSettings settings = SettingsFor(options);
     SeedRandom(settings.seed);
-    std::unique_ptr<Show> show = BuildShow(settings.dataDir, settings.threads, settings.simd);
+    std::unique_ptr<Show> show = BuildShow(settings);
     for (uint32_t pass : passes) {
         SeekShow(*show, StepsFor(settings.renderer), GridPass(pass, options.fps));
         WriteFrame(options.outPath, pass);

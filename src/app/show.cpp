@@ -7,6 +7,7 @@
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
 #include "app/scene_script.h"
+#include "app/script_source.h"
 #include "render/asset_loader.h"
 #include "render/compositor.h"
 #include "render/compositor_reference.h"
@@ -42,6 +43,7 @@ constexpr LayerRecipe LAYERS[] = {
     {BLEND_SUBTRACT, -1, 0xFFFFFFFF},  // second fade to black, above the texts
     {BLEND_ADD, 6, 0},                 // title
 };
+static_assert(std::size(LAYERS) == LAYER_COUNT, "scripts address the layers by these indices");
 
 struct ColourMapRecipe {
     const char* file;
@@ -149,7 +151,8 @@ void DrawPass(Show& show, const DrawingSteps& steps, PassObserver* observer) {
     DrawFrame(show, steps, observer);
 }
 
-std::unique_ptr<Show> BuildShow(const std::string& dataDir, uint32_t threads, SimdLevel simd) {
+std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const ScriptRow> script,
+                                uint32_t threads, SimdLevel simd) {
     auto show = std::make_unique<Show>();
     show->pool = std::make_unique<WorkerPool>(threads);
     const DrawHardware hardware{show->pool.get(), simd};
@@ -160,10 +163,15 @@ std::unique_ptr<Show> BuildShow(const std::string& dataDir, uint32_t threads, Si
     LoadLandscapeMaps(*show, dataDir);
     BuildWaveFilter(show->wave);
     show->wave.hardware = hardware;
-    RegisterSceneScript(show->tracks, *show->landscape, show->wave, show->layers);
+    RegisterSceneScript(show->tracks, script, {*show->landscape, show->wave, show->layers});
     std::fputs("\n", stdout);  // end the line of track names, so later output starts on its own line
     show->startup = CaptureFields(*show);
     return show;
+}
+
+std::unique_ptr<Show> BuildShow(const ShowSettings& settings) {
+    const std::vector<ScriptRow> script = LoadScript(settings.scriptPath);
+    return BuildShow(settings.dataDir, script, settings.threads, settings.simd);
 }
 
 std::string MusicPath(const std::string& dataDir) {

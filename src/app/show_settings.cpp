@@ -20,6 +20,9 @@ ShowSettings SettingsFor(const Options& options) {
     settings.threads =
         options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
     settings.simd = options.simd;
+    settings.scriptPath = options.scriptPath;
+    settings.musicPath = options.musicPath;
+    settings.reloadScript = options.mode == RunMode::Play && !options.scriptPath.empty();
     settings.startMs = options.startMs;
     return settings;
 }

@@ -4,6 +4,7 @@
 
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
+#include "app/builtin_script.h"
 #include "app/scene_script.h"
 
 namespace {
@@ -16,7 +17,7 @@ protected:
             AddLayer(layers, BLEND_ADD);
         }
         testing::internal::CaptureStdout();
-        RegisterSceneScript(tracks, landscape, wave, layers);
+        RegisterSceneScript(tracks, BuiltInScript(), {landscape, wave, layers});
         printed = testing::internal::GetCapturedStdout();
     }
 

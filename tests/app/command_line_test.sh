@@ -19,7 +19,9 @@ expect_status() {  # expected-status description command...
 }
 
 for args in "--nonsense" "--benchmark --fps 0" "--render-frame -3 --out f.png" "--seed abc" \
-    "--render-frame 1,2 --out f.png" "--presenter" "--start -5" "--start 196" "--start 12s" "--aspect square"; do
+    "--render-frame 1,2 --out f.png" "--presenter" "--start -5" "--start 196" "--start 12s" "--aspect square" \
+    "--music song.wav" "--music song.MP3" "--benchmark --music song.ogg" "--mute --music song.ogg" \
+    "--dump-script - --script show.txt" "--dump-script"; do
     # shellcheck disable=SC2086
     expect_status 2 "$args" "$program" $args
     grep -q '^usage: voxelshow' "$work/err" || {
@@ -44,9 +46,30 @@ grep -q '^renderer: fast, threads: 2, simd: ' "$work/out" && grep -q '^renderer:
     failures=$((failures + 1))
 }
 
+# A script with an error: one line naming the file, the line and the reason, before anything runs.
+printf '# two rows\n0 1 char landscape.enabled 1 1\n0 1 unsigned char layer 3.amount 300 0\n' >"$work/bad.txt"
+expect_status 1 "bad script" "$program" --benchmark --script "$work/bad.txt"
+grep -qxF "voxelshow: $work/bad.txt:3: value 300 is outside the range of unsigned char (0 to 255)" "$work/err" &&
+    [ ! -s "$work/out" ] || {
+    echo "FAIL: bad script: no line naming the place, or output before it:"
+    cat "$work/out" "$work/err"
+    failures=$((failures + 1))
+}
+
+expect_status 0 "dump script" "$program" --dump-script -
+[ "$(grep -cv '^#' "$work/out")" -eq 187 ] || {
+    echo "FAIL: --dump-script - does not write the 187 rows to standard output"
+    failures=$((failures + 1))
+}
+expect_status 1 "dump script into a missing folder" "$program" --dump-script "$work/none/show.txt"
+grep -qxF "voxelshow: $work/none/show.txt: No such file or directory" "$work/err" || {
+    echo "FAIL: --dump-script into a missing folder: no message naming the file"
+    failures=$((failures + 1))
+}
+
 # A write that fails is reported, and leaves neither a partial file nor a temporary one; the file
 # it would have replaced stays as it was. A device is written, never replaced or removed.
-for args in "--render-frame 1 --out /dev/full" "--hashes /dev/full --fps 1"; do
+for args in "--render-frame 1 --out /dev/full" "--hashes /dev/full --fps 1" "--dump-script /dev/full"; do
     # shellcheck disable=SC2086
     expect_status 1 "$args" "$program" $args
     grep -qxF "voxelshow: /dev/full: cannot write: No space left on device" "$work/err" || {

@@ -50,18 +50,23 @@ struct LayerWatcher : PassObserver {
 
 class Driver : public testing::Test {
 protected:
-    void SetUp() override { WriteShowData(dir.path); }
+    void SetUp() override {
+        WriteShowData(dir.path);
+        settings.dataDir = dir.path;
+    }
 
     ShowEnd Run(uint32_t fps, RecordingPlatform& platform, PassObserver* observer = nullptr,
                 uint32_t startMs = 0) {
         FixedStepClock clock(fps);
         testing::internal::CaptureStdout();
-        ShowEnd end = RunShow({dir.path, 0, Renderer::Fast, startMs}, platform, clock, observer);
+        settings.startMs = startMs;
+        ShowEnd end = RunShow(settings, platform, clock, observer);
         printed = testing::internal::GetCapturedStdout();
         return end;
     }
 
     TempDir dir;
+    ShowSettings settings;
     std::string printed;
 };
 
@@ -116,6 +121,39 @@ TEST_F(Driver, BadDataStopsTheShowBeforeAnythingIsShown) {
         EXPECT_EQ(std::string(error.what()), dir.File("colormap2red") + ": No such file or directory");
     }
     testing::internal::GetCapturedStdout();
+    EXPECT_EQ(platform.presents, 0);
+    EXPECT_EQ(platform.music, "");
+}
+
+TEST_F(Driver, PlaysTheScriptAndMusicFilesItIsGiven) {
+    const std::string script = "0 196 unsigned char layer 4.amount 77 77\n";
+    WriteBytes(dir.File("show.txt"), std::vector<uint8_t>(script.begin(), script.end()));
+    settings.scriptPath = dir.File("show.txt");
+    settings.musicPath = "/music/elsewhere.ogg";
+    RecordingPlatform platform;
+    LayerWatcher watcher;
+    Run(1, platform, &watcher);
+    EXPECT_EQ(watcher.textAmount, 77);
+    EXPECT_EQ(platform.music, "/music/elsewhere.ogg");
+    EXPECT_EQ(printed, "unsigned char, \n");
+}
+
+TEST_F(Driver, AScriptWithAnErrorStopsTheShowBeforeAnyTrackIsRegistered) {
+    const std::string script = "0 196 unsigned char layer 4.amount 77 77\n0 1 float landscape.viewMode 1 1\n";
+    WriteBytes(dir.File("show.txt"), std::vector<uint8_t>(script.begin(), script.end()));
+    settings.scriptPath = dir.File("show.txt");
+    RecordingPlatform platform;
+    try {
+        Run(60, platform);
+        FAIL() << "the script's error was not reported";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  dir.File("show.txt") +
+                      ":2: float does not fit landscape.viewMode, which is unsigned "
+                      "char (a track's type needs its field's width, and both "
+                      "integers or both float)");
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");  // not one track's name
     EXPECT_EQ(platform.presents, 0);
     EXPECT_EQ(platform.music, "");
 }

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <vector>
 
+#include "app/dump_script.h"
 #include "app/frame_hash.h"
 #include "app/frame_hashes.h"
 #include "app/headless_platform.h"
@@ -60,7 +63,7 @@ ShowHashes HashShow(uint32_t fps, Renderer renderer, const HardwareChoice& hardw
     SeedRandom(settings.seed);
     ResetFrameStats();
     testing::internal::CaptureStdout();
-    std::unique_ptr<Show> show = BuildShow(settings.dataDir, settings.threads, settings.simd);
+    std::unique_ptr<Show> show = BuildShow(settings);
     testing::internal::GetCapturedStdout();
     HeadlessPlatform platform;
     FixedStepClock clock(fps);
@@ -143,6 +146,33 @@ TEST(ShowLook, FastRendererEqualsTheReferenceAtEveryPassOnEveryHardware) {
             }
         }
     }
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The built-in script written out as text and played from the file draws every pass alike.
+TEST(ShowLook, TheDumpedScriptPlaysExactlyAsTheBuiltInOne) {
+    TempDir dir;
+    ASSERT_EQ(DumpScript(dir.File("show.txt")), 0);
+    Options options;
+    options.mode = RunMode::Hashes;
+    options.fps = 3;
+    options.dataDir = VOXELSHOW_DATA_DIR;
+    std::string printed[2];
+    for (int run = 0; run < 2; ++run) {
+        options.scriptPath = run == 0 ? "" : dir.File("show.txt");
+        options.hashesPath = dir.File("run" + std::to_string(run) + ".hashes");
+        testing::internal::CaptureStdout();
+        ASSERT_EQ(WriteFrameHashes(options), 0);
+        printed[run] = testing::internal::GetCapturedStdout();
+    }
+    const std::string builtIn = ReadText(dir.File("run0.hashes"));
+    EXPECT_EQ(std::count(builtIn.begin(), builtIn.end(), '\n'), 589);  // 196 s at 3 a second
+    EXPECT_TRUE(builtIn == ReadText(dir.File("run1.hashes")));
+    EXPECT_EQ(printed[0], printed[1]);
 }
 
 TEST(ShowLook, AnUnwritableHashFileFailsBeforeDrawing) {

@@ -63,6 +63,20 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(hardware.options.threads, 3u);
     EXPECT_EQ(hardware.options.simd, SimdLevel::Portable);
     EXPECT_EQ(ParseOptions({"--threads", "1"}).error, "");  // the played show draws on threads too
+    ParsedOptions scripted = ParseOptions({"--script", "s.txt", "--music", "song.xm", "--windowed"});
+    ASSERT_EQ(scripted.error, "");
+    EXPECT_EQ(scripted.options.scriptPath, "s.txt");
+    EXPECT_EQ(scripted.options.musicPath, "song.xm");
+    EXPECT_TRUE(SettingsFor(scripted.options).reloadScript);  // only the played show reloads
+    ParsedOptions scriptedFrames =
+        ParseOptions({"--script", "s.txt", "--render-frame", "5", "--out", "f.png"});
+    ASSERT_EQ(scriptedFrames.error, "");
+    EXPECT_EQ(SettingsFor(scriptedFrames.options).scriptPath, "s.txt");
+    EXPECT_FALSE(SettingsFor(scriptedFrames.options).reloadScript);
+    ParsedOptions dump = ParseOptions({"--dump-script", "-"});
+    ASSERT_EQ(dump.error, "");
+    EXPECT_EQ(dump.options.mode, RunMode::DumpScript);
+    EXPECT_EQ(dump.options.dumpScriptPath, "-");
 
     EXPECT_EQ(ParseOptions({"--benchmark"}).options.mode, RunMode::Benchmark);
     EXPECT_EQ(ParseOptions({"--benchmark"}).options.fps, 60u);
@@ -102,6 +116,10 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--verify"},  // only the benchmark verifies itself
         {"--hashes", "h.txt", "--verify"},
         {"--benchmark", "--verify", "--reference"},  // nothing to compare the reference with
+        {"--script", ""},
+        {"--dump-script", "-", "--seed", "1"},
+        {"--music", "song.wav"},  // the audio layer plays modules and streams only
+        {"--music", "song.ogg", "--hashes", "h.txt"},
         {"--start", "-1"},
         {"--start", "196"},  // the end of the show
         {"--start", "196.0"},
@@ -115,7 +133,6 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--benchmark", "--aspect", "keep"},
         {"--hashes", "h.txt", "--mute"},
         {"--from", "3"},  // capture options without --capture
-        {"--music", "m.mp3"},
         {"--capture", "a.mp4", "--benchmark"},
         {"--capture", "a.mp4", "--windowed"},
         {"--capture", "a.mp4", "--reference"},
@@ -127,6 +144,8 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--capture", "a.mp4", "--size", "640x"},
         {"--capture", "a.wav", "--size", "640x480"},
         {"--capture", ""},
+        {"--capture", "a.mp4", "--mute", "--music", "m.mp3"},  // no sound to take it from
+        {"--capture", "a.mp4", "--music", "notes.txt"},
     };
     for (const auto& args : bad) {
         EXPECT_NE(ParseOptions(args).error, "") << args[0] << " " << (args.size() > 1 ? args[1] : "");
@@ -150,12 +169,15 @@ TEST(CommandLine, CaptureTakesItsSpanInSecondsAndItsMusic) {
     EXPECT_EQ(settings.frameName(525), "out/f525.png");
     EXPECT_EQ(settings.musicPath, "d/ostrel&vandt_-_cube.mp3");
 
-    Options whole = ParseOptions({"--capture", "show.mp4", "--music", "other.ogg"}).options;
+    Options whole =
+        ParseOptions({"--capture", "show.mp4", "--music", "other.ogg", "--script", "s.txt"}).options;
     settings = CaptureSettingsFor(whole, "d");
     EXPECT_EQ(settings.span.firstPass, 0u);
     EXPECT_EQ(settings.span.frameCount, 11761u);  // passes 0 to 11,760 at 60 fps
     EXPECT_EQ(settings.musicPath, "other.ogg");
     EXPECT_EQ(SettingsFor(whole).seed, 0u);
+    EXPECT_EQ(SettingsFor(whole).scriptPath, "s.txt");
+    EXPECT_FALSE(SettingsFor(whole).reloadScript);  // only the played show reloads
 
     Options muted = ParseOptions({"--capture", "show.mkv", "--mute", "--from", "195.99"}).options;
     settings = CaptureSettingsFor(muted, "d");

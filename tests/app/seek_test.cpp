@@ -16,81 +16,13 @@
 #include "app/headless_platform.h"
 #include "app/seek.h"
 #include "app/show.h"
+#include "pass_state.h"
 #include "platform/fixed_step_clock.h"
 #include "platform/frame_stats.h"
 #include "render/framebuffer.h"
 #include "render/random.h"
 
 namespace {
-
-// What a pass leaves behind: the whole frame (all four bytes), the objects' fields, the tracks'
-// retirement and the clock. The landscape's pointers are held as the index of the buffer they
-// point to among their show's own. Its `light`, the shading of the last sample drawn, is read by
-// no later pass and left out.
-struct PassState {
-    size_t frame = 0;
-    ShowFields fields;
-    std::vector<ptrdiff_t> selected;  // heights, colours, shade map and polar table
-    std::vector<int32_t> active;
-    float time = 0.0f;
-
-    bool operator==(const PassState&) const = default;
-};
-
-// The parts in which two states differ, for the failure messages.
-std::string Differences(const PassState& a, const PassState& b) {
-    std::string parts;
-    const std::pair<bool, const char*> checks[] = {
-        {a.frame != b.frame, " frame"},
-        {!(a.fields.landscape == b.fields.landscape), " landscape"},
-        {!(a.fields.wave == b.fields.wave), " wave"},
-        {a.fields.layers != b.fields.layers, " layers"},
-        {a.fields.random != b.fields.random, " generator"},
-        {a.selected != b.selected, " maps"},
-        {a.active != b.active, " tracks"},
-        {a.time != b.time, " clock"},
-    };
-    for (const auto& [differs, name] : checks) {
-        parts += differs ? name : "";
-    }
-    return parts;
-}
-
-PassState StateOf(const Show& show) {
-    PassState state;
-    state.frame = std::hash<std::string_view>{}(
-        std::string_view(reinterpret_cast<const char*>(frameBuffer), sizeof frameBuffer));
-    state.fields = CaptureFields(show);
-    LandscapeFields& land = state.fields.landscape;
-    const Landscape& own = *show.landscape;
-    const auto index = [](const auto* pointer, std::initializer_list<const void*> buffers) {
-        return std::find(buffers.begin(), buffers.end(), pointer) - buffers.begin();
-    };
-    const auto& maps = own.colourMaps;
-    state.selected = {index(land.activeHeights, {own.landHeights.get(), own.waterHeights.get()}),
-                      index(land.activeColours, {maps[0].get(), maps[1].get(), maps[2].get(), maps[3].get(),
-                                                 maps[4].get(), maps[5].get()}),
-                      index(land.shadeMap, {own.landHeights.get(), own.waterHeights.get()}),
-                      index(land.activeTable, {nullptr, &own.tunnelTable, &own.radialTable})};
-    land.activeHeights = land.shadeMap = nullptr;
-    land.activeColours = nullptr;
-    land.activeTable = nullptr;
-    land.light = 0.0f;
-    for (const auto& track : show.tracks.items) {
-        state.active.push_back(track->active);
-    }
-    state.time = demoTime;
-    return state;
-}
-
-struct StateRecorder : PassObserver {
-    void AfterDraw(uint32_t pass, const Show& show) override {
-        passes.push_back(pass);
-        states.push_back(StateOf(show));
-    }
-    std::vector<uint32_t> passes;
-    std::vector<PassState> states;
-};
 
 // The passes of a run of the built-in show at `fps`, from the beginning or from `startMs`.
 StateRecorder RunFrom(uint32_t fps, uint32_t startMs = 0) {
@@ -105,14 +37,6 @@ StateRecorder RunFrom(uint32_t fps, uint32_t startMs = 0) {
 
 std::vector<PassState> UninterruptedRun(uint32_t fps) {
     return RunFrom(fps).states;
-}
-
-std::unique_ptr<Show> BuiltShow(uint32_t seed = 0) {
-    SeedRandom(seed);
-    testing::internal::CaptureStdout();
-    std::unique_ptr<Show> show = BuildShow(VOXELSHOW_DATA_DIR);
-    testing::internal::GetCapturedStdout();
-    return show;
 }
 
 // Garbage in every buffer a pass draws into or through, and in the objects' fields.

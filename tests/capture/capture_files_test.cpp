@@ -301,7 +301,7 @@ TEST_F(Capture, BadRequestsWriteNothing) {
         {{"--capture", Out("show.mp4"), "--music", dir.File("noise.mp3")},
          1,
          dir.File("noise.mp3") + ": cannot load"},
-        {{"--capture", Out("show.mp4"), "--music", dir.File("notes.txt")}, 1, "not a music file"},
+        {{"--capture", Out("show.mp4"), "--music", dir.File("notes.txt")}, 2, "--music takes a module"},
     };
     for (const BadCapture& bad : cases) {
         const ProgramRun run = Run(bad.args);

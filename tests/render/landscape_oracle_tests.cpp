@@ -4,6 +4,7 @@
 
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
+#include "app/builtin_script.h"
 #include "app/scene_script.h"
 #include "render/framebuffer.h"
 #include "render/landscape.h"
@@ -168,7 +169,7 @@ TEST(LandscapeScript, TheSceneScriptsOwnStates) {
         AddLayer(layers, BLEND_ADD);
     }
     VariableList tracks;
-    RegisterSceneScript(tracks, landscape, wave, layers);
+    RegisterSceneScript(tracks, BuiltInScript(), {landscape, wave, layers}, TypeNames::Quiet);
     for (uint32_t pass = 0; pass <= 196 * 60 && !HasFatalFailure(); ++pass) {
         const auto elapsed = static_cast<float>(pass * 1000 / 60);
         demoTime = elapsed / 1000.0f;

@@ -511,6 +511,138 @@ TEST_F(ShowInWindow, MusicPlaysFromTheStartOfTheFile) {
     }
 }
 
+// A landscape flying for the whole show over colour map `map`, as a script file of 9 rows.
+std::string FlightScript(int map) {
+    return "# flight\n"
+           "0 196 float landscape.advanceClock clock\n"
+           "0 196 float landscape.pathClockX clock\n"
+           "0 1 char landscape.enabled 1 1\n"
+           "0 1 unsigned char landscape.viewMode 1 1\n"
+           "0 1 unsigned char landscape.shadeFlags 1 1\n"
+           "0 1 float landscape.scaleX 255 255\n"
+           "0 1 float landscape.scaleY 255 255\n"
+           "0 1 unsigned short landscape.advanceRate 150 150\n"
+           "0 1 unsigned char landscape.colourSource " +
+           std::to_string(map) + " " + std::to_string(map) + "\n";
+}
+
+// Share of the window's pixels whose red stands out from their green and blue.
+double RedShare(const ScreenGrab& grab, const WindowPlace& place) {
+    size_t red = 0;
+    for (int y = place.y; y < place.y + place.height; ++y) {
+        for (int x = place.x; x < place.x + place.width; ++x) {
+            const uint32_t pixel = grab.At(x, y);
+            const int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+            red += r > g + 24 && r > b + 24;
+        }
+    }
+    return static_cast<double>(red) / (static_cast<double>(place.width) * place.height);
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Saves of the script while the show plays: a good one is shown at once, a broken one is
+// reported and the show plays on with the script it had, and the music plays on through all
+// of them as it would without a save.
+TEST_F(ShowInWindow, ASavedScriptIsPlayedAtOnceAndABrokenSaveLeavesTheOldOne) {
+    const std::string script = TempPath("voxelshow_reload.txt"), saving = TempPath("voxelshow_reload.new");
+    const DiskCapture capture{TempPath("voxelshow_reload.raw")};
+    std::filesystem::remove(capture.path);
+    std::ofstream(script) << FlightScript(3);  // grey
+    const auto [window, grab, place] =
+        StartUntilPicture("--data '" + dataDir + "' --windowed --script '" + script + "'",
+                          "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + capture.path + "'");
+    ASSERT_NE(window, 0u);
+    EXPECT_LT(RedShare(grab, place), 0.02);
+
+    // Waits until the window's picture is mostly red, or not, and `reloads` reloads are printed.
+    const std::string reloaded = "script reloaded: 9 tracks\n";
+    const auto waitForPicture = [&](bool red, size_t reloads) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        double share = 0.0;
+        do {
+            Sleep(0.05);
+            share = RedShare(GrabScreen(display), PlaceOnScreen(display, window));
+        } while (((share > 0.5) != red || Count(ReadTextFile(stdoutPath), reloaded) < reloads) &&
+                 std::chrono::steady_clock::now() < deadline);
+        EXPECT_EQ(share > 0.5, red) << share;
+        EXPECT_EQ(Count(ReadTextFile(stdoutPath), reloaded), reloads) << ReadTextFile(stdoutPath);
+    };
+
+    std::ofstream(saving) << FlightScript(5);  // red, saved as editors do: written beside, renamed over
+    ASSERT_EQ(std::rename(saving.c_str(), script.c_str()), 0);
+    waitForPicture(true, 1);
+
+    std::ofstream(script) << FlightScript(5) << "0 1 unsigned char landscape.viewMode 1\n";
+    const std::string error = "voxelshow: " + script + ":11: too few columns";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (ReadTextFile(stderrPath).find(error) == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline) {
+        Sleep(0.02);
+    }
+    EXPECT_NE(ReadTextFile(stderrPath).find(error), std::string::npos) << ReadTextFile(stderrPath);
+    EXPECT_GT(RedShare(GrabScreen(display), PlaceOnScreen(display, window)), 0.5);  // the old script plays on
+
+    std::ofstream(script) << FlightScript(3);  // the next good save, in place, is taken
+    waitForPicture(false, 2);
+    ASSERT_TRUE(WaitForCapturedMusic(capture, 1.0));
+    ExpectEscapeEndsTheShow(window);
+
+    // The music from its start, once, as if no save had been made: not moved, not started again.
+    const std::vector<float> captured = ReadCapturedMusic(capture);
+    const std::vector<float> decoded = DropLeadingSilence(DecodeMp3File(MusicPath(dataDir)).samples);
+    const size_t compared = std::min(captured.size(), decoded.size());
+    for (size_t i = 0; i < compared; ++i) {
+        ASSERT_FLOAT_EQ(captured[i], decoded[i]) << "sample " << i;
+    }
+    for (size_t i = compared; i < captured.size(); ++i) {
+        ASSERT_EQ(captured[i], 0.0f) << "sample " << i << ", after the music's end";
+    }
+}
+
+// --music plays its file in place of the data folder's (which has none here): a stream once, a
+// module over and over.
+TEST_F(ShowInWindow, MusicOptionPlaysAStreamOnceAndLoopsAModule) {
+    const std::string stream = TempPath("voxelshow_own_song.mp3"),
+                      module = TempPath("voxelshow_own_song.mod");
+    WriteSineMp3(stream, 1.0);
+    WriteSquareWaveModule(module);  // the note sounds for 0.64 s of the song's 1.28 s
+    const DiskCapture capture{TempPath("voxelshow_own_song.raw")};
+    for (const std::string& song : {stream, module}) {
+        SCOPED_TRACE(song);
+        std::filesystem::remove(capture.path);
+        const Window window = StartUntilFps(
+            "--data '" + silentDataDir + "' --windowed --music '" + song + "'",
+            "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=1 SDL_DISKAUDIOFILE='" + capture.path + "'");
+        ASSERT_NE(window, 0u);
+        ASSERT_TRUE(WaitForCapturedMusic(capture, 4.0));
+        ExpectEscapeEndsTheShow(window);
+        EXPECT_EQ(ReadTextFile(stdoutPath).find("error code"), std::string::npos) << ReadTextFile(stdoutPath);
+
+        const std::vector<float> captured = ReadCapturedMusic(capture);
+        ASSERT_GT(captured.size(), 44100u * 2 * 3) << "less than three seconds of music captured";
+        if (song == stream) {
+            const std::vector<float> decoded = DropLeadingSilence(DecodeMp3File(stream).samples);
+            ASSERT_LT(decoded.size(), captured.size());
+            for (size_t i = 0; i < decoded.size(); ++i) {
+                ASSERT_FLOAT_EQ(captured[i], decoded[i]) << "sample " << i;
+            }
+            EXPECT_EQ(RootMeanSquare(captured, 1.1, 3.0), 0.0);  // played once
+        } else {
+            EXPECT_GT(RootMeanSquare(captured, 0.05, 0.6), 0.1);
+            EXPECT_LT(RootMeanSquare(captured, 0.7, 1.2), 0.01);
+            EXPECT_GT(RootMeanSquare(captured, 1.33, 1.88), 0.1);  // the song again
+            EXPECT_GT(RootMeanSquare(captured, 2.61, 3.16), 0.1);  // and again
+        }
+    }
+}
+
 // Polls the demo clock in the window's title until `done` holds for it (at most 20 s); returns
 // the last reading.
 template <typename Condition>
@@ -601,6 +733,12 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
                                std::filesystem::copy_options::overwrite_existing);
     std::ofstream(badShader + "/shaders.glsl")
         << "#ifdef VShader\nvoid main() { gl_Position = nonsense; }\n#endif\n";
+    const std::string notAStream = TempPath("voxelshow_not_music.mp3"),
+                      notAModule = TempPath("voxelshow_not_music.xm");
+    std::ofstream(notAStream) << "these are words, not music\n";
+    std::ofstream(notAModule) << "these are words, not music\n";
+    const std::string diskAudio =
+        "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_not_music.raw");
     std::filesystem::create_directories(folderShader + "/shaders.glsl");
     MakeFifo(fifoShader + "/shaders.glsl");
     const auto unreadableShader = [](const std::string& reason) {
@@ -645,6 +783,18 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
          VOXELSHOW_BUILD_DIR,
          "Can't open stream\n(error code: 5)\n",
          {MusicPath(silentDataDir)},
+         false},
+        {data + "--windowed --music '" + notAStream + "'",
+         diskAudio,
+         VOXELSHOW_BUILD_DIR,
+         "Can't open stream\n(error code: 6)\n",
+         {"voxelshow: " + notAStream + ": "},
+         false},
+        {data + "--windowed --music '" + notAModule + "'",
+         diskAudio,
+         VOXELSHOW_BUILD_DIR,
+         "Can't load music\n(error code: 6)\n",
+         {"voxelshow: " + notAModule + ": "},
          false},
         {data + "--windowed",
          "SDL_AUDIODRIVER=no-such-driver",

@@ -1,0 +1,8 @@
+#pragma once
+#include <vector>
+
+#include "app/script_row.h"
+
+// The show's own choreography: 187 rows in registration order, the script a run uses when
+// no script file is given.
+std::vector<ScriptRow> BuiltInScript();

@@ -1,0 +1,43 @@
+#include "app/dump_script.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "app/builtin_script.h"
+#include "app/output_file.h"
+#include "app/script_text.h"
+
+namespace {
+
+// "" or the reason the text could not be written whole to standard output.
+std::string WriteToStandardOutput(const std::string& text) {
+    const bool written =
+        std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
+    return written ? "" : std::string("cannot write: ") + std::strerror(errno);
+}
+
+// "" or the reason; the file appears whole or not at all.
+std::string WriteToFile(const std::string& path, const std::string& text) {
+    OutputFile file;
+    const std::string failure = OpenOutputFile(file, path);
+    if (!failure.empty()) {
+        return failure;
+    }
+    std::fwrite(text.data(), 1, text.size(), file.stream);  // checked, with the close, by CloseOutputFile
+    return CloseOutputFile(file);
+}
+
+}  // namespace
+
+int DumpScript(const std::string& path) {
+    const std::string text = WriteScript(BuiltInScript());
+    const bool toStdout = path == "-";
+    const std::string failure = toStdout ? WriteToStandardOutput(text) : WriteToFile(path, text);
+    if (!failure.empty()) {
+        std::fprintf(stderr, "voxelshow: %s: %s\n", toStdout ? "standard output" : path.c_str(),
+                     failure.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,17 @@
+#include "app/script_source.h"
+
+#include <stdexcept>
+
+#include "app/builtin_script.h"
+#include "app/script_text.h"
+
+std::vector<ScriptRow> LoadScript(const std::string& path) {
+    if (path.empty()) {
+        return BuiltInScript();
+    }
+    ParsedScript script = ReadScriptFile(path);
+    if (!script.error.empty()) {
+        throw std::runtime_error(script.error);
+    }
+    return std::move(script.rows);
+}

@@ -1,0 +1,10 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "app/script_row.h"
+
+// The rows a run registers: the built-in script when `path` is empty, else the file's.
+// Throws std::runtime_error with "FILE:LINE: reason" (or "FILE: reason") for a file that
+// cannot be read or has an error.
+std::vector<ScriptRow> LoadScript(const std::string& path);
