@@ -31,29 +31,44 @@ bool KeepPolling(int polls) {
     return false;
 }
 
+// The fields of the claim word (see WorkerPool::claims).
 uint32_t Generation(uint64_t claims) {
-    return static_cast<uint32_t>(claims >> 32);
-}
-
-uint32_t NextTask(uint64_t claims) {
-    return static_cast<uint32_t>(claims >> 16) & 0xFFFFu;
+    return static_cast<uint32_t>(claims >> 48);
 }
 
 uint32_t TaskCount(uint64_t claims) {
     return static_cast<uint32_t>(claims) & 0xFFFFu;
 }
 
+uint32_t FrontClaims(uint64_t claims) {
+    return static_cast<uint32_t>(claims >> 16) & 0xFFFFu;
+}
+
+uint32_t BackClaims(uint64_t claims) {
+    return static_cast<uint32_t>(claims >> 32) & 0xFFFFu;
+}
+
+constexpr uint64_t FRONT_CLAIM = uint64_t{1} << 16;
+constexpr uint64_t BACK_CLAIM = uint64_t{1} << 32;
+
 // Claims and runs tasks of the current job until none is left; returns the generation of the
-// job found without tasks. A claim is one atomic add, so it never has to be retried; a thread
-// adds once more after the last task, which MAX_TASKS leaves room for.
-uint32_t RunClaimedTasks(WorkerPool& pool) {
+// job found without tasks. The calling thread takes tasks from the front, the started ones from
+// the back, so that each keeps to one end of the job's range: its bands of the frame stay in its
+// own cache from one drawing step to the next instead of moving between the cores at every step.
+// A claim is one atomic add, so it never has to be retried; a thread adds once more after the
+// last task, which MAX_TASKS leaves room for.
+uint32_t RunClaimedTasks(WorkerPool& pool, uint64_t end) {
     while (true) {
-        const uint64_t claim = pool.claims.fetch_add(uint64_t{1} << 16, std::memory_order_acq_rel);
-        if (NextTask(claim) >= TaskCount(claim)) {
+        const uint64_t claim = pool.claims.fetch_add(end, std::memory_order_acq_rel);
+        const uint32_t front = FrontClaims(claim);
+        const uint32_t back = BackClaims(claim);
+        const uint32_t count = TaskCount(claim);
+        if (front + back >= count) {
             return Generation(claim);
         }
+        const uint32_t task = end == FRONT_CLAIM ? front : count - 1 - back;
         // The job cannot end before this task does, so call and context are still its own.
-        pool.call(pool.context, static_cast<int>(NextTask(claim)));
+        pool.call(pool.context, static_cast<int>(task));
         if (pool.unfinished.fetch_sub(1, std::memory_order_acq_rel) == 1) {
             pool.unfinished.notify_all();
         }
@@ -83,7 +98,7 @@ void WorkerLoop(WorkerPool& pool) {
         if (pool.stopping.load(std::memory_order_acquire)) {
             return;
         }
-        seen = RunClaimedTasks(pool);
+        seen = RunClaimedTasks(pool, BACK_CLAIM);
     }
 }
 
@@ -111,7 +126,8 @@ WorkerPool::WorkerPool(unsigned threadsInAll) {
 WorkerPool::~WorkerPool() {
     stopping.store(true, std::memory_order_release);
     const uint64_t claims = this->claims.load(std::memory_order_relaxed);
-    this->claims.store(static_cast<uint64_t>(Generation(claims) + 1) << 32, std::memory_order_release);
+    this->claims.store(static_cast<uint64_t>((Generation(claims) + 1) & 0xFFFFu) << 48,
+                       std::memory_order_release);
     this->claims.notify_all();
     for (std::thread& thread : threads) {
         thread.join();
@@ -131,10 +147,10 @@ void RunJob(WorkerPool& pool, int count, void (*call)(void*, int), void* context
     pool.call = call;
     pool.context = context;
     pool.unfinished.store(count, std::memory_order_relaxed);
-    const uint32_t generation = Generation(pool.claims.load(std::memory_order_relaxed)) + 1;
-    pool.claims.store(static_cast<uint64_t>(generation) << 32 | static_cast<uint32_t>(count),
+    const uint32_t generation = (Generation(pool.claims.load(std::memory_order_relaxed)) + 1) & 0xFFFFu;
+    pool.claims.store(static_cast<uint64_t>(generation) << 48 | static_cast<uint32_t>(count),
                       std::memory_order_release);
     pool.claims.notify_all();
-    RunClaimedTasks(pool);
+    RunClaimedTasks(pool, FRONT_CLAIM);
     WaitUntilFinished(pool);
 }

@@ -8,7 +8,9 @@
 // tasks too. The threads are started with the pool and wait between jobs, spinning for a
 // short while and then sleeping, so that a job costs no thread start and, within a pass,
 // seldom a wake-up. Tasks are claimed one by one, so a thread that the system holds up
-// takes fewer of them instead of holding up the job.
+// takes fewer of them instead of holding up the job; the calling thread claims from the first
+// task on, the started ones from the last one back, so that with bands of an image each thread
+// keeps to the same end of it from one job to the next.
 constexpr int MAX_THREADS = 256;
 constexpr int MAX_TASKS = 0xFFFF - MAX_THREADS;  // tasks of one job
 // Each thread may add once past a job's last task: that must stay within the task bits.
@@ -22,9 +24,10 @@ struct WorkerPool {
     WorkerPool(const WorkerPool&) = delete;
     WorkerPool& operator=(const WorkerPool&) = delete;
 
-    // The job being run. `claims` packs the job's generation (bits 32 to 63), the next task
-    // to claim (bits 16 to 31) and the task count (bits 0 to 15), so that one atomic add claims
-    // a task of whatever job is current; `call` and `context` are read only after a claim.
+    // The job being run. `claims` packs the job's generation (bits 48 to 63, counting modulo
+    // 2^16), the tasks claimed from the back (bits 32 to 47) and from the front (bits 16 to 31)
+    // and the task count (bits 0 to 15), so that one atomic add claims a task of whatever job is
+    // current; `call` and `context` are read only after a claim.
     void (*call)(void* context, int task) = nullptr;
     void* context = nullptr;
     std::atomic<uint64_t> claims{0};

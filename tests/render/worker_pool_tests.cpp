@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -63,6 +64,40 @@ TEST(WorkerPool, ThePoolsThreadTakesTasks) {
             }
         });
         ASSERT_FALSE(timedOut.load()) << "job " << job;
+    }
+}
+
+// The calling thread takes tasks from the front and the pool's thread from the back, so each
+// keeps to one end of the range (its bands stay in its own cache from one job to the next). In
+// the checked jobs neither thread may run more than one task ahead of the other, so both take
+// half of them whatever the machine does. The check holds past the wrap of the job counter,
+// 2^16 jobs on.
+TEST(WorkerPool, TheCallerKeepsToTheFrontAndTheThreadToTheBack) {
+    WorkerPool pool(2);
+    const std::thread::id caller = std::this_thread::get_id();
+    for (int job = 0; job < 70000; ++job) {
+        const bool checked = job % 10000 == 0;
+        const int count = checked ? 64 : 2;
+        std::vector<char> onCaller(count);
+        std::atomic<int> taken[2] = {0, 0};
+        std::atomic<bool> timedOut{false};
+        RunTasks(&pool, count, [&](int task) {
+            const int self = std::this_thread::get_id() == caller ? 0 : 1;
+            onCaller[task] = self == 0;
+            const int mine = taken[self].fetch_add(1) + 1;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (checked && taken[1 - self].load() < mine - 1 && !timedOut.load()) {
+                timedOut = std::chrono::steady_clock::now() > deadline;
+                std::this_thread::yield();
+            }
+        });
+        ASSERT_FALSE(timedOut.load()) << "job " << job;
+        const auto firstElsewhere = std::find(onCaller.begin(), onCaller.end(), 0);
+        ASSERT_TRUE(std::all_of(firstElsewhere, onCaller.end(), [](char c) { return c == 0; }))
+            << "job " << job << ": the caller took a task after one the thread took";
+        if (checked) {
+            EXPECT_EQ(firstElsewhere - onCaller.begin(), 32) << "job " << job;
+        }
     }
 }
 
