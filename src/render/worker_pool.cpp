@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <chrono>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
@@ -9,27 +10,34 @@
 
 namespace {
 
-// A waiting thread first polls with a pause between polls (a few microseconds, the usual wait
-// within a job), then yields the processor between polls, so that a thread it waits for can run
-// on a busy machine, and sleeps once the wait has lasted longer than the gaps between a pass's
-// jobs.
-constexpr int PAUSED_POLLS = 100;
-constexpr int POLLS_BEFORE_SLEEP = 4000;
+// A waiting thread polls, with a pause between polls, for as long as the gaps between a pass's
+// jobs last, then sleeps until the value it waits on changes. It never yields the processor in
+// between: on a busy machine a yield gives the core to another program for a whole time slice,
+// and a thread that spins for long spends the share of the processor that the threads doing the
+// work could have had.
+constexpr auto SPIN_TIME = std::chrono::microseconds(100);
+constexpr int POLLS_PER_CLOCK_READ = 32;
 
-// Between two polls of a wait that has lasted `polls` polls; false once it should sleep.
-bool KeepPolling(int polls) {
-    if (polls < PAUSED_POLLS) {
+// The polls of one wait.
+struct Spin {
+    int polls = 0;
+    std::chrono::steady_clock::time_point start;
+
+    // Pauses before the next poll; false once the wait should sleep instead.
+    bool KeepPolling() {
 #if defined(__x86_64__) || defined(__i386__)
         _mm_pause();
 #endif
-        return true;
+        if (polls++ % POLLS_PER_CLOCK_READ != 0) {
+            return true;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (polls == 1) {
+            start = now;
+        }
+        return now - start < SPIN_TIME;
     }
-    if (polls < POLLS_BEFORE_SLEEP) {
-        std::this_thread::yield();
-        return true;
-    }
-    return false;
-}
+};
 
 // The fields of the claim word (see WorkerPool::claims).
 uint32_t Generation(uint64_t claims) {
@@ -77,13 +85,13 @@ uint32_t RunClaimedTasks(WorkerPool& pool, uint64_t end) {
 
 // Waits until a job newer than `seen` is published, or the pool stops.
 void WaitForJob(WorkerPool& pool, uint32_t seen) {
-    int polls = 0;
+    Spin spin;
     while (true) {
         const uint64_t claims = pool.claims.load(std::memory_order_acquire);
         if (Generation(claims) != seen || pool.stopping.load(std::memory_order_acquire)) {
             return;
         }
-        if (!KeepPolling(++polls)) {
+        if (!spin.KeepPolling()) {
             pool.claims.wait(claims, std::memory_order_acquire);
         }
     }
@@ -103,13 +111,13 @@ void WorkerLoop(WorkerPool& pool) {
 }
 
 void WaitUntilFinished(WorkerPool& pool) {
-    int polls = 0;
+    Spin spin;
     while (true) {
         const int unfinished = pool.unfinished.load(std::memory_order_acquire);
         if (unfinished == 0) {
             return;
         }
-        if (!KeepPolling(++polls)) {
+        if (!spin.KeepPolling()) {
             pool.unfinished.wait(unfinished, std::memory_order_acquire);
         }
     }
