@@ -1,13 +1,14 @@
 #include "app/capture_show.h"
 
+#include <cstdio>
+#include <string>
+
+#include "app/capture_loader.h"
 #include "app/frame_file.h"
 #include "app/headless_platform.h"
 #include "app/seek.h"
 #include "app/show.h"
 #include "app/show_settings.h"
-#include "capture/capture_error.h"
-#include "capture/capture_session.h"
-#include "capture/interruption.h"
 #include "platform/fixed_step_clock.h"
 #include "render/framebuffer.h"
 
@@ -16,16 +17,30 @@ namespace {
 // Hands the captured passes' frames to the encoder and stops the show after the last one,
 // or as soon as the encoder has stopped.
 struct CaptureFeeder : PassObserver {
-    CaptureFeeder(CaptureSession& capture, HeadlessPlatform& headless)
-        : session(capture), platform(headless), span(capture.settings.span) {}
+    CaptureFeeder(const CaptureModule& module, CaptureSession* session, HeadlessPlatform& platform,
+                  const CaptureSpan& span)
+        : module(module), session(session), platform(platform), span(span) {}
 
     void AfterDraw(uint32_t pass, const Show&) override {
-        platform.leave = !SubmitFrame(session, frameBuffer) || pass + 1 >= span.firstPass + span.frameCount;
+        platform.leave =
+            !module.submitFrame(session, frameBuffer) || pass + 1 >= span.firstPass + span.frameCount;
     }
 
-    CaptureSession& session;
+    const CaptureModule& module;
+    CaptureSession* session;
     HeadlessPlatform& platform;
     CaptureSpan span;
+};
+
+// A session that a failing show (a bad data file throws) discards, removing what was written.
+struct SessionGuard {
+    const CaptureModule& module;
+    CaptureSession* session;
+    ~SessionGuard() {
+        if (session != nullptr) {
+            module.discard(session);
+        }
+    }
 };
 
 }  // namespace
@@ -52,19 +67,25 @@ int CaptureShow(const Options& options) {
     const CaptureSettings settings = CaptureSettingsFor(options, showSettings.dataDir);
     // The show starts straight at the first captured pass, through a seek.
     showSettings.startMs = GridPass(settings.span.firstPass, settings.span.fps).elapsedMs;
-    CatchInterruptions();
-    CaptureSession session;
-    try {
-        StartCapture(session, settings);
-    } catch (const CaptureError& error) {
-        return ReportFailedStart(session, error);
+    std::string failure;
+    const CaptureModule* module = LoadCaptureModule(failure);
+    if (module == nullptr) {
+        std::fprintf(stderr, "voxelshow: %s\n", failure.c_str());
+        return 1;
+    }
+    module->catchInterruptions();
+    int status = 0;
+    SessionGuard guard{*module, module->start(settings, status)};
+    if (guard.session == nullptr) {
+        return status;
     }
     if (InfoOf(settings.format).picture) {
         HeadlessPlatform platform;
         FixedStepClock clock(settings.span.fps);
-        CaptureFeeder feeder(session, platform);
-        // A bad data file throws; the session's end removes what was written.
+        CaptureFeeder feeder(*module, guard.session, platform, settings.span);
         RunShow(showSettings, platform, clock, &feeder);
     }
-    return FinishCapture(session);
+    CaptureSession* session = guard.session;
+    guard.session = nullptr;
+    return module->finish(session);
 }

@@ -3,16 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
-namespace {
-
-// `name` in the folder of the running executable, or "" if that folder cannot be told.
-std::string BesideTheProgram(const std::string& name) {
+std::string ProgramFolderFile(const std::string& name) {
     std::error_code error;
     std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string() : (program.parent_path() / name).string();
 }
-
-}  // namespace
 
 std::string FindDataDirectory(const std::string& given) {
     if (!given.empty()) {
@@ -22,7 +17,7 @@ std::string FindDataDirectory(const std::string& given) {
     if (std::filesystem::is_directory("data", error)) {
         return "data";
     }
-    const std::string beside = BesideTheProgram("data");
+    const std::string beside = ProgramFolderFile("data");
     return beside.empty() ? "data" : beside;  // nothing better to try; loading will name the missing file
 }
 
@@ -33,6 +28,6 @@ std::string FindProgramFile(const std::string& name) {
     if (std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
         return name;
     }
-    const std::string beside = BesideTheProgram(name);
+    const std::string beside = ProgramFolderFile(name);
     return !beside.empty() && std::filesystem::is_regular_file(beside, error) ? beside : name;
 }

@@ -9,3 +9,6 @@ std::string FindDataDirectory(const std::string& given);
 // if it is there, else the one beside the executable if that is there, else `name` itself (so
 // that opening it fails naming it).
 std::string FindProgramFile(const std::string& name);
+
+// `name` in the folder of the running executable, or "" if that folder cannot be told.
+std::string ProgramFolderFile(const std::string& name);

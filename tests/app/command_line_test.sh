@@ -56,6 +56,18 @@ grep -qxF "voxelshow: $work/bad.txt:3: value 300 is outside the range of unsigne
     failures=$((failures + 1))
 }
 
+# The capture lives in a module beside the program: a copy of the program without it says so
+# and writes nothing, while the other modes work without the module.
+cp "$program" "$work/alone"
+expect_status 1 "capture without its module" "$work/alone" --capture "$work/show.mp4" --to 1
+grep -q "^voxelshow: cannot load the capture module: $work/voxelshow-capture.so: " "$work/err" &&
+    [ ! -e "$work/show.mp4" ] || {
+    echo "FAIL: capture without its module: no line naming the module, or a file written:"
+    cat "$work/err"
+    failures=$((failures + 1))
+}
+expect_status 0 "dump script without the capture module" "$work/alone" --dump-script "$work/show.txt"
+
 expect_status 0 "dump script" "$program" --dump-script -
 [ "$(grep -cv '^#' "$work/out")" -eq 187 ] || {
     echo "FAIL: --dump-script - does not write the 187 rows to standard output"
