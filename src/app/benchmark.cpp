@@ -3,15 +3,18 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <numeric>
 #include <random>
 #include <vector>
 
+#include "app/frame_hash.h"
 #include "app/headless_platform.h"
 #include "app/seek.h"
 #include "app/show_settings.h"
 #include "platform/fixed_step_clock.h"
 #include "platform/frame_stats.h"
+#include "render/framebuffer.h"
 #include "render/random.h"
 
 namespace {
@@ -46,6 +49,8 @@ TimedStep LandscapeStep(const Landscape& landscape) {
 }
 
 struct StepTimer : PassObserver {
+    explicit StepTimer(bool hashFrames) : recordHashes(hashFrames) {}
+
     void BeforeStep(PassStep step, const Show&) override {
         began = SteadyClock::now();
         if (step == PassStep::Tracks && passes == 0) {
@@ -58,9 +63,20 @@ struct StepTimer : PassObserver {
         samples[Classify(step, show)].push_back(ms);
     }
 
+    // The frame's hash, when asked for, is taken outside the timed span.
     void AfterDraw(uint32_t, const Show&) override {
         ++passes;
         lastPass = SteadyClock::now();
+        hashingBeforeLast = hashing;
+        if (recordHashes) {
+            hashes.push_back(FrameHash(frameBuffer));
+            hashing += SteadyClock::now() - lastPass;
+        }
+    }
+
+    double MsPerPass() const {
+        const auto timed = lastPass - firstPass - hashingBeforeLast;
+        return passes ? std::chrono::duration<double, std::milli>(timed).count() / passes : 0.0;
     }
 
     static TimedStep Classify(PassStep step, const Show& show) {
@@ -82,6 +98,10 @@ struct StepTimer : PassObserver {
     SteadyClock::time_point lastPass;
     uint32_t passes = 0;
     std::vector<double> samples[TIMED_STEPS];
+    bool recordHashes;
+    std::vector<uint64_t> hashes;
+    SteadyClock::duration hashing{};            // spent on hashes so far
+    SteadyClock::duration hashingBeforeLast{};  // of that, before the last pass ended
 };
 
 double Mean(const std::vector<double>& values) {
@@ -103,10 +123,18 @@ void PrintFigures(const StepTimer& timer) {
                         Median(values));
         }
     }
-    double totalMs = std::chrono::duration<double, std::milli>(timer.lastPass - timer.firstPass).count();
-    double perPass = timer.passes ? totalMs / timer.passes : 0.0;
+    const double perPass = timer.MsPerPass();
     std::printf("passes: %u, ms per pass: %.4f, passes per second: %.1f\n", timer.passes, perPass,
                 perPass > 0.0 ? 1000.0 / perPass : 0.0);
+}
+
+void PrintRenderer(const ShowSettings& settings) {
+    if (settings.renderer == Renderer::Reference) {
+        std::printf("renderer: reference, threads: 1, simd: none\n");
+    } else {
+        std::printf("renderer: fast, threads: %u, simd: %s\n", settings.threads,
+                    SimdLevelName(settings.simd));
+    }
 }
 
 constexpr int SEEKS = 200;
@@ -126,21 +154,55 @@ void PrintSeekFigures(Show& show, const DrawingSteps& steps, uint32_t fps) {
                 Median(ms), *std::max_element(ms.begin(), ms.end()));
 }
 
-}  // namespace
-
-int RunBenchmark(const Options& options) {
-    const ShowSettings settings = SettingsFor(options);
+// Runs the whole show on the fixed-step clock and prints the renderer and its figures, then
+// times seeks in the show it played.
+std::unique_ptr<StepTimer> TimeShow(const ShowSettings& settings, uint32_t fps, bool hashFrames) {
     SeedRandom(settings.seed);
     ResetFrameStats();
     std::unique_ptr<Show> show = BuildShow(settings);
     HeadlessPlatform platform;
-    FixedStepClock clock(options.fps);
-    StepTimer timer;
-    for (std::vector<double>& values : timer.samples) {
-        values.reserve(197u * options.fps);
+    FixedStepClock clock(fps);
+    auto timer = std::make_unique<StepTimer>(hashFrames);
+    for (std::vector<double>& values : timer->samples) {
+        values.reserve(197u * fps);
     }
-    PlayBuiltShow(*show, settings, platform, clock, &timer);
-    PrintFigures(timer);
-    PrintSeekFigures(*show, StepsFor(settings.renderer), options.fps);
+    PlayBuiltShow(*show, settings, platform, clock, timer.get());
+    PrintRenderer(settings);
+    PrintFigures(*timer);
+    PrintSeekFigures(*show, StepsFor(settings.renderer), fps);
+    return timer;
+}
+
+// Holds the fast run's frames to the reference run's; returns the exit status.
+int CompareFrames(const StepTimer& fast, const StepTimer& reference) {
+    std::printf("reference / fast: %.2f times the speed\n", reference.MsPerPass() / fast.MsPerPass());
+    const size_t passes = std::min(fast.hashes.size(), reference.hashes.size());
+    for (size_t pass = 0; pass < passes; ++pass) {
+        if (fast.hashes[pass] != reference.hashes[pass]) {
+            std::printf("frames: pass %zu differs from the reference's\n", pass);
+            return 1;
+        }
+    }
+    if (fast.hashes.size() != reference.hashes.size()) {
+        std::printf("frames: %zu passes drawn, the reference drew %zu\n", fast.hashes.size(),
+                    reference.hashes.size());
+        return 1;
+    }
+    std::printf("frames: all %zu equal the reference's\n", passes);
     return 0;
+}
+
+}  // namespace
+
+int RunBenchmark(const Options& options) {
+    const ShowSettings settings = SettingsFor(options);
+    const std::unique_ptr<StepTimer> timed = TimeShow(settings, options.fps, options.verify);
+    if (!options.verify) {
+        return 0;
+    }
+    ShowSettings referenceSettings = settings;
+    referenceSettings.renderer = Renderer::Reference;
+    std::printf("\n");
+    const std::unique_ptr<StepTimer> reference = TimeShow(referenceSettings, options.fps, true);
+    return CompareFrames(*timed, *reference);
 }

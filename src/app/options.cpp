@@ -2,11 +2,12 @@
 
 #include <charconv>
 #include <cmath>
-
-#include "app/show.h"
+#include <optional>
 
 #include "app/capture_options.h"
+#include "app/show.h"
 #include "audio/music_playback.h"
+#include "render/worker_pool.h"
 
 namespace {
 
@@ -76,6 +77,8 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
         options.mode = RunMode::Benchmark;
     } else if (name == "--reference") {
         options.reference = true;
+    } else if (name == "--verify") {
+        options.verify = true;
     } else if (name == "--help" || name == "-h") {
         options.mode = RunMode::Help;
     } else if (name == "--version") {
@@ -89,7 +92,8 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
 bool TakesValue(const std::string& name) {
     return name == "--presenter" || name == "--data" || name == "--seed" || name == "--fps" ||
            name == "--render-frame" || name == "--out" || name == "--hashes" || name == "--start" ||
-           name == "--aspect" || name == "--script" || name == "--dump-script" || name == "--music";
+           name == "--aspect" || name == "--script" || name == "--dump-script" || name == "--music" ||
+           name == "--threads" || name == "--simd";
 }
 
 // The option's field when it takes a file or folder name, else nullptr.
@@ -161,6 +165,20 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
         if (!ParseUnsigned(value, options.fps) || options.fps == 0 || options.fps > MAX_FPS) {
             return "--fps takes a whole number from 1 to 1000, not '" + value + "'";
         }
+    } else if (name == "--threads") {
+        if (!ParseUnsigned(value, options.threads) || options.threads == 0 ||
+            options.threads > static_cast<uint32_t>(MAX_THREADS)) {
+            return "--threads takes a whole number from 1 to 256, not '" + value + "'";
+        }
+    } else if (name == "--simd") {
+        const std::optional<SimdLevel> level = SimdLevelNamed(value);
+        if (!level) {
+            return "--simd takes portable, sse2 or avx2, not '" + value + "'";
+        }
+        if (!SimdLevelAvailable(*level)) {
+            return "--simd " + value + ": this processor does not have these instructions";
+        }
+        options.simd = *level;
     } else if (name == "--render-frame") {
         if (!ParsePassList(value, options.renderPasses)) {
             return "--render-frame takes pass numbers N or N,N,..., not '" + value + "'";
@@ -223,6 +241,9 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
     if (options.mode == RunMode::Play && (Has(args, "--fps") || Has(args, "--out") || options.reference)) {
         return "--fps, --out and --reference apply only to the modes without a window";
     }
+    if (options.verify && (options.mode != RunMode::Benchmark || options.reference)) {
+        return "--verify applies only to --benchmark without --reference";
+    }
     if (options.mode != RunMode::RenderFrame && Has(args, "--out")) {
         return "--out applies only to --render-frame";
     }
@@ -261,11 +282,13 @@ const char* UsageText() {
            "                 [--mute | --music FILE] [--script FILE] [--start S] [--aspect keep|stretch]\n"
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
            "                 --out FILE\n"
-           "       voxelshow --benchmark [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
+           "       voxelshow --benchmark [--verify] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
            "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
            "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N]\n"
            "                 [--data DIR] [--mute | --music FILE] [--script FILE]\n"
            "       voxelshow --dump-script FILE\n"
+           "       (all but --dump-script also take [--threads N] [--simd portable|sse2|avx2], the\n"
+           "       headless ones [--reference])\n"
            "       voxelshow --help | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"
@@ -289,7 +312,12 @@ const char* UsageText() {
            "                      time a seek to a random pass takes\n"
            "  --hashes FILE       run the whole show without a display and write one line per pass:\n"
            "                      the pass number and the 64-bit hash of its frame\n"
+           "  --verify            with --benchmark: also time the reference renderer and compare every "
+           "frame\n"
            "  --reference         draw with the straightforward reference renderer (slow; for checks)\n"
+           "  --threads N         drawing threads, the main one included (default: one per core)\n"
+           "  --simd LEVEL        vector instructions of the renderer: portable, sse2 or avx2\n"
+           "                      (default: the best this processor has)\n"
            "  --capture FILE      write the show, faster than it plays, to a file whose name picks the\n"
            "                      kind: .mp4, .mkv (lossless), .webm, .webp (no sound), NAME%d.png (one\n"
            "                      picture per pass), .wav or .flac (the sound alone)\n"

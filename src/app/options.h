@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "render/simd_level.h"
+
 constexpr uint8_t PRESENTER_SOFTWARE = 1;
 constexpr uint8_t PRESENTER_GPU = 2;
 
@@ -26,10 +28,13 @@ struct Options {
     uint32_t fps = 60;                   // passes per second of the fixed-step clock
     std::vector<uint32_t> renderPasses;  // --render-frame, in the order given
     std::string outPath;
-    std::string hashesPath;   // --hashes
-    bool reference = false;   // draw with the straightforward reference renderer
-    std::string capturePath;  // --capture
-    uint32_t fromMs = 0;      // --from, in milliseconds of the fixed-step clock
+    std::string hashesPath;            // --hashes
+    bool reference = false;            // draw with the straightforward reference renderer
+    uint32_t threads = 0;              // --threads: drawing threads in all; 0: one per core of the machine
+    SimdLevel simd = BestSimdLevel();  // --simd: vector instructions of the fast renderer
+    bool verify = false;               // --benchmark --verify: also time the reference, compare frames
+    std::string capturePath;           // --capture
+    uint32_t fromMs = 0;               // --from, in milliseconds of the fixed-step clock
     bool hasTo = false;
     uint32_t toMs = 0;       // --to
     int captureWidth = 640;  // --size

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
@@ -72,11 +73,14 @@ void WarnIfNotFrameSized(const std::string& path, const Image& image) {
     }
 }
 
-void LoadPictures(Show& show, const std::string& dataDir) {
+void LoadPictures(Show& show, const std::string& dataDir, WorkerPool* pool) {
+    std::vector<std::string> paths;
     for (const char* picture : PICTURES) {
-        const std::string path = DataFile(dataDir, picture);
-        LoadImageFile(show.images, path);
-        WarnIfNotFrameSized(path, *show.images.items.back());
+        paths.push_back(DataFile(dataDir, picture));
+    }
+    LoadImageFiles(show.images, paths, pool);
+    for (size_t i = 0; i < paths.size(); ++i) {
+        WarnIfNotFrameSized(paths[i], *show.images.items[i]);
     }
 }
 
@@ -106,7 +110,7 @@ void LoadLandscapeMaps(Show& show, const std::string& dataDir) {
 }
 
 void BuildWaveFilter(WaveFilter& wave) {
-    wave.copy = std::make_unique<uint32_t[]>(FRAME_PIXELS);
+    wave.copy = std::make_unique_for_overwrite<uint32_t[]>(FRAME_PIXELS);  // not cleared
     wave.enabled = 0;
     wave.width = FRAME_WIDTH;
     wave.height = FRAME_HEIGHT;
@@ -147,13 +151,18 @@ void DrawPass(Show& show, const DrawingSteps& steps, PassObserver* observer) {
     DrawFrame(show, steps, observer);
 }
 
-std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const ScriptRow> script) {
+std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const ScriptRow> script,
+                                uint32_t threads, SimdLevel simd) {
     auto show = std::make_unique<Show>();
-    LoadPictures(*show, dataDir);
+    show->pool = std::make_unique<WorkerPool>(threads);
+    const DrawHardware hardware{show->pool.get(), simd};
+    LoadPictures(*show, dataDir, hardware.pool);
     BuildLayers(*show);
-    show->landscape = std::make_unique<Landscape>();
+    show->layers.hardware = hardware;
+    show->landscape = std::make_unique<Landscape>(hardware);
     LoadLandscapeMaps(*show, dataDir);
     BuildWaveFilter(show->wave);
+    show->wave.hardware = hardware;
     RegisterSceneScript(show->tracks, script, {*show->landscape, show->wave, show->layers});
     std::fputs("\n", stdout);  // end the line of track names, so later output starts on its own line
     show->startup = CaptureFields(*show);
@@ -162,7 +171,7 @@ std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const Scri
 
 std::unique_ptr<Show> BuildShow(const ShowSettings& settings) {
     const std::vector<ScriptRow> script = LoadScript(settings.scriptPath);
-    return BuildShow(settings.dataDir, script);
+    return BuildShow(settings.dataDir, script, settings.threads, settings.simd);
 }
 
 std::string MusicPath(const std::string& dataDir) {

@@ -14,12 +14,15 @@
 #include "render/landscape.h"
 #include "render/layer.h"
 #include "render/wave_filter.h"
+#include "render/worker_pool.h"
 
 class ScriptWatch;
 
 // Every object of the show, built once at start-up and kept, unmoved, until shutdown:
 // the tracks hold plain pointers into it.
 struct Show {
+    // The drawing threads; first, so that it goes last, after the effects that draw on it.
+    std::unique_ptr<WorkerPool> pool;
     MapSize mapSize;
     ImageList images;
     LayerList layers;
@@ -73,10 +76,12 @@ struct ShowSettings {
     std::string dataDir;
     uint32_t seed = 0;
     Renderer renderer = Renderer::Fast;
-    uint32_t startMs = 0;         // the show begins at the first pass the clock lands on from here
-    std::string scriptPath = "";  // the scene script's file; empty: the built-in script
-    std::string musicPath = "";   // the soundtrack; empty: the data folder's music file
-    bool reloadScript = false;    // watch the script file and play each good save of it
+    uint32_t startMs = 0;              // the show begins at the first pass the clock lands on from here
+    uint32_t threads = 1;              // drawing threads, the driver's own included
+    SimdLevel simd = BestSimdLevel();  // vector instructions of the fast drawing steps
+    std::string scriptPath = "";       // the scene script's file; empty: the built-in script
+    std::string musicPath = "";        // the soundtrack; empty: the data folder's music file
+    bool reloadScript = false;         // watch the script file and play each good save of it
 };
 
 // How the loop ended and how many passes drew a frame.
@@ -86,13 +91,16 @@ struct ShowEnd {
 };
 
 // Loads the pictures, builds the twelve layers, the landscape with its maps, the wave filter
-// and the track list with the scene script's rows, and saves the start-up fields, the
+// and the track list with the scene script's rows, hands the effects the threads and vector level
+// they draw with (the pool's threads also decode the pictures), and saves the start-up fields, the
 // generator's state (as seeded before) included. Throws AssetError for a bad data file.
-std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const ScriptRow> script);
+std::unique_ptr<Show> BuildShow(const std::string& dataDir, std::span<const ScriptRow> script,
+                                uint32_t threads = 1, SimdLevel simd = BestSimdLevel());
 
 // The show of a run: the objects from its data folder, the tracks from its script file or the
-// built-in script. The script is read first: a script with an error throws std::runtime_error
-// ("FILE:LINE: reason") before any data file is read.
+// built-in script, drawn on the run's threads and vector level. The script is read first: a
+// script with an error throws std::runtime_error ("FILE:LINE: reason") before any data file is
+// read.
 std::unique_ptr<Show> BuildShow(const ShowSettings& settings);
 
 // The music file in the data directory.

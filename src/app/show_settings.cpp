@@ -1,6 +1,8 @@
 #include "app/show_settings.h"
 
+#include <algorithm>
 #include <ctime>
+#include <thread>
 
 #include "app/data_directory.h"
 
@@ -15,6 +17,9 @@ ShowSettings SettingsFor(const Options& options) {
         settings.seed = 0;
     }
     settings.renderer = options.reference ? Renderer::Reference : Renderer::Fast;
+    settings.threads =
+        options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    settings.simd = options.simd;
     settings.scriptPath = options.scriptPath;
     settings.musicPath = options.musicPath;
     settings.reloadScript = options.mode == RunMode::Play && !options.scriptPath.empty();

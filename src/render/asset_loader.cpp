@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <vector>
 
@@ -58,6 +59,12 @@ void CheckPictureSize(const std::string& path, uint32_t width, uint32_t height) 
     }
 }
 
+std::unique_ptr<Image> ReadImageFile(const std::string& path) {
+    File file = OpenDataFile(path);
+    return DecodePng(file.get(), path,
+                     [&](uint32_t width, uint32_t height) { CheckPictureSize(path, width, height); });
+}
+
 }  // namespace
 
 void LoadHeightMap(const std::string& path, uint8_t* heights) {
@@ -74,7 +81,25 @@ void LoadColourMap(const std::string& path, uint32_t* texels) {
 }
 
 void LoadImageFile(ImageList& list, const std::string& path) {
-    File file = OpenDataFile(path);
-    list.items.push_back(DecodePng(
-        file.get(), path, [&](uint32_t width, uint32_t height) { CheckPictureSize(path, width, height); }));
+    list.items.push_back(ReadImageFile(path));
+}
+
+void LoadImageFiles(ImageList& list, const std::vector<std::string>& paths, WorkerPool* pool) {
+    std::vector<std::unique_ptr<Image>> images(paths.size());
+    std::vector<std::exception_ptr> failures(paths.size());
+    RunTasks(pool, static_cast<int>(paths.size()), [&](int i) {
+        try {
+            images[i] = ReadImageFile(paths[i]);
+        } catch (...) {
+            failures[i] = std::current_exception();
+        }
+    });
+    for (const std::exception_ptr& failure : failures) {
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
+    }
+    for (std::unique_ptr<Image>& image : images) {
+        list.items.push_back(std::move(image));
+    }
 }

@@ -7,19 +7,20 @@
 #include "render/landscape_tables.h"
 #include "render/landscape_views.h"
 
-// The blocks are zeroed rather than left undefined, so that a frame drawn before the maps
-// are loaded reads defined (black) data.
-Landscape::Landscape()
-    : landHeights(std::make_unique<uint8_t[]>(MAP_CELLS)),
-      waterHeights(std::make_unique<uint8_t[]>(MAP_CELLS)),
-      intermediate(std::make_unique<uint32_t[]>(INTERMEDIATE_PIXELS)),
+// The maps are zeroed rather than left undefined, so that a frame drawn before they are loaded
+// reads defined (black) data. Every frame that reads the intermediate has written it first.
+Landscape::Landscape(const DrawHardware& drawHardware)
+    : landHeights(ZeroedHeapBlock<uint8_t>(MAP_CELLS)),
+      waterHeights(ZeroedHeapBlock<uint8_t>(MAP_CELLS)),
+      intermediate(CacheLineHeapBlock<uint32_t>(INTERMEDIATE_PIXELS)),
+      hardware(drawHardware),
       tables(std::make_unique<LandscapeTables>()) {
     for (auto& map : colourMaps) {
-        map = std::make_unique<uint32_t[]>(MAP_CELLS);
+        map = ZeroedHeapBlock<uint32_t>(MAP_CELLS);
     }
-    BuildPolarTable(tunnelTable, POLAR_TUNNEL);
-    BuildPolarTable(radialTable, POLAR_RADIAL);
-    BuildLandscapeTables(*tables, tunnelTable, radialTable);
+    BuildPolarTable(tunnelTable, POLAR_TUNNEL, hardware.pool);
+    BuildPolarTable(radialTable, POLAR_RADIAL, hardware.pool);
+    BuildLandscapeTables(*tables, tunnelTable, radialTable, hardware.pool);
 }
 
 Landscape::~Landscape() = default;

@@ -3,9 +3,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "render/draw_hardware.h"
+#include "render/heap_block.h"
 #include "render/polar_table.h"
 
-constexpr int MAP_CELLS = 256 * 256;
+// The maps are square, MAP_SIDE cells a side, and their coordinates wrap modulo 256.
+constexpr int MAP_SIDE = 256;
+constexpr int MAP_CELLS = MAP_SIDE * MAP_SIDE;
 
 // The intermediate image of the polar views: a 640 x 640 block used with a row stride of
 // 256 pixels, which makes room for 1600 rows.
@@ -66,8 +70,6 @@ struct LandscapeFields {
     float light = 0.0f;
     uint8_t shadeFlags = 4;
     uint16_t intermediateRows = 640;
-    uint16_t intermediateCols = 640;
-    uint32_t intermediatePixels = 640 * 640;
 
     bool operator==(const LandscapeFields&) const = default;
 };
@@ -75,15 +77,20 @@ struct LandscapeFields {
 // The voxel landscape: a 256 x 256 height field flown over column by column, front to back.
 // Tracks overwrite the animated fields before each RenderLandscape.
 struct Landscape : LandscapeFields {
-    Landscape();  // allocates the maps and the intermediate, builds both polar tables
+    // Allocates the maps (zeroed) and the intermediate, builds both polar tables and the fast
+    // renderer's tables, on the hardware's threads.
+    explicit Landscape(const DrawHardware& drawHardware = {});
     ~Landscape();
 
-    std::unique_ptr<uint8_t[]> landHeights;
-    std::unique_ptr<uint8_t[]> waterHeights;
-    std::array<std::unique_ptr<uint32_t[]>, 6> colourMaps;
+    HeapBlock<uint8_t> landHeights;
+    HeapBlock<uint8_t> waterHeights;
+    std::array<HeapBlock<uint32_t>, 6> colourMaps;
     PolarTable tunnelTable;
     PolarTable radialTable;
-    std::unique_ptr<uint32_t[]> intermediate;  // 640 x 640 pixels, used with a row stride of 256
+    HeapBlock<uint32_t> intermediate;  // 640 x 640 pixels, used with a row stride of 256
+
+    // The threads and vector instructions of the fast renderer.
+    DrawHardware hardware;
 
     // Tables of the fast renderer: constant ones built by the constructor, per-frame scratch.
     std::unique_ptr<LandscapeTables> tables;

@@ -1,168 +1,185 @@
 #include "render/landscape_march.h"
 
+#include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "render/float_trig.h"
 #include "render/framebuffer.h"
+#include "render/landscape_columns.h"
 #include "render/landscape_frame.h"
+#include "render/landscape_remap.h"
+#include "render/landscape_slopes.h"
 #include "render/landscape_tables.h"
 #include "render/pixel_ops.h"
+#include "render/show_constants.h"
 #include "render/truncate.h"
+#include "render/worker_pool.h"
 
 namespace {
 
-// The slope light byte S[gy][gx] of map cell (x, y): the slopes of the shade map plus the biases.
-uint8_t SlopeLightByte(const Landscape& l, uint8_t x, uint8_t y) {
-    const uint8_t* s = l.shadeMap;
-    const int row = y << 8;
-    const int up = static_cast<uint8_t>(y - 1) << 8;
-    const int down = static_cast<uint8_t>(y + 1) << 8;
-    const int left = static_cast<uint8_t>(x - 1);
-    const int right = static_cast<uint8_t>(x + 1);
-    const uint8_t gx = static_cast<uint8_t>(s[row + right] - s[row + left] + l.slopeBiasX - 128);
-    const uint8_t gy = static_cast<uint8_t>(s[down + x] - s[up + x] + l.slopeBiasY - 128);
-    return s[(gy << 8) + gx];
-}
-
-// The views as the march uses them: the coordinate function with the frame's offsets
-// folded in (map offset plus camera), and the row function through tables.
-
-struct PerspectiveView {
-    uint8_t offsetX;
-    uint8_t offsetY;  // back + map offset + camY
-    const LandscapeTables* tables;
-
-    MapCell Cell(int column, int d) const {
-        const int spread = ((column - 320) * d) >> 8;
-        return {static_cast<uint8_t>(spread + offsetX), static_cast<uint8_t>(offsetY - d)};
-    }
-    uint32_t Row(uint32_t h, int d) const { return DivideByDepth(*tables, (271 - h) * 32, d); }
-};
-
-struct TunnelView {
-    uint8_t offsetX;  // shift + map offset + camX
-    uint8_t offsetY;  // back + map offset + camY
-    const LandscapeTables* tables;
-
-    MapCell Cell(int column, int d) const {
-        return {static_cast<uint8_t>(column + offsetX), static_cast<uint8_t>(offsetY - d)};
-    }
-    uint32_t Row(uint32_t h, int d) const { return DivideByDepth(*tables, ((255 - h) / 4 + 4) * 128, d); }
-};
-
-struct RadialView {
-    uint8_t offsetX;  // 127 + camX twice + map offset
-    uint8_t offsetY;  // 127 + camY twice + map offset
-    const LandscapeTables* tables;
-
-    MapCell Cell(int column, int d) const {
-        const RadialOffset offset = tables->radialOffsets[column * 256 + d];
-        return {static_cast<uint8_t>(offset.x + offsetX), static_cast<uint8_t>(offset.y + offsetY)};
-    }
-    uint32_t Row(uint32_t h, int d) const {
-        return 255 - static_cast<uint32_t>(static_cast<float>(h) * tables->radialSines[d]);
-    }
-};
-
-// What the march reads, once per frame.
+// What the second pass reads, copied once a frame so that the stores into the strips, which may
+// alias any byte as far as the compiler knows, do not have it read again for every sample.
 struct Shading {
-    const Landscape* landscape;
-    const LandscapeTables* tables;
-    const uint8_t* heights;
+    const uint16_t* lightIndices;
+    const uint8_t* shadeMap;
     const uint32_t* colours;
-    bool light;
-    bool fade;
+    uint32_t fill;  // the target's fill pixel
 };
 
 // Brightness v of a drawn sample. With light L = S / 256 and fade F = (256 - d) / 256 the
 // product L x F x h is exact in single precision (at most 24 significant bits), so its
 // truncation is the integer quotient below.
-uint32_t Brightness(const Shading& shading, MapCell cell, uint32_t h, int d) {
-    const uint32_t light = shading.light ? SlopeLightByte(*shading.landscape, cell.x, cell.y) : 256;
-    const uint32_t fade = shading.fade ? 256 - d : 256;
+template <bool kLight, bool kFade>
+uint32_t Brightness(const Shading& shading, uint32_t index, uint32_t h, int d) {
+    const uint32_t light = kLight ? shading.shadeMap[shading.lightIndices[index]] : 256;
+    const uint32_t fade = kFade ? 256 - d : 256;
     return (light * fade * h) >> 16;
 }
 
-template <class View, bool kSway>
-MapCell SampleCell(const View& view, const LandscapeTables& tables, int column, int d) {
-    MapCell cell = view.Cell(column, d);
-    if constexpr (kSway) {
-        cell.x = TruncateToByte(static_cast<float>(cell.x) + tables.swayOffsets[d]);
-    }
-    return cell;
-}
-
-// A sample that passed the occlusion line, packed as map index (y x 256 + x) | d << 16.
-using DrawnSample = uint32_t;
-
-// First pass over one column: finds the samples that are drawn, without branching on the
-// terrain, so the visibility test costs no mispredicted jumps. Returns their number.
-template <class View, bool kSway>
-int FindDrawnSamples(const View& view, const Shading& shading, int column, int startLine,
-                     DrawnSample* drawn) {
-    int top = startLine;
-    int count = 0;
-    for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
-        const MapCell cell = SampleCell<View, kSway>(view, *shading.tables, column, d);
-        const uint32_t index = (cell.y << 8) | cell.x;
-        const int row = static_cast<int>(view.Row(shading.heights[index], d));
-        drawn[count] = index | static_cast<uint32_t>(d) << 16;
-        const bool visible = row < top;
-        count += visible;
-        top = visible ? row : top;
-    }
-    return count;
-}
-
-// Second pass: shades the drawn samples and fills the strip from the starting line upward;
-// returns the final occlusion line.
-template <class View>
-int DrawSamples(const View& view, const Shading& shading, const DrawnSample* drawn, int count,
-                uint32_t* strip, int startLine) {
-    int top = startLine;
-    for (int i = 0; i < count; ++i) {
-        const uint32_t index = drawn[i] & 0xFFFF;
-        const int d = static_cast<int>(drawn[i] >> 16);
-        const uint32_t h = shading.heights[index];
-        const int row = static_cast<int>(view.Row(h, d));
-        const MapCell cell{static_cast<uint8_t>(index & 0xFF), static_cast<uint8_t>(index >> 8)};
-        const uint32_t v = Brightness(shading, cell, h, d);
+// Second pass over one column: shades its drawn samples (a DrawnSamples or LaneSamples) and fills
+// its strip from the strip's last row upward, then fills the rest of the strip. The nearest
+// samples, at or below that row, are not shown.
+template <bool kLight, bool kFade, class Samples>
+void DrawColumn(const Shading& shading, const Samples& drawn, uint32_t* strip, int lastRow) {
+    int top = lastRow;
+    drawn.ForEach([&](uint32_t sample, int row) {
+        if (row >= top) {
+            return;
+        }
+        const uint32_t index = sample & 0xFFFF;
+        const int d = static_cast<int>(sample >> 16) & 0xFF;
+        const uint32_t h = sample >> 24;
+        const uint32_t v = Brightness<kLight, kFade>(shading, index, h, d);
         // red, green and blue times v / 256, truncated: the layers' weighting, exact in integers.
         FillStrip(strip, top, row, WeightPixel(shading.colours[index], v));
         top = row;
+    });
+    FinishStrip(strip, top, shading.fill);
+}
+
+// The second pass for the frame's shading flags, chosen once a frame.
+template <class Samples>
+using ColumnDrawer = void (*)(const Shading&, const Samples&, uint32_t*, int);
+
+template <class Samples>
+ColumnDrawer<Samples> DrawerFor(bool light, bool fade) {
+    if (light) {
+        return fade ? DrawColumn<true, true, Samples> : DrawColumn<true, false, Samples>;
     }
-    return top;
+    return fade ? DrawColumn<false, true, Samples> : DrawColumn<false, false, Samples>;
 }
 
 // The light of the march's last sample (last column, d = 254), drawn or not.
 template <class View, bool kSway>
 void SetLastLight(Landscape& l, const View& view, int columns) {
     const MapCell cell = SampleCell<View, kSway>(view, *l.tables, columns - 1, LANDSCAPE_DEPTHS - 1);
-    l.light = static_cast<float>(SlopeLightByte(l, cell.x, cell.y)) / 256.0f;
+    const uint16_t index = LightIndexOfCell(l.shadeMap, cell.x, cell.y, l.slopeBiasX, l.slopeBiasY);
+    l.light = static_cast<float>(l.shadeMap[index]) / 256.0f;
 }
 
+// Columns marched and copied into the target by one task: 16 pixels, one cache line of a
+// target row.
+constexpr int BAND_COLUMNS = 16;
+// Rows of the target below the strips that one task fills.
+constexpr int CLEAR_ROWS = 64;
+// Rows of the map whose slopes or padded copy one task makes.
+constexpr int PREPARED_ROWS = 32;
+
+// What one frame's march runs with.
+struct MarchSetup {
+    const uint8_t* heights;
+    Shading shading;
+    bool light;
+    bool fade;
+};
+
+template <class View, bool kSway>
+void MarchBand(const Landscape& l, const View& view, const MarchSetup& march, const ViewSetup& setup,
+               int first, int end) {
+    const ColumnStrips& strips = l.tables->strips;
+    const SimdLevel level = l.hardware.simd;
+    if (level == SimdLevel::Avx2) {
+        const ColumnDrawer<LaneSamples> draw = DrawerFor<LaneSamples>(march.light, march.fade);
+        SamplesOfEight found;
+        for (int group = first; group < end; group += LANES) {
+            FindSamplesOfEight<View, kSway>(view, march.heights, group, setup.startLine, found);
+            for (int lane = 0; lane < LANES; ++lane) {
+                draw(march.shading, LaneSamples{found, lane}, Strip(strips, group + lane), strips.rows - 1);
+            }
+        }
+    } else {
+        const ColumnDrawer<DrawnSamples> draw = DrawerFor<DrawnSamples>(march.light, march.fade);
+        DrawnSamples drawn;
+        for (int column = first; column < end; ++column) {
+            FindDrawnSamples<View, kSway>(view, march.heights, column, setup.startLine, drawn);
+            draw(march.shading, drawn, Strip(strips, column), strips.rows - 1);
+        }
+    }
+    TransposeStrips(strips, first, end, setup.target, level);
+}
+
+// Fills rows [first, end) of the target, which lie below the strips' rows.
+void ClearRows(const Landscape& l, const ViewSetup& setup, int first, int end) {
+    uint32_t* from = setup.target + static_cast<size_t>(first) * setup.columns;
+    std::memset(from, ClearByte(l), static_cast<size_t>(end - first) * setup.columns * sizeof(uint32_t));
+}
+
+// The rows of the target that are read afterwards: every framebuffer row, or the intermediate
+// rows that the view's remap reads.
+int TargetRows(const Landscape& l, const ViewSetup& setup) {
+    return setup.target == frameBuffer ? FRAME_HEIGHT : IntermediateRowsRead(l, setup.kind);
+}
+
+// The tables of this frame's march, as tasks of one job: the shade map's light indices for the
+// slope light, and for the eight-column march of a view whose lanes share a map row, the padded
+// height map.
+void PrepareFrameTables(const Landscape& l, const MarchSetup& march, bool rowsShared) {
+    const int lightTasks = march.light ? MAP_SIDE / PREPARED_ROWS : 0;
+    const int padTasks = rowsShared && l.hardware.simd == SimdLevel::Avx2 ? MAP_SIDE / PREPARED_ROWS : 0;
+    LandscapeTables& tables = *l.tables;
+    RunTasks(l.hardware.pool, lightTasks + padTasks, [&](int task) {
+        const int first = (task % (MAP_SIDE / PREPARED_ROWS)) * PREPARED_ROWS;
+        if (task < lightTasks) {
+            ComputeLightIndices(l.shadeMap, tables.lightIndices.data(), first, first + PREPARED_ROWS,
+                                l.slopeBiasX, l.slopeBiasY, l.hardware.simd);
+        } else {
+            PadHeightRows(march.heights, tables.paddedHeights.data(), first, first + PREPARED_ROWS);
+        }
+    });
+}
+
+// Marches bands of columns and copies them into the target, and fills the target's rows that are
+// read but lie below the starting line, as tasks of one job.
 template <class View, bool kSway>
 void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
-    const Shading shading{&l,
-                          l.tables.get(),
-                          l.activeHeights,
-                          l.activeColours,
-                          (l.shadeFlags & SHADE_LIGHT) != 0,
-                          (l.shadeFlags & SHADE_FADE) != 0};
-    const uint32_t fill = ClearByte(l) * 0x01010101u;
+    const MarchSetup march{
+        l.activeHeights,
+        {l.tables->lightIndices.data(), l.shadeMap, l.activeColours, ClearByte(l) * 0x01010101u},
+        (l.shadeFlags & SHADE_LIGHT) != 0,
+        (l.shadeFlags & SHADE_FADE) != 0};
+    PrepareFrameTables(l, march, !std::is_same_v<View, RadialView>);
     ColumnStrips& strips = l.tables->strips;
-    ArrangeStrips(strips, setup.columns, setup.startLine + 1);
-    DrawnSample drawn[LANDSCAPE_DEPTHS + 1];
-    for (int column = 0; column < setup.columns; ++column) {
-        uint32_t* strip = Strip(strips, column);
-        const int count = FindDrawnSamples<View, kSway>(view, shading, column, setup.startLine, drawn);
-        const int top = DrawSamples(view, shading, drawn, count, strip, setup.startLine);
-        FinishStrip(strip, top, fill);
-    }
-    if (shading.light) {
+    const int targetRows = TargetRows(l, setup);
+    ArrangeStrips(strips, setup.columns, std::min(setup.startLine + 1, targetRows));
+    const int bands = setup.columns / BAND_COLUMNS;
+    const int clearedRows = targetRows - strips.rows;
+    const int clearTasks = (clearedRows + CLEAR_ROWS - 1) / CLEAR_ROWS;
+    RunTasks(l.hardware.pool, bands + clearTasks, [&](int task) {
+        if (task < bands) {
+            MarchBand<View, kSway>(l, view, march, setup, task * BAND_COLUMNS, (task + 1) * BAND_COLUMNS);
+        } else {
+            const int first = strips.rows + (task - bands) * CLEAR_ROWS;
+            ClearRows(l, setup, first, std::min(first + CLEAR_ROWS, targetRows));
+        }
+    });
+    if (march.light) {
         SetLastLight<View, kSway>(l, view, setup.columns);
     }
 }
+
+static_assert(PERSPECTIVE_COLUMNS % BAND_COLUMNS == 0 && INTERMEDIATE_COLUMNS % BAND_COLUMNS == 0);
+static_assert(BAND_COLUMNS % LANES == 0);
 
 template <class View>
 void MarchView(Landscape& l, const View& view, const ViewSetup& setup) {
@@ -177,18 +194,9 @@ void FillSwayOffsets(const Landscape& l) {
     const float phase = l.swayRate * l.swayClock;
     const float amount = static_cast<float>(l.swayAmount);
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
-        const float angle = phase + static_cast<float>(d) / 255.0f * 3.141592654f;
+        const float angle = phase + static_cast<float>(d) / 255.0f * PI_FLOAT;
         l.tables->swayOffsets[d] = amount * SineOf(angle);
     }
-}
-
-// Copies the strips into the target and fills the target rows below the starting line.
-void FinishTarget(const Landscape& l, const ViewSetup& setup) {
-    const ColumnStrips& strips = l.tables->strips;
-    TransposeStrips(strips, setup.target);
-    const size_t drawn = static_cast<size_t>(strips.rows) * strips.columns;
-    const size_t total = setup.target == frameBuffer ? FRAME_PIXELS : INTERMEDIATE_PIXELS;
-    std::memset(setup.target + drawn, ClearByte(l), (total - drawn) * sizeof(uint32_t));
 }
 
 }  // namespace
@@ -219,5 +227,4 @@ void MarchLandscape(Landscape& l, const ViewSetup& setup, const FrameBytes& byte
         case ViewKind::None:
             return;
     }
-    FinishTarget(l, setup);
 }

@@ -5,6 +5,7 @@
 #include "render/framebuffer.h"
 #include "render/landscape_frame.h"
 #include "render/landscape_views.h"
+#include "render/show_constants.h"
 #include "render/truncate.h"
 
 namespace {
@@ -15,7 +16,7 @@ MapCell SampleCell(const Landscape& l, const ViewSetup& view, const FrameBytes& 
     cell.x = static_cast<uint8_t>(cell.x + l.mapOffsetX + bytes.camX);
     cell.y = static_cast<uint8_t>(cell.y + l.mapOffsetY + bytes.camY);
     if (l.swayEnabled != 0) {
-        const float angle = l.swayRate * l.swayClock + static_cast<float>(d) / 255.0f * 3.141592654f;
+        const float angle = l.swayRate * l.swayClock + static_cast<float>(d) / 255.0f * PI_FLOAT;
         const float s = static_cast<float>(std::sin(static_cast<double>(angle)));
         cell.x = TruncateToByte(static_cast<float>(cell.x) + static_cast<float>(l.swayAmount) * s);
     }
@@ -26,7 +27,7 @@ MapCell SampleCell(const Landscape& l, const ViewSetup& view, const FrameBytes& 
 float SlopeLight(const Landscape& l, MapCell cell) {
     const uint8_t* s = l.shadeMap;
     auto at = [s](int y, int x) {
-        return static_cast<int>(s[static_cast<uint8_t>(y) * 256 + static_cast<uint8_t>(x)]);
+        return static_cast<int>(s[static_cast<uint8_t>(y) * MAP_SIDE + static_cast<uint8_t>(x)]);
     };
     const uint8_t gx =
         static_cast<uint8_t>(at(cell.y, cell.x + 1) - at(cell.y, cell.x - 1) + l.slopeBiasX - 128);
@@ -58,7 +59,7 @@ void MarchColumn(Landscape& l, const ViewSetup& view, const FrameBytes& bytes, i
         if (l.shadeFlags & SHADE_LIGHT) {
             l.light = SlopeLight(l, cell);
         }
-        const int index = cell.y * 256 + cell.x;
+        const int index = cell.y * MAP_SIDE + cell.x;
         const uint8_t h = l.activeHeights[index];
         const float fade = (l.shadeFlags & SHADE_FADE) ? 1.0f - static_cast<float>(d) / 256.0f : 1.0f;
         const float gain = (l.shadeFlags & SHADE_LIGHT) ? l.light : 1.0f;

@@ -4,7 +4,7 @@
 #include <cassert>
 
 #ifdef __SSE2__
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -26,7 +26,7 @@ constexpr int BLOCK = 8;
 void AllocateStrips(ColumnStrips& strips, int columns, int rows) {
     const size_t needed = static_cast<size_t>(columns) * StripStride(rows);
     if (needed > strips.capacity) {
-        strips.pixels = std::make_unique<uint32_t[]>(needed);
+        strips.pixels = std::make_unique_for_overwrite<uint32_t[]>(needed);  // written before read
         strips.capacity = needed;
     }
 }
@@ -44,9 +44,18 @@ void FinishStrip(uint32_t* strip, int top, uint32_t fill) {
 
 namespace {
 
+// A block of BLOCK strips by BLOCK rows, one pixel at a time.
+void TransposeBlockPortable(const uint32_t* in, int stride, uint32_t* out, int columns, int rows) {
+    for (int y = 0; y < rows; ++y) {
+        for (int c = 0; c < BLOCK; ++c) {
+            out[static_cast<size_t>(y) * columns + c] = in[c * stride + y];
+        }
+    }
+}
+
 #ifdef __SSE2__
-// A 4 x 4 block: four strips from row y into four target rows.
-void TransposeBlock(const uint32_t* in, int stride, uint32_t* out, int columns) {
+// Four strips from row y into four target rows.
+void TransposeFourByFour(const uint32_t* in, int stride, uint32_t* out, int columns) {
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + stride));
     const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * stride));
@@ -60,38 +69,75 @@ void TransposeBlock(const uint32_t* in, int stride, uint32_t* out, int columns) 
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * columns), _mm_unpacklo_epi64(ab1, cd1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * columns), _mm_unpackhi_epi64(ab1, cd1));
 }
-#endif
 
-// Rows y0 to y1 - 1 of strips c0 to c0 + BLOCK - 1, one pixel at a time.
-void TransposeScalar(const ColumnStrips& strips, int c0, int y0, int y1, uint32_t* target) {
-    for (int y = y0; y < y1; ++y) {
-        uint32_t* out = target + static_cast<size_t>(y) * strips.columns + c0;
-        const uint32_t* in = Strip(strips, c0) + y;
-        for (int c = 0; c < BLOCK; ++c) {
-            out[c] = in[c * strips.stride];
+void TransposeBlockSse2(const uint32_t* in, int stride, uint32_t* out, int columns) {
+    for (int y = 0; y < BLOCK; y += 4) {
+        for (int c = 0; c < BLOCK; c += 4) {
+            TransposeFourByFour(in + c * stride + y, stride, out + static_cast<size_t>(y) * columns + c,
+                                columns);
         }
     }
 }
 
+// Eight strips from row y into eight target rows.
+__attribute__((target("avx2"))) void TransposeBlockAvx2(const uint32_t* in, int stride, uint32_t* out,
+                                                        int columns) {
+    __m256i r[BLOCK];
+    for (int s = 0; s < BLOCK; ++s) {
+        r[s] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + s * stride));
+    }
+    __m256i pairs[BLOCK];  // strips 2k and 2k + 1 interleaved, rows 0 1 | 4 5 and 2 3 | 6 7
+    for (int k = 0; k < BLOCK / 2; ++k) {
+        pairs[2 * k] = _mm256_unpacklo_epi32(r[2 * k], r[2 * k + 1]);
+        pairs[2 * k + 1] = _mm256_unpackhi_epi32(r[2 * k], r[2 * k + 1]);
+    }
+    __m256i quads[BLOCK];  // strips 4k to 4k + 3 of rows j | j + 4, j = 0 to 3
+    for (int k = 0; k < 2; ++k) {
+        const __m256i* p = pairs + 4 * k;
+        quads[4 * k + 0] = _mm256_unpacklo_epi64(p[0], p[2]);
+        quads[4 * k + 1] = _mm256_unpackhi_epi64(p[0], p[2]);
+        quads[4 * k + 2] = _mm256_unpacklo_epi64(p[1], p[3]);
+        quads[4 * k + 3] = _mm256_unpackhi_epi64(p[1], p[3]);
+    }
+    for (int j = 0; j < 4; ++j) {
+        __m256i* low = reinterpret_cast<__m256i*>(out + static_cast<size_t>(j) * columns);
+        __m256i* high = reinterpret_cast<__m256i*>(out + static_cast<size_t>(j + 4) * columns);
+        _mm256_storeu_si256(low, _mm256_permute2x128_si256(quads[j], quads[4 + j], 0x20));
+        _mm256_storeu_si256(high, _mm256_permute2x128_si256(quads[j], quads[4 + j], 0x31));
+    }
+}
+#endif
+
+// A whole block of BLOCK strips by BLOCK rows.
+void TransposeBlock(const uint32_t* in, int stride, uint32_t* out, int columns, SimdLevel level) {
+#ifdef __SSE2__
+    if (level == SimdLevel::Avx2) {
+        TransposeBlockAvx2(in, stride, out, columns);
+        return;
+    }
+    if (level == SimdLevel::Sse2) {
+        TransposeBlockSse2(in, stride, out, columns);
+        return;
+    }
+#endif
+    TransposeBlockPortable(in, stride, out, columns, BLOCK);
+}
+
 }  // namespace
 
-void TransposeStrips(const ColumnStrips& strips, uint32_t* target) {
+void TransposeStrips(const ColumnStrips& strips, int first, int end, uint32_t* target, SimdLevel level) {
+    assert((end - first) % BLOCK == 0);
     const int columns = strips.columns;
-    for (int y0 = 0; y0 < strips.rows; y0 += BLOCK) {
-        const int y1 = std::min(y0 + BLOCK, strips.rows);
-        for (int c0 = 0; c0 < columns; c0 += BLOCK) {
-#ifdef __SSE2__
-            if (y1 - y0 == BLOCK) {
-                for (int y = y0; y < y1; y += 4) {
-                    for (int c = c0; c < c0 + BLOCK; c += 4) {
-                        TransposeBlock(Strip(strips, c) + y, strips.stride,
-                                       target + static_cast<size_t>(y) * columns + c, columns);
-                    }
-                }
-                continue;
+    for (int y = 0; y < strips.rows; y += BLOCK) {
+        const int rows = std::min(BLOCK, strips.rows - y);
+        for (int c = first; c < end; c += BLOCK) {
+            const uint32_t* in = Strip(strips, c) + y;
+            uint32_t* out = target + static_cast<size_t>(y) * columns + c;
+            if (rows == BLOCK) {
+                TransposeBlock(in, strips.stride, out, columns, level);
+            } else {
+                TransposeBlockPortable(in, strips.stride, out, columns, rows);
             }
-#endif
-            TransposeScalar(strips, c0, y0, y1, target);
         }
     }
 }

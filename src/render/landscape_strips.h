@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "render/simd_level.h"
+
 // The fast march draws every column of the target into a contiguous strip (one column,
 // rows top to bottom) and copies the strips into the target afterwards, so that the march
 // writes memory in order instead of one cache line per pixel.
@@ -46,5 +48,6 @@ inline void FillStrip(uint32_t* strip, int top, int row, uint32_t colour) {
 // Fills what the march left undrawn: rows 0 to top.
 void FinishStrip(uint32_t* strip, int top, uint32_t fill);
 
-// Copies the strips into a row-major target whose row stride is the number of strips.
-void TransposeStrips(const ColumnStrips& strips, uint32_t* target);
+// Copies strips `first` to `end` - 1 (a multiple of eight of them) into the same columns of a
+// row-major target whose row stride is the number of strips.
+void TransposeStrips(const ColumnStrips& strips, int first, int end, uint32_t* target, SimdLevel level);

@@ -1,11 +1,17 @@
 #include "render/landscape_tables.h"
 
-#include "render/framebuffer.h"
+#include <cstring>
 
-void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial) {
-    for (int column = 0; column < 256; ++column) {
+#include "render/framebuffer.h"
+#include "render/worker_pool.h"
+
+void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial,
+                          WorkerPool* pool) {
+    for (int column = 0; column < INTERMEDIATE_COLUMNS; ++column) {
+        const RadialDirection direction = RadialDirectionOf(column);
         for (int d = 0; d < 256; ++d) {
-            tables.radialOffsets[column * 256 + d] = RadialCellOffset(column, static_cast<uint8_t>(d));
+            tables.radialOffsets[d * INTERMEDIATE_COLUMNS + column] =
+                RadialCellOffset(direction, static_cast<uint8_t>(d));
         }
     }
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
@@ -13,9 +19,17 @@ void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, con
         tables.reciprocals[d] = ((uint64_t{1} << 32) + divisor - 1) / divisor;
         tables.radialSines[d] = RadialRowSine(static_cast<uint8_t>(d));
     }
-    BuildTiledRemap(tables.tunnelRemap, tunnel);
-    BuildTiledRemap(tables.radialRemap, radial);
+    BuildTiledRemap(tables.tunnelRemap, tunnel, pool);
+    BuildTiledRemap(tables.radialRemap, radial, pool);
     tables.swayOffsets.fill(0.0f);
     AllocateStrips(tables.strips, FRAME_WIDTH, FRAME_HEIGHT);
     AllocateStrips(tables.strips, INTERMEDIATE_COLUMNS, INTERMEDIATE_ROWS);
+}
+
+void PadHeightRows(const uint8_t* heights, uint8_t* padded, int first, int end) {
+    for (int row = first; row < end; ++row) {
+        uint8_t* out = padded + row * PADDED_MAP_ROW;
+        std::memcpy(out, heights + row * MAP_SIDE, MAP_SIDE);
+        std::memcpy(out + MAP_SIDE, heights + row * MAP_SIDE, PADDED_MAP_ROW - MAP_SIDE);
+    }
 }

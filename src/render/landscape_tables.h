@@ -10,11 +10,12 @@
 // Tables the fast landscape renderer reads instead of recomputing what does not change
 // within a frame (or at all). They hold exactly the values the view functions compute.
 
-constexpr int LANDSCAPE_DEPTHS = 255;  // samples per column, d = 0 to 254
+constexpr int LANDSCAPE_DEPTHS = 255;          // samples per column, d = 0 to 254
+constexpr int PADDED_MAP_ROW = MAP_SIDE + 16;  // a map row followed by its first 16 bytes again
 
 struct LandscapeTables {
     // Built once by the Landscape constructor.
-    std::array<RadialOffset, 256 * 256> radialOffsets;   // RadialCellOffset, index column * 256 + d
+    std::array<RadialOffset, 256 * 256> radialOffsets;   // RadialCellOffset, index d * 256 + column
     std::array<uint64_t, LANDSCAPE_DEPTHS> reciprocals;  // ceil(2^32 / (d + 1))
     std::array<float, LANDSCAPE_DEPTHS> radialSines;     // sin(d x pi / 512), single precision
     TiledRemap tunnelRemap;                              // tunnelTable, tile by tile
@@ -23,12 +24,24 @@ struct LandscapeTables {
     // Rewritten by every frame that sways.
     std::array<float, LANDSCAPE_DEPTHS> swayOffsets;  // swayAmount x sin(swayRate x swayClock + d / 255 x pi)
 
+    // Rewritten by every frame that draws with the slope light.
+    std::array<uint16_t, MAP_CELLS> lightIndices;  // LightIndexOfCell with the frame's biases
+
+    // Rewritten by every frame of the perspective and tunnel views that the eight-column march
+    // draws: activeHeights with rows PADDED_MAP_ROW bytes apart, so that eight neighbouring
+    // cells of a row can be read at once without wrapping.
+    std::array<uint8_t, MAP_SIDE * PADDED_MAP_ROW> paddedHeights;
+
     // Rewritten by every frame that draws.
     ColumnStrips strips;
 };
 
-// Builds the constant tables; the polar tables must be built already.
-void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial);
+// Builds the constant tables, on the pool's threads; the polar tables must be built already.
+void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial,
+                          WorkerPool* pool);
+
+// Rows [first, end) of `heights` into `padded` (PADDED_MAP_ROW bytes a row).
+void PadHeightRows(const uint8_t* heights, uint8_t* padded, int first, int end);
 
 // n / (d + 1) for every n below 2^16, through the reciprocal table.
 inline uint32_t DivideByDepth(const LandscapeTables& tables, uint32_t n, int d) {

@@ -1,10 +1,39 @@
 #pragma once
 #include <cstdint>
 
+#include "render/framebuffer.h"
 #include "render/landscape.h"
 
 // The three views of the landscape, each drawn through two functions: a coordinate
 // function that gives the map cell of a sample and a row function that gives its screen row.
+// The geometry of each view is written once, below, for both the reference functions and
+// the fast renderer's tables and lanes.
+
+// The perspective view: the eye 271 height units up, a focal length of 32 rows, the horizon on
+// row 0, and a lateral spread of (column - 320) x d / 256 cells.
+constexpr int PERSPECTIVE_COLUMNS = FRAME_WIDTH;
+constexpr int PERSPECTIVE_ROWS = FRAME_HEIGHT;
+constexpr int PERSPECTIVE_CENTRE_COLUMN = PERSPECTIVE_COLUMNS / 2;
+constexpr int PERSPECTIVE_EYE_HEIGHT = 271;
+constexpr int PERSPECTIVE_FOCAL_ROWS = 32;
+
+inline int32_t PerspectiveSpread(int32_t column, int32_t d) {
+    return ((column - PERSPECTIVE_CENTRE_COLUMN) * d) >> 8;
+}
+
+// Row functions as numerator / (d + 1): the numerators, all below 2^14.
+inline uint32_t PerspectiveRowNumerator(uint32_t h) {
+    return (PERSPECTIVE_EYE_HEIGHT - h) * PERSPECTIVE_FOCAL_ROWS;
+}
+
+inline uint32_t TunnelRowNumerator(uint32_t h) {
+    return ((255 - h) / 4 + 4) * 128;
+}
+
+// The radial row from h and sin(d x pi / 512) (RadialRowSine).
+inline uint32_t RadialRowFromSine(uint32_t h, float sine) {
+    return 255 - static_cast<uint32_t>(static_cast<float>(h) * sine);
+}
 
 // The map cell of one sample, both coordinates wrapping modulo 256.
 struct MapCell {
@@ -26,7 +55,14 @@ struct RadialOffset {
     int8_t x;
     int8_t y;
 };
-RadialOffset RadialCellOffset(int32_t column, uint8_t d);
+
+// cos theta and sin theta of a column, theta = column / 256 x 2pi (double precision).
+struct RadialDirection {
+    double cos;
+    double sin;
+};
+RadialDirection RadialDirectionOf(int32_t column);
+RadialOffset RadialCellOffset(const RadialDirection& direction, uint8_t d);
 
 using CoordinateFunction = MapCell (*)(int32_t column, uint8_t d, const FrameBytes& bytes);
 using RowFunction = uint16_t (*)(uint8_t h, uint8_t d);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/asset_loader.h"
+#include "render/heap_block.h"
 
 namespace {
 
@@ -117,7 +118,10 @@ std::unique_ptr<Image> DecodePng(std::FILE* file, const std::string& path,
     auto image = std::make_unique<Image>();
     image->width = static_cast<uint16_t>(width);
     image->height = static_cast<uint16_t>(height);
-    image->pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(width) * height);
+    // Every pixel is written by the decoder, so the block is not cleared first.
+    const size_t pixels = static_cast<size_t>(width) * height;
+    image->pixels = std::make_unique_for_overwrite<uint32_t[]>(pixels);
+    PrefaultForWriting(image->pixels.get(), pixels * sizeof(uint32_t));
     std::vector<png_bytep> rows(height);
     for (uint32_t y = 0; y < height; ++y) {
         rows[y] = reinterpret_cast<png_bytep>(image->pixels.get() + static_cast<size_t>(y) * width);

@@ -1,47 +1,84 @@
 #include "render/polar_table.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "render/framebuffer.h"
+#include "render/polar_geometry.h"
+#include "render/worker_pool.h"
 
 namespace {
 
-constexpr double TWO_PI = 6.283185308;
+constexpr int BAND_ROWS = 16;
 
-// Row of the intermediate image for the screen offset (x, y) from the centre.
-// With none of the distance flags the entry's distance is left as it is.
-void PolarDistance(double x, double y, uint8_t flags, uint16_t& distance) {
-    if (flags & (POLAR_DISTANCE | POLAR_TUNNEL)) {
-        distance = static_cast<uint16_t>(static_cast<int>(std::sqrt(x * x + y * y)));
-    } else if (flags & POLAR_RADIAL) {
-        const double sx = 0.625 * x;
-        const double sy = 0.625 * y;
-        const int radius = static_cast<int>(std::sqrt(sx * sx + sy * sy));
-        distance = static_cast<uint16_t>(255 - radius % 256);
+// atan(t) for |t| <= tan(pi / 8) by its series to the t^15 term: the first term left out,
+// t^17 / 17, is below 2e-8.
+double SeriesArcTangent(double t) {
+    const double t2 = t * t;
+    double sum = 1.0 / 15.0;
+    for (int n = 13; n >= 1; n -= 2) {
+        sum = 1.0 / n - t2 * sum;
     }
+    return t * sum;
 }
 
-// Column of the intermediate image: 0 right of the centre, 64 below, 128 left, 192 above.
-// The arc tangent is rounded to single precision before the division, which is what puts
-// the axes on exactly 64, 128 and 192.
-uint8_t PolarAngle(double x, double y) {
-    const float angle = static_cast<float>(std::atan2(y, x));
-    const double turns = static_cast<double>(angle) / TWO_PI * 256.0;
-    return static_cast<uint8_t>(static_cast<int>(turns));
+// atan2(y, x) within 3e-8 radians, from the series on the octant's ratio.
+double ApproximateArcTangent(double x, double y) {
+    const double ax = std::abs(x);
+    const double ay = std::abs(y);
+    const double big = std::max(ax, ay);
+    if (big == 0.0) {
+        return 0.0;
+    }
+    double t = std::min(ax, ay) / big;  // 0 to 1
+    double angle = 0.0;
+    if (t > 0.41421356237309503) {  // tan(pi / 8): atan(t) = pi / 4 + atan((t - 1) / (t + 1))
+        angle = std::numbers::pi / 4.0;
+        t = (t - 1.0) / (t + 1.0);
+    }
+    angle += SeriesArcTangent(t);
+    if (ay > ax) {
+        angle = std::numbers::pi / 2.0 - angle;
+    }
+    if (x < 0.0) {
+        angle = std::numbers::pi - angle;
+    }
+    return y < 0.0 ? -angle : angle;
+}
+
+// The approximation is off by at most 1e-6 of a 256th of the show's turn, the rounding of the
+// arc tangent to single precision by at most 8e-6; an approximate value this far from a whole
+// number truncates exactly as the exact one.
+constexpr double SAFE_DISTANCE = 1e-4;
+
+// PolarAngle(PolarTurns(x, y)) with the arc tangent taken only near a change of column.
+uint8_t FastPolarAngle(double x, double y) {
+    const double turns = ApproximateArcTangent(x, y) / TWO_PI * 256.0;
+    if (std::abs(turns - std::round(turns)) < SAFE_DISTANCE) {
+        return PolarAngle(PolarTurns(x, y));
+    }
+    return PolarAngle(turns);
+}
+
+void BuildRows(PolarEntry* entries, uint8_t flags, int first, int end) {
+    for (int row = first; row < end; ++row) {
+        const double y = row - FRAME_HEIGHT / 2;
+        PolarEntry* entry = entries + row * FRAME_WIDTH;
+        for (int column = 0; column < FRAME_WIDTH; ++column, ++entry) {
+            const double x = column - FRAME_WIDTH / 2;
+            *entry = PolarEntry{};
+            PolarDistance(x, y, flags, entry->distance);
+            entry->angle = FastPolarAngle(x, y);
+        }
+    }
 }
 
 }  // namespace
 
-PolarTable& BuildPolarTable(PolarTable& table, uint8_t flags) {
-    table.entries = std::make_unique<PolarEntry[]>(FRAME_PIXELS);
-    PolarEntry* entry = table.entries.get();
-    for (int row = 0; row < FRAME_HEIGHT; ++row) {
-        const double y = row - FRAME_HEIGHT / 2;
-        for (int column = 0; column < FRAME_WIDTH; ++column, ++entry) {
-            const double x = column - FRAME_WIDTH / 2;
-            PolarDistance(x, y, flags, entry->distance);
-            entry->angle = PolarAngle(x, y);
-        }
-    }
+PolarTable& BuildPolarTable(PolarTable& table, uint8_t flags, WorkerPool* pool) {
+    table.entries = std::make_unique_for_overwrite<PolarEntry[]>(FRAME_PIXELS);  // each entry set below
+    RunBands(pool, FRAME_HEIGHT, BAND_ROWS,
+             [&](int first, int end) { BuildRows(table.entries.get(), flags, first, end); });
     return table;
 }

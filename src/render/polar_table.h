@@ -18,5 +18,9 @@ struct PolarTable {
     std::unique_ptr<PolarEntry[]> entries;  // 640 x 480, in screen order
 };
 
-// Allocates and fills the table's entries; returns the table.
-PolarTable& BuildPolarTable(PolarTable& table, uint8_t flags);
+struct WorkerPool;
+
+// Allocates and fills the table's entries, in bands of rows spread over the pool's threads
+// (none: the calling thread alone); returns the table. The arc tangent of an entry is taken
+// only where a cheaper one cannot tell its column for certain.
+PolarTable& BuildPolarTable(PolarTable& table, uint8_t flags, WorkerPool* pool = nullptr);

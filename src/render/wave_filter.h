@@ -1,12 +1,16 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+#include "render/draw_hardware.h"
+#include "render/framebuffer.h"
 
 // The wave filter's fields apart from its snapshot block, to be saved and restored by copying.
 struct WaveFields {
     uint8_t enabled = 0;  // applied only when exactly 1
-    int32_t width = 640;
-    int32_t height = 480;
+    int32_t width = FRAME_WIDTH;
+    int32_t height = FRAME_HEIGHT;
     int16_t amplitude = 0;   // pixels; also the bound of the jitter; a negative value counts as 0
     float phase = 0.0f;      // multiplied by 20 in place on every enabled pass
     float frequency = 1.0f;  // sine periods over the image height
@@ -18,6 +22,11 @@ struct WaveFields {
 // row number plus a random jitter; red stays in place.
 struct WaveFilter : WaveFields {
     std::unique_ptr<uint32_t[]> copy;  // snapshot of the framebuffer, width x height pixels
+
+    // What the fast filter runs on, and its per-row jitter of the current pass (drawn in row
+    // order before any row is shifted, so that the rows can then be shifted in any order).
+    DrawHardware hardware;
+    std::vector<int> rowJitter;
 };
 
 // Snapshots the framebuffer into `copy`, then, when enabled, displaces every row. Draws one

@@ -4,6 +4,7 @@
 
 #include "render/framebuffer.h"
 #include "render/random.h"
+#include "render/show_constants.h"
 #include "render/truncate.h"
 
 void ApplyWaveReference(WaveFilter& wave) {
@@ -20,7 +21,7 @@ void ApplyWaveReference(WaveFilter& wave) {
         return;
     }
     wave.phase = wave.phase * 20.0f;
-    const float k = static_cast<float>(1.0 / height * 6.283185308 * static_cast<double>(wave.frequency));
+    const float k = static_cast<float>(1.0 / height * TWO_PI * static_cast<double>(wave.frequency));
     const int amplitude = wave.amplitude < 0 ? 0 : wave.amplitude;
     for (int y = 0; y < height; ++y) {
         const float s =

@@ -37,6 +37,15 @@ grep -qxF "voxelshow: $work/none/text1.png: No such file or directory" "$work/er
     failures=$((failures + 1))
 }
 
+# The benchmark holds every frame it timed to the reference renderer's and says so.
+expect_status 0 "verified benchmark" "$program" --benchmark --verify --fps 2 --threads 2
+grep -q '^renderer: fast, threads: 2, simd: ' "$work/out" && grep -q '^renderer: reference' "$work/out" &&
+    grep -q '^frames: all 393 equal the reference' "$work/out" || {
+    echo "FAIL: --benchmark --verify does not report the renderers and the comparison:"
+    cat "$work/out"
+    failures=$((failures + 1))
+}
+
 # A script with an error: one line naming the file, the line and the reason, before anything runs.
 printf '# two rows\n0 1 char landscape.enabled 1 1\n0 1 unsigned char layer 3.amount 300 0\n' >"$work/bad.txt"
 expect_status 1 "bad script" "$program" --benchmark --script "$work/bad.txt"

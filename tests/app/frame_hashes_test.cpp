@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -11,9 +13,13 @@
 #include "app/frame_hash.h"
 #include "app/frame_hashes.h"
 #include "app/headless_platform.h"
+#include "app/seek.h"
 #include "app/show.h"
 #include "platform/fixed_step_clock.h"
+#include "platform/frame_stats.h"
 #include "render/framebuffer.h"
+#include "render/random.h"
+#include "support/draw_hardware_cases.h"
 #include "test_files.h"
 
 namespace {
@@ -41,14 +47,48 @@ struct HashRecorder : PassObserver {
     std::vector<uint64_t> hashes;
 };
 
-std::vector<uint64_t> ShowHashes(uint32_t fps, Renderer renderer) {
+// The hashes of every pass of the whole show at `fps`, then of `seekTo`'s passes reached in
+// the same show by a seek (in the order given), all drawn with one renderer on one hardware.
+struct ShowHashes {
+    std::vector<uint64_t> passes;
+    std::vector<uint64_t> seeks;
+};
+
+ShowHashes HashShow(uint32_t fps, Renderer renderer, const HardwareChoice& hardware,
+                    const std::vector<uint64_t>& seekTo) {
+    const ShowSettings settings{.dataDir = VOXELSHOW_DATA_DIR,
+                                .renderer = renderer,
+                                .threads = hardware.threads,
+                                .simd = hardware.simd};
+    SeedRandom(settings.seed);
+    ResetFrameStats();
+    testing::internal::CaptureStdout();
+    std::unique_ptr<Show> show = BuildShow(settings);
+    testing::internal::GetCapturedStdout();
     HeadlessPlatform platform;
     FixedStepClock clock(fps);
     HashRecorder recorder;
-    testing::internal::CaptureStdout();
-    RunShow({VOXELSHOW_DATA_DIR, 0, renderer}, platform, clock, &recorder);
-    testing::internal::GetCapturedStdout();
-    return recorder.hashes;
+    PlayBuiltShow(*show, settings, platform, clock, &recorder);
+    ShowHashes hashes{recorder.hashes, {}};
+    for (uint64_t pass : seekTo) {
+        SeekShow(*show, StepsFor(renderer), GridPass(pass, fps));
+        hashes.seeks.push_back(FrameHash(frameBuffer));
+    }
+    return hashes;
+}
+
+// Passes spread over the whole show and a few picked at random, out of order.
+std::vector<uint64_t> PassesToSeek(uint32_t fps) {
+    const uint64_t last = LastPassOfShow(fps);
+    std::vector<uint64_t> passes;
+    for (uint64_t i = 0; i <= 10; ++i) {
+        passes.push_back(last - last * i / 10);
+    }
+    std::mt19937 random(fps);
+    for (int i = 0; i < 6; ++i) {
+        passes.push_back(std::uniform_int_distribution<uint64_t>(0, last)(random));
+    }
+    return passes;
 }
 
 TEST(FrameHash, IgnoresTheFourthByteAndSeesEveryShownOne) {
@@ -86,16 +126,24 @@ TEST(ShowLook, PinnedPassesKeepTheirHashes) {
     }
 }
 
-// The renderer the show plays with draws every pass exactly as the reference one, at rates
-// whose passes fall on and between the script's span ends.
-TEST(ShowLook, FastRendererEqualsTheReferenceAtEveryPass) {
+// The renderer the show plays with draws every pass exactly as the reference one, on one
+// thread and on two, at every vector level this processor has (the portable one included), at
+// rates whose passes fall on and between the script's span ends; so do seeks in that show.
+TEST(ShowLook, FastRendererEqualsTheReferenceAtEveryPassOnEveryHardware) {
     for (uint32_t fps : {3u, 7u}) {
-        const std::vector<uint64_t> fast = ShowHashes(fps, Renderer::Fast);
-        const std::vector<uint64_t> reference = ShowHashes(fps, Renderer::Reference);
-        ASSERT_EQ(fast.size(), reference.size());
-        for (size_t pass = 0; pass < fast.size(); ++pass) {
-            ASSERT_EQ(fast[pass], reference[pass])
-                << "first difference at pass " << pass << " at " << fps << " fps";
+        const std::vector<uint64_t> seekTo = PassesToSeek(fps);
+        const std::vector<uint64_t> reference = HashShow(fps, Renderer::Reference, {}, {}).passes;
+        ASSERT_EQ(reference.size(), LastPassOfShow(fps) + 1);
+        for (const HardwareChoice& hardware : EveryHardwareChoice()) {
+            SCOPED_TRACE(std::to_string(fps) + " fps, " + hardware.name);
+            const ShowHashes fast = HashShow(fps, Renderer::Fast, hardware, seekTo);
+            ASSERT_EQ(fast.passes.size(), reference.size());
+            for (size_t pass = 0; pass < reference.size(); ++pass) {
+                ASSERT_EQ(fast.passes[pass], reference[pass]) << "first difference at pass " << pass;
+            }
+            for (size_t i = 0; i < seekTo.size(); ++i) {
+                EXPECT_EQ(fast.seeks[i], reference[seekTo[i]]) << "seek to pass " << seekTo[i];
+            }
         }
     }
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
 #include "app/capture_show.h"
 #include "app/data_directory.h"
@@ -54,6 +56,13 @@ TEST(CommandLine, ReadsEveryOption) {
     EXPECT_EQ(hashes.options.hashesPath, "h.txt");
     EXPECT_TRUE(hashes.options.reference);
 
+    ParsedOptions hardware =
+        ParseOptions({"--benchmark", "--verify", "--threads", "3", "--simd", "portable"});
+    ASSERT_EQ(hardware.error, "");
+    EXPECT_TRUE(hardware.options.verify);
+    EXPECT_EQ(hardware.options.threads, 3u);
+    EXPECT_EQ(hardware.options.simd, SimdLevel::Portable);
+    EXPECT_EQ(ParseOptions({"--threads", "1"}).error, "");  // the played show draws on threads too
     ParsedOptions scripted = ParseOptions({"--script", "s.txt", "--music", "song.xm", "--windowed"});
     ASSERT_EQ(scripted.error, "");
     EXPECT_EQ(scripted.options.scriptPath, "s.txt");
@@ -99,6 +108,14 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--hashes", "h.txt", "--benchmark"},
         {"--hashes"},
         {"--reference"},  // the played show always draws with the fast renderer
+        {"--threads", "0"},
+        {"--threads", "257"},
+        {"--threads", "two"},
+        {"--simd", "mmx"},
+        {"--simd"},
+        {"--verify"},  // only the benchmark verifies itself
+        {"--hashes", "h.txt", "--verify"},
+        {"--benchmark", "--verify", "--reference"},  // nothing to compare the reference with
         {"--script", ""},
         {"--dump-script", "-", "--seed", "1"},
         {"--music", "song.wav"},  // the audio layer plays modules and streams only
@@ -177,6 +194,13 @@ TEST(CommandLine, SeedDefaultsToZeroWhenHeadless) {
     options.seed = 7;
     options.hasSeed = true;
     EXPECT_EQ(SettingsFor(options).seed, 7u);
+}
+
+TEST(CommandLine, ThreadsDefaultToTheMachinesCoresAndSimdToItsBestLevel) {
+    const ShowSettings settings = SettingsFor(ParseOptions({"--benchmark"}).options);
+    EXPECT_EQ(settings.threads, std::max(1u, std::thread::hardware_concurrency()));
+    EXPECT_EQ(settings.simd, BestSimdLevel());
+    EXPECT_EQ(SettingsFor(ParseOptions({"--benchmark", "--threads", "5"}).options).threads, 5u);
 }
 
 TEST(FrameFiles, PassNumberReplacesEveryPercentD) {

@@ -61,10 +61,10 @@ PassState StateOf(const Show& show) {
     return state;
 }
 
-std::unique_ptr<Show> BuiltShow(uint32_t seed, std::span<const ScriptRow> rows) {
+std::unique_ptr<Show> BuiltShow(uint32_t seed, std::span<const ScriptRow> rows, uint32_t threads) {
     SeedRandom(seed);
     testing::internal::CaptureStdout();
-    std::unique_ptr<Show> show = BuildShow(VOXELSHOW_DATA_DIR, rows);
+    std::unique_ptr<Show> show = BuildShow(VOXELSHOW_DATA_DIR, rows, threads);
     testing::internal::GetCapturedStdout();
     return show;
 }

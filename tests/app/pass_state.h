@@ -43,5 +43,7 @@ struct StateRecorder : PassObserver {
     std::vector<PassState> states;
 };
 
-// A show built from the generated data with `rows`, its generator seeded with `seed` first.
-std::unique_ptr<Show> BuiltShow(uint32_t seed = 0, std::span<const ScriptRow> rows = BuiltInScript());
+// A show built from the generated data with `rows`, its generator seeded with `seed` first,
+// drawing on `threads` threads at the best vector level.
+std::unique_ptr<Show> BuiltShow(uint32_t seed = 0, std::span<const ScriptRow> rows = BuiltInScript(),
+                                uint32_t threads = 1);

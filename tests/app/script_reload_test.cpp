@@ -66,11 +66,12 @@ void ExpectStatesOf(Show& expected, const std::vector<PassState>& played, uint64
 
 // A save played in the middle of the show, in the middle of a fade, leaves the show as a show
 // started with the saved script and brought there, and the show plays on as that one does.
-// Back to the first script, earlier in the show, the same again.
+// Back to the first script, earlier in the show, the same again. The played show draws, the
+// switch's seek included, on two threads; the shows it is held to on one.
 TEST(ScriptReload, ASwitchedShowIsTheShowOfTheNewScript) {
     const std::vector<ScriptRow> reworked = ReworkedScript();
     ASSERT_LT(reworked.size(), BuiltInScript().size());
-    std::unique_ptr<Show> played = BuiltShow(5);
+    std::unique_ptr<Show> played = BuiltShow(5, BuiltInScript(), 2);
     std::unique_ptr<Show> startedReworked = BuiltShow(5, reworked);
     std::unique_ptr<Show> startedBuiltIn = BuiltShow(5);
     const ShowFields startup = played->startup;

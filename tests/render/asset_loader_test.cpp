@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -110,6 +111,34 @@ TEST(Picture, MissingCorruptOrOversizedPicturesAreErrors) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << failure.file;
     }
     EXPECT_TRUE(list.items.empty());
+}
+
+// Decoded on two threads, the pictures still arrive in the order given, and of several bad
+// ones the first in that order is the one reported.
+TEST(Picture, PicturesDecodedInParallelKeepTheirOrderAndTheFirstFailure) {
+    TempDir dir;
+    std::vector<std::string> paths;
+    for (uint32_t i = 0; i < 9; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "p%u.png", i);
+        paths.push_back(dir.File(name));
+        WritePicture(paths.back(), 1 + i, 1, 0xFF000000u | i);
+    }
+    WorkerPool pool(2);
+    ImageList list;
+    LoadImageFiles(list, paths, &pool);
+    ASSERT_EQ(list.items.size(), paths.size());
+    for (uint32_t i = 0; i < paths.size(); ++i) {
+        EXPECT_EQ(list.items[i]->width, 1 + i);
+        EXPECT_EQ(list.items[i]->pixels[0], 0xFF000000u | i);
+    }
+    WriteBytes(dir.File("corrupt.png"), {0x89, 'P', 'N', 'G', 1, 2, 3});
+    paths.insert(paths.begin() + 3, dir.File("corrupt.png"));
+    paths.insert(paths.begin() + 6, dir.File("none.png"));
+    ImageList failed;
+    EXPECT_EQ(ErrorOf([&] { LoadImageFiles(failed, paths, &pool); }).rfind(dir.File("corrupt.png") + ": ", 0),
+              0u);
+    EXPECT_TRUE(failed.items.empty());
 }
 
 // Pictures of every colour type and depth come out as blue, green, red, alpha bytes:

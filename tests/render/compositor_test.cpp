@@ -5,9 +5,11 @@
 #include <random>
 #include <vector>
 
+#include "render/blend_pixels.h"
 #include "render/compositor.h"
 #include "render/compositor_reference.h"
 #include "render/framebuffer.h"
+#include "support/draw_hardware_cases.h"
 
 namespace {
 
@@ -92,35 +94,65 @@ TEST(Compositor, ShortLayerChangesOnlyItsOwnPixels) {
     EXPECT_EQ(frameBuffer[1001], 0u);
 }
 
-// The fast blends, both the four-pixel and the portable one, against the per-channel
-// reference on random pictures at every amount.
-TEST(Compositor, FastBlendsMatchTheReferenceBitForBit) {
+// The packed blends at every vector level this processor has, against the per-channel
+// reference on random pictures at every amount, with counts that leave every remainder.
+TEST(Compositor, PackedBlendsMatchTheReferenceBitForBit) {
     std::mt19937 random(1234);
     const uint32_t count = 4099;
-    LayerList layers;
-    Layer& layer = AddLayer(layers, BLEND_ADD);
-    layer.pixelCount = count;
-    std::vector<uint32_t> start(count);
+    std::vector<uint32_t> source(count), start(count);
     for (uint32_t i = 0; i < count; ++i) {
-        layer.pixels[i] = random();
+        source[i] = random();
         start[i] = random();
     }
-    for (int amount = 0; amount < 256; ++amount) {
-        layer.amount = static_cast<uint8_t>(amount);
-        for (bool add : {true, false}) {
-            std::vector<uint32_t> expected = start, portable = start;
-            std::copy(start.begin(), start.end(), frameBuffer);
-            if (add) {
-                AddLayerPixelsReference(layer.pixels.get(), expected.data(), count, layer.amount);
-                AddLayerPixelsPortable(layer.pixels.get(), portable.data(), count, layer.amount);
-                AddLayerPixels(layer);
-            } else {
-                SubtractLayerPixelsReference(layer.pixels.get(), expected.data(), count, layer.amount);
-                SubtractLayerPixelsPortable(layer.pixels.get(), portable.data(), count, layer.amount);
-                SubtractLayerPixels(layer);
+    for (SimdLevel level : {SimdLevel::Portable, SimdLevel::Sse2, SimdLevel::Avx2}) {
+        if (!SimdLevelAvailable(level)) {
+            continue;
+        }
+        for (int amount = 0; amount < 256; ++amount) {
+            const auto weight = static_cast<uint8_t>(amount);
+            for (bool add : {true, false}) {
+                const uint32_t length = count - amount % 8;
+                std::vector<uint32_t> expected = start, packed = start;
+                if (add) {
+                    AddLayerPixelsReference(source.data(), expected.data(), length, weight);
+                    AddPixels(source.data(), packed.data(), length, weight, level);
+                } else {
+                    SubtractLayerPixelsReference(source.data(), expected.data(), length, weight);
+                    SubtractPixels(source.data(), packed.data(), length, weight, level);
+                }
+                ASSERT_EQ(expected, packed) << SimdLevelName(level) << " amount " << amount << " add " << add;
             }
-            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), frameBuffer)) << amount << add;
-            ASSERT_EQ(expected, portable) << amount << add;
+        }
+    }
+}
+
+// Whole stacks of layers in every blend, visible or not, full-screen and short (ending inside a
+// band of rows), composited on every hardware exactly as the reference compositor does.
+TEST(Compositor, LayerStacksMatchTheReferenceOnEveryHardware) {
+    std::mt19937 random(99);
+    for (int trial = 0; trial < 12; ++trial) {
+        SCOPED_TRACE(trial);
+        LayerList layers;
+        for (int i = 0; i < 6; ++i) {
+            Layer& layer = AddLayer(layers, static_cast<uint8_t>(random() % 5));
+            for (uint32_t p = 0; p < layer.pixelCount; ++p) {
+                layer.pixels[p] = random();
+            }
+            layer.visible = static_cast<uint8_t>(random() % 4 == 0 ? 2 : 1);
+            layer.amount = static_cast<uint8_t>(random());
+            layer.pixelCount =
+                random() % 3 == 0 ? static_cast<uint32_t>(random() % FRAME_PIXELS) : FRAME_PIXELS;
+        }
+        std::vector<uint32_t> start(FRAME_PIXELS);
+        std::generate(start.begin(), start.end(), [&] { return static_cast<uint32_t>(random()); });
+        std::copy(start.begin(), start.end(), frameBuffer);
+        CompositeLayersReference(layers);
+        const std::vector<uint32_t> expected(frameBuffer, frameBuffer + FRAME_PIXELS);
+        for (const DrawHardwareCase& hardware : EveryDrawHardware()) {
+            layers.hardware = hardware.hardware;
+            std::copy(start.begin(), start.end(), frameBuffer);
+            CompositeLayers(layers);
+            ASSERT_TRUE(std::equal(expected.begin(), expected.end(), frameBuffer)) << hardware.name;
         }
     }
 }

@@ -28,6 +28,9 @@ protected:
         landscape.heightSource = 0;
     }
     void Render() { GetParam()(landscape); }
+    // The intermediate rows that no remap reads (401 on in the tunnel view, 256 on in the
+    // radial one) are drawn by the reference renderer alone; the fast one leaves them be.
+    static bool DrawsUnshownRows() { return GetParam() == &RenderLandscapeReference; }
     void FillHeights(uint8_t h) { std::memset(landscape.landHeights.get(), h, MAP_CELLS); }
     uint8_t& Height(int x, int y) { return landscape.landHeights[y * 256 + x]; }
     uint32_t Texel(int x, int y) const { return landscape.colourMaps[2][y * 256 + x]; }
@@ -169,12 +172,14 @@ TEST_P(LandscapeBehaviour, ViewMode3DrawsTheTunnelFromRow479) {
     landscape.viewMode = 3;
     Render();
     EXPECT_EQ(landscape.activeTable, &landscape.tunnelTable);
+    // Through the table, the screen centre reads intermediate row 0, column 0.
+    EXPECT_EQ(Pixel(240, 320), Intermediate(0, 0));
+    if (!DrawsUnshownRows()) {
+        return;
+    }
     EXPECT_EQ(Intermediate(480, 10), 0x33333333u);
     EXPECT_EQ(Intermediate(639, 10), 0x33333333u);
     EXPECT_NE(Intermediate(479, 10), 0x33333333u);
-    // Through the table, the screen centre reads intermediate row 0, column 0.
-    EXPECT_EQ(Pixel(240, 320), Intermediate(0, 0));
-
     landscape.viewMode = VIEW_TUNNEL;
     Render();
     EXPECT_NE(Intermediate(639, 10), 0x33333333u);
@@ -191,7 +196,9 @@ TEST_P(LandscapeBehaviour, RadialViewRemapsEveryScreenPixel) {
     }
     EXPECT_EQ(Pixel(240, 320), Intermediate(255, 0));
     // The nearest sample (d = 0) lies on row 255 and fills rows 256 to 639 of every column.
-    EXPECT_EQ(Intermediate(639, 7), Intermediate(256, 7));
+    if (DrawsUnshownRows()) {
+        EXPECT_EQ(Intermediate(639, 7), Intermediate(256, 7));
+    }
 }
 
 TEST_P(LandscapeBehaviour, LightIsTheLatestSampleAndFlatGroundReadsS128_128) {
