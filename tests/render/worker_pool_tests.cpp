@@ -69,9 +69,10 @@ TEST(WorkerPool, ThePoolsThreadTakesTasks) {
 
 // The calling thread takes tasks from the front and the pool's thread from the back, so each
 // keeps to one end of the range (its bands stay in its own cache from one job to the next). In
-// the checked jobs neither thread may run more than one task ahead of the other, so both take
-// half of them whatever the machine does. The check holds past the wrap of the job counter,
-// 2^16 jobs on.
+// the checked jobs a task waits until the other thread has taken all but one as many (or every
+// task is taken), so both take about half of them whatever the machine does: a thread may claim
+// one more before the other claims its next, so the split is even to within one task. The
+// check holds past the wrap of the job counter, 2^16 jobs on.
 TEST(WorkerPool, TheCallerKeepsToTheFrontAndTheThreadToTheBack) {
     WorkerPool pool(2);
     const std::thread::id caller = std::this_thread::get_id();
@@ -86,7 +87,8 @@ TEST(WorkerPool, TheCallerKeepsToTheFrontAndTheThreadToTheBack) {
             onCaller[task] = self == 0;
             const int mine = taken[self].fetch_add(1) + 1;
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-            while (checked && taken[1 - self].load() < mine - 1 && !timedOut.load()) {
+            while (checked && taken[1 - self].load() < mine - 1 && taken[0] + taken[1] < count &&
+                   !timedOut.load()) {
                 timedOut = std::chrono::steady_clock::now() > deadline;
                 std::this_thread::yield();
             }
@@ -96,7 +98,7 @@ TEST(WorkerPool, TheCallerKeepsToTheFrontAndTheThreadToTheBack) {
         ASSERT_TRUE(std::all_of(firstElsewhere, onCaller.end(), [](char c) { return c == 0; }))
             << "job " << job << ": the caller took a task after one the thread took";
         if (checked) {
-            EXPECT_EQ(firstElsewhere - onCaller.begin(), 32) << "job " << job;
+            EXPECT_NEAR(firstElsewhere - onCaller.begin(), 32, 1) << "job " << job;
         }
     }
 }
