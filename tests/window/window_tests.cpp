@@ -333,16 +333,14 @@ protected:
         });
         EXPECT_NE(window, 0u) << ReadTextFile(stderrPath);
         std::string title;
-        EXPECT_TRUE(window != 0 && WaitUntil(10.0, 0.005,
-                                             [&] {
-                                                 title = WindowTitle(display, window);
-                                                 EXPECT_TRUE(title == "MainProgram" ||
-                                                             std::regex_match(title, TIMER_TITLE) ||
-                                                             std::regex_match(title, FULL_TITLE))
-                                                     << title;
-                                                 return std::regex_match(title, FULL_TITLE);
-                                             }))
-            << title;
+        const auto holdsTheRate = [&] {
+            title = WindowTitle(display, window);
+            EXPECT_TRUE(title == "MainProgram" || std::regex_match(title, TIMER_TITLE) ||
+                        std::regex_match(title, FULL_TITLE))
+                << title;
+            return std::regex_match(title, FULL_TITLE);
+        };
+        EXPECT_TRUE(window != 0 && WaitUntil(10.0, 0.005, holdsTheRate)) << title;
         return window;
     }
 
@@ -352,14 +350,12 @@ protected:
                             const std::string& workDir = VOXELSHOW_BUILD_DIR,
                             const std::string& program = VOXELSHOW_PROGRAM) {
         Shown shown{StartUntilFps(options, environment, workDir, program), {}, {}};
-        EXPECT_TRUE(shown.window != 0 && WaitUntil(20.0, 0.2,
-                                                   [&] {
-                                                       shown.grab = GrabScreen(display);
-                                                       shown.place = PlaceOnScreen(display, shown.window);
-                                                       return Summarise(shown.grab, shown.place).litShare >
-                                                              0.3;
-                                                   }))
-            << "no picture within 20 s";
+        const auto showsAPicture = [&] {
+            shown.grab = GrabScreen(display);
+            shown.place = PlaceOnScreen(display, shown.window);
+            return Summarise(shown.grab, shown.place).litShare > 0.3;
+        };
+        EXPECT_TRUE(shown.window != 0 && WaitUntil(20.0, 0.2, showsAPicture)) << "no picture within 20 s";
         return shown;
     }
 
