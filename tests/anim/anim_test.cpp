@@ -106,6 +106,18 @@ TEST(Evaluation, TracksWaitForTheirStartAndRetireAtTheirEnd) {
     EXPECT_EQ(field, 3);
 }
 
+// Tracks are evaluated in the order they were registered: on a shared field the later one wins.
+TEST(Evaluation, TheLaterOfTwoTracksOnOneFieldWins) {
+    VariableList list;
+    uint8_t field = 0;
+    Register<uint8_t>(list, 0, 10, &field, 10, 10);
+    Register<uint8_t>(list, 5, 6, &field, 20, 20);
+    UpdateVariables(list, 5.5f);
+    EXPECT_EQ(field, 20);
+    UpdateVariables(list, 7.0f);
+    EXPECT_EQ(field, 10);
+}
+
 TEST(Evaluation, ClockTracksWriteTheCoarseClock) {
     VariableList list;
     int8_t c = 0;

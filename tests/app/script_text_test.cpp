@@ -34,6 +34,9 @@ void ExpectSameRows(const std::vector<ScriptRow>& read, const std::vector<Script
     }
 }
 
+const std::string TOO_FEW_COLUMNS =
+    "too few columns: a row is start, end, type, object.field, from and to, or clock in place of from and to";
+
 ScriptRow OneRow(const std::string& text) {
     const ParsedScript script = ParseScript(text, "one.txt");
     EXPECT_EQ(script.error, "") << text;
@@ -70,6 +73,7 @@ TEST(ScriptText, CommentsBlankLinesTabsAndWindowsLineEnds) {
 // Each kind of mistake is reported with the file, its line and the reason, and no rows.
 TEST(ScriptText, ErrorsNameTheLineAndTheReason) {
     const std::string before = "# a show\n0 1 char landscape.enabled 1 1\n\n";  // the bad row is line 4
+    const std::string fit = " (a track's type needs its field's width, and both integers or both float)";
     const struct {
         std::string row, reason;
     } cases[] = {
@@ -83,15 +87,11 @@ TEST(ScriptText, ErrorsNameTheLineAndTheReason) {
         {"0 1 int landscape.viewMode 1 1",
          "unknown type 'int': the types are char, unsigned char, short, unsigned short and float"},
         {"0 1 short landscape.viewMode 1 1",
-         "short does not fit landscape.viewMode, which is unsigned char (a track's type needs its field's "
-         "width, and both integers or both float)"},
+         "short does not fit landscape.viewMode, which is unsigned char" + fit},
         {"0 1 unsigned char wave.amplitude 1 1",
-         "unsigned char does not fit wave.amplitude, which is short (a track's type needs its field's width, "
-         "and both integers or both float)"},
+         "unsigned char does not fit wave.amplitude, which is short" + fit},
         {"0 1 float landscape.advanceRate 1 1",
-         "float does not fit landscape.advanceRate, which is unsigned short (a track's type needs its "
-         "field's "
-         "width, and both integers or both float)"},
+         "float does not fit landscape.advanceRate, which is unsigned short" + fit},
         {"0 1 unsigned char layer 3.amount 0 256",
          "value 256 is outside the range of unsigned char (0 to 255)"},
         {"0 1 unsigned char layer 3.amount -1 0",
@@ -107,14 +107,8 @@ TEST(ScriptText, ErrorsNameTheLineAndTheReason) {
         {"0 1 float wave.frequency 1,5 1", "the from value '1,5' is not a number"},
         {"zero 1 float wave.frequency 1 1", "the start 'zero' is not a number"},
         {"7 6 unsigned char layer 3.amount 0 1", "start 7 is after end 6"},
-        {"0 1 float wave.frequency 1",
-         "too few columns: a row is start, end, type, object.field, from and to, or clock in place of from "
-         "and "
-         "to"},
-        {"0 1 unsigned",
-         "too few columns: a row is start, end, type, object.field, from and to, or clock in place of from "
-         "and "
-         "to"},
+        {"0 1 float wave.frequency 1", TOO_FEW_COLUMNS},
+        {"0 1 unsigned", TOO_FEW_COLUMNS},
         {"0 1 float wave.frequency 1 2 3", "too many columns: '3' after the row's last value"},
         {"0 196 float wave.phase clock clock", "too many columns: 'clock' after the row's last value"},
         {"0 1 float wave.phase\x01 1 1", "unknown field 'wave.phase?'"},
@@ -221,11 +215,7 @@ TEST(ScriptText, FilesThatCannotBeReadNameTheReason) {
     EXPECT_EQ(LoadBesideFifo(fifo, [&] { return ReadScriptFile(fifo).error; }),
               fifo + ": is a FIFO, not a regular file");
     WriteBytes(dir.File("bad.txt"), {'0', ' ', '1', '\n', '\n'});
-    EXPECT_EQ(
-        ReadScriptFile(dir.File("bad.txt")).error,
-        dir.File("bad.txt") +
-            ":1: too few columns: a row is start, end, type, object.field, from and to, or clock in place of "
-            "from and to");
+    EXPECT_EQ(ReadScriptFile(dir.File("bad.txt")).error, dir.File("bad.txt") + ":1: " + TOO_FEW_COLUMNS);
 }
 
 }  // namespace

@@ -35,10 +35,6 @@ StateRecorder RunFrom(uint32_t fps, uint32_t startMs = 0) {
     return recorder;
 }
 
-std::vector<PassState> UninterruptedRun(uint32_t fps) {
-    return RunFrom(fps).states;
-}
-
 // Garbage in every buffer a pass draws into or through, and in the objects' fields.
 void Scramble(Show& show, uint32_t seed) {
     std::mt19937 random(seed);
@@ -96,7 +92,7 @@ void ExpectSeeksEqualRun(Show& show, std::vector<uint64_t> passes, uint32_t fps,
 TEST(Seek, EveryEdgeOfTheScriptEqualsTheUninterruptedRun) {
     for (uint32_t fps : {60u, 7u}) {
         SCOPED_TRACE(testing::Message() << fps << " fps");
-        const std::vector<PassState> run = UninterruptedRun(fps);
+        const std::vector<PassState> run = RunFrom(fps).states;
         ASSERT_EQ(run.size(), LastPassOfShow(fps) + 1);
         std::unique_ptr<Show> show = BuiltShow();
         std::vector<uint64_t> passes = EdgePasses(show->tracks, fps);
@@ -136,7 +132,7 @@ TEST(Seek, ATimeBetweenGridPassesFollowsTheGridsEarlierPasses) {
 // goes on pass by pass as the uninterrupted run does, numbering its passes as that run does.
 TEST(Seek, AShowStartedLateGoesOnAsTheUninterruptedRun) {
     const uint32_t fps = 7;
-    const std::vector<PassState> run = UninterruptedRun(fps);
+    const std::vector<PassState> run = RunFrom(fps).states;
     for (uint32_t startMs : {150000u, 150001u, 195999u}) {
         SCOPED_TRACE(startMs);
         const StateRecorder started = RunFrom(fps, startMs);
@@ -173,7 +169,7 @@ struct ViewerPlatform : HeadlessPlatform {
 // uninterrupted run, and the music follows each jump.
 TEST(Seek, ViewersJumpsAndStepsInTheLoopShowTheRunsOwnPasses) {
     const uint32_t fps = 7;
-    const std::vector<PassState> run = UninterruptedRun(fps);
+    const std::vector<PassState> run = RunFrom(fps).states;
     ViewerPlatform platform;
     using enum PlayerCommand;
     platform.keys = {{5, Forward},        {10, FarForward},  {15, Back},     {20, PauseOrResume},

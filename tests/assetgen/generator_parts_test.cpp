@@ -1,4 +1,5 @@
-// The generator's building blocks: the display curve and its inverse, periodic noise, masks.
+// The generator's building blocks: the display curve and its inverse, masks. (The noise's period is
+// held by the maps' seamless tiling.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,7 +7,6 @@
 #include "colour_curve.h"
 #include "colour_maps.h"
 #include "glyph_mask.h"
-#include "noise.h"
 #include "render/colour_curve.h"
 
 TEST(ColourCurve, EveryMapsCurveMatchesTheShowsAndItsInverseGivesBackEveryReachableValue) {
@@ -25,17 +25,6 @@ TEST(ColourCurve, EveryMapsCurveMatchesTheShowsAndItsInverseGivesBackEveryReacha
         // between 0 and the curve's value for 1, so 20 is shown as black.
         if (curve.exponent == 0.2f) {
             EXPECT_EQ(inverse[20], 0);
-        }
-    }
-}
-
-TEST(Noise, RepeatsEveryMapWidth) {
-    const Octaves octaves{3, 5, 0.5f, 7};
-    for (float u : {0.0f, 17.5f, 100.25f, 255.75f}) {
-        for (float v : {0.0f, 64.5f, 200.0f}) {
-            EXPECT_NEAR(Fbm(u, v, octaves), Fbm(u + 256.0f, v, octaves), 1e-4f);
-            EXPECT_NEAR(Fbm(u, v, octaves), Fbm(u, v - 256.0f, octaves), 1e-4f);
-            EXPECT_NEAR(RidgedFbm(u, v, octaves), RidgedFbm(u - 256.0f, v + 256.0f, octaves), 1e-4f);
         }
     }
 }

@@ -111,12 +111,6 @@ TEST(FrameScaler, EveryPixelIsTheSourcePixelUnderItsCentre) {
         ScaleFrame(scaler, source.data(), scaled.data());
         EXPECT_EQ(scaled, ScaleByCentres(source, width, height)) << width << "x" << height;
     }
-    // Doubling repeats every pixel in a 2 x 2 block.
-    const FrameScaler doubled = MakeFrameScaler(1280, 960);
-    std::vector<uint32_t> scaled(1280 * 960);
-    ScaleFrame(doubled, source.data(), scaled.data());
-    EXPECT_EQ(scaled[1281 * 7], source[641 * 3] | 0xFF000000u);
-    EXPECT_EQ(scaled[1280 * 959 + 1279], source[FRAME_PIXELS - 1] | 0xFF000000u);
 }
 
 TEST(FrameQueue, FramesArriveInOrderThroughAFullQueue) {

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "anim/demo_clock.h"
-#include "app/headless_platform.h"
 #include "platform/fixed_step_clock.h"
 #include "platform/frame_stats.h"
 
@@ -61,10 +60,7 @@ TEST_F(FrameTimer, RateWindowClosesOnlyAfterMoreThanHalfASecond) {
     EXPECT_STREQ(fpsText, "");  // exactly 500 ms: still open
     EXPECT_EQ(fpsFrameCount, 5u);
     UpdateAt(600);
-    EXPECT_EQ(fpsAverage, 10.0f);  // six updates over 600 ms
-    EXPECT_EQ(fpsMin, 10.0f);
-    EXPECT_EQ(fpsMax, 10.0f);
-    EXPECT_STREQ(fpsText, "average fps: 10.00, min fps: 10.00, max fps: 10.00 | ");
+    EXPECT_STREQ(fpsText, "average fps: 10.00, min fps: 10.00, max fps: 10.00 | ");  // six updates, 600 ms
     EXPECT_EQ(fpsFrameCount, 0u);
     EXPECT_EQ(fpsWindowStart, 600.0f);
     UpdateAt(850);
@@ -105,15 +101,6 @@ TEST_F(FrameTimer, MovedClockGoesOnFromTheNewTimeAndRestartsTheAverages) {
     EXPECT_EQ(fpsText, rates);  // the window restarted at the jump: still open at 500 ms
     UpdateAt(200520);
     EXPECT_STREQ(fpsText, "average fps: 50.00, min fps: 10.00, max fps: 50.00 | ");
-}
-
-// The title with the rate joined on is checked by the driver and window tests.
-TEST_F(FrameTimer, TitleIsTheTimerTextUntilTheRateIsKnown) {
-    HeadlessPlatform platform;
-    StartFrameTimer(clock);
-    UpdateAt(16);
-    UpdateWindowTitle(platform);
-    EXPECT_EQ(platform.title, "timer ms: 000016, epsilon: 16, avr: 16 | ");
 }
 
 TEST(FixedStep, KthUpdateReadsFloorOfKThousandOverFps) {
