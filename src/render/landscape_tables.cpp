@@ -22,8 +22,6 @@ void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, con
     BuildTiledRemap(tables.tunnelRemap, tunnel, pool);
     BuildTiledRemap(tables.radialRemap, radial, pool);
     tables.swayOffsets.fill(0.0f);
-    AllocateStrips(tables.strips, FRAME_WIDTH, FRAME_HEIGHT);
-    AllocateStrips(tables.strips, INTERMEDIATE_COLUMNS, INTERMEDIATE_ROWS);
 }
 
 void PadHeightRows(const uint8_t* heights, uint8_t* padded, int first, int end) {

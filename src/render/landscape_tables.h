@@ -4,7 +4,6 @@
 
 #include "render/landscape.h"
 #include "render/landscape_remap.h"
-#include "render/landscape_strips.h"
 #include "render/landscape_views.h"
 
 // Tables the fast landscape renderer reads instead of recomputing what does not change
@@ -31,9 +30,6 @@ struct LandscapeTables {
     // draws: activeHeights with rows PADDED_MAP_ROW bytes apart, so that eight neighbouring
     // cells of a row can be read at once without wrapping.
     std::array<uint8_t, MAP_SIDE * PADDED_MAP_ROW> paddedHeights;
-
-    // Rewritten by every frame that draws.
-    ColumnStrips strips;
 };
 
 // Builds the constant tables, on the pool's threads; the polar tables must be built already.
