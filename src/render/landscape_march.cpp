@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <type_traits>
 
 #include "render/float_trig.h"
 #include "render/framebuffer.h"
@@ -81,7 +80,7 @@ void SetLastLight(Landscape& l, const View& view, int columns) {
 
 // Rows of the target below the strips that one task fills.
 constexpr int CLEAR_ROWS = 64;
-// Rows of the map whose slopes or padded copy one task makes.
+// Rows of the map whose light indices one task makes.
 constexpr int PREPARED_ROWS = 32;
 
 // What one frame's march runs with.
@@ -133,21 +132,13 @@ int TargetRows(const Landscape& l, const ViewSetup& setup) {
     return setup.target == frameBuffer ? FRAME_HEIGHT : IntermediateRowsRead(l, setup.kind);
 }
 
-// The tables of this frame's march, as tasks of one job: the shade map's light indices for the
-// slope light, and for the eight-column march of a view whose lanes share a map row, the padded
-// height map.
-void PrepareFrameTables(const Landscape& l, const MarchSetup& march, bool rowsShared) {
-    const int lightTasks = march.light ? MAP_SIDE / PREPARED_ROWS : 0;
-    const int padTasks = rowsShared && l.hardware.simd == SimdLevel::Avx2 ? MAP_SIDE / PREPARED_ROWS : 0;
+// The shade map's light indices of this frame's slope light, as tasks of one job.
+void PrepareLightIndices(const Landscape& l) {
     LandscapeTables& tables = *l.tables;
-    RunTasks(l.hardware.pool, lightTasks + padTasks, [&](int task) {
-        const int first = (task % (MAP_SIDE / PREPARED_ROWS)) * PREPARED_ROWS;
-        if (task < lightTasks) {
-            ComputeLightIndices(l.shadeMap, tables.lightIndices.data(), first, first + PREPARED_ROWS,
-                                l.slopeBiasX, l.slopeBiasY, l.hardware.simd);
-        } else {
-            PadHeightRows(march.heights, tables.paddedHeights.data(), first, first + PREPARED_ROWS);
-        }
+    RunTasks(l.hardware.pool, MAP_SIDE / PREPARED_ROWS, [&](int task) {
+        const int first = task * PREPARED_ROWS;
+        ComputeLightIndices(l.shadeMap, tables.lightIndices.data(), first, first + PREPARED_ROWS,
+                            l.slopeBiasX, l.slopeBiasY, l.hardware.simd);
     });
 }
 
@@ -160,7 +151,9 @@ void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
         {l.tables->lightIndices.data(), l.shadeMap, l.activeColours, ClearByte(l) * 0x01010101u},
         (l.shadeFlags & SHADE_LIGHT) != 0,
         (l.shadeFlags & SHADE_FADE) != 0};
-    PrepareFrameTables(l, march, !std::is_same_v<View, RadialView>);
+    if (march.light) {
+        PrepareLightIndices(l);
+    }
     const int targetRows = TargetRows(l, setup);
     const int stripRows = std::min(setup.startLine + 1, targetRows);
     const int bands = setup.columns / STRIP_BAND_COLUMNS;
