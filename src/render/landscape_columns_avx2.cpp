@@ -22,20 +22,41 @@ AVX2 inline __m256i GatherHeights(const uint8_t* heights, __m256i index) {
     return _mm256_and_si256(_mm256_srlv_epi32(words, shift), _mm256_set1_epi32(0xFF));
 }
 
+// The bytes of a map row at `start` + index for index bytes 0 to 30, the ones from 16 on wrapping
+// round to the row's start: two reads and byte shuffles. Bit 7 set zeroes a shuffled byte: an
+// index from 16 on takes nothing from the first read, and flipping bits 7 and 4 gives the second
+// read's index, or bit 7 for the indices below 16. The shift by 3 moves bit 4 to bit 7 within
+// each byte, as the indices are below 32.
+AVX2 inline __m128i WrappedRowBytes(const uint8_t* row, int start, __m128i index) {
+    const __m128i firstIndex =
+        _mm_or_si128(index, _mm_and_si128(_mm_slli_epi16(index, 3), _mm_set1_epi8(-128)));
+    const __m128i secondIndex = _mm_xor_si128(firstIndex, _mm_set1_epi8(static_cast<char>(0x90)));
+    const __m128i firstRead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + start));
+    const __m128i secondRead = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+    return _mm_or_si128(_mm_shuffle_epi8(firstRead, firstIndex), _mm_shuffle_epi8(secondRead, secondIndex));
+}
+
 // The heights of lanes that share map row y and whose x lie within 16 cells from lane 0's on
-// (modulo 256): one read of the padded row and a byte shuffle instead of a gather. The
-// perspective's neighbouring columns lie at most (7 x 254) / 256 + 1 cells apart, one more with
-// the sway; the tunnel's exactly one apart.
-AVX2 inline __m256i RowHeights(const uint8_t* padded, __m256i x, int y) {
+// (modulo 256): one read of the map row and a byte shuffle instead of a gather, or two reads
+// where the 16 bytes from lane 0's x would run past the row's end. The perspective's
+// neighbouring columns lie at most (7 x 254) / 256 + 1 cells apart, one more with the sway; the
+// tunnel's exactly one apart. The map is only read, so both cores keep it in their caches, where
+// a padded copy made every frame would have to move between them.
+AVX2 inline __m256i RowHeights(const uint8_t* heights, __m256i x, int y) {
+    const uint8_t* row = heights + y * MAP_SIDE;
     const int first = _mm256_cvtsi256_si32(x);
-    const __m128i window =
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(padded + y * PADDED_MAP_ROW + first));
     const __m256i offsets =
         _mm256_and_si256(_mm256_sub_epi32(x, _mm256_set1_epi32(first)), _mm256_set1_epi32(0xFF));
     const __m128i words =
         _mm_packus_epi32(_mm256_castsi256_si128(offsets), _mm256_extracti128_si256(offsets, 1));
     const __m128i bytes = _mm_packus_epi16(words, _mm_setzero_si128());
-    return _mm256_cvtepu8_epi32(_mm_shuffle_epi8(window, bytes));
+    constexpr int LAST_WHOLE_READ = MAP_SIDE - 16;
+    if (first <= LAST_WHOLE_READ) {  // the common case: runs of depths wrap, or none do
+        const __m128i window = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + first));
+        return _mm256_cvtepu8_epi32(_mm_shuffle_epi8(window, bytes));
+    }
+    const __m128i fromStart = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(first - LAST_WHOLE_READ)));
+    return _mm256_cvtepu8_epi32(WrappedRowBytes(row, LAST_WHOLE_READ, fromStart));
 }
 
 // Row numerator / (d + 1) for numerators below 2^14: the single-precision quotient is exact
@@ -60,8 +81,7 @@ struct Lanes<PerspectiveView> {
     AVX2 Lanes(const PerspectiveView& view, int first)
         : fromCentre(_mm256_sub_epi32(LaneColumns(first), _mm256_set1_epi32(PERSPECTIVE_CENTRE_COLUMN))),
           offsetX(_mm256_set1_epi32(view.offsetX)),
-          offsetY(view.offsetY),
-          padded(view.tables->paddedHeights.data()) {}
+          offsetY(view.offsetY) {}
 
     AVX2 void Cell(int d, __m256i& x, __m256i& y) const {
         const __m256i spread = _mm256_srai_epi32(_mm256_mullo_epi32(fromCentre, _mm256_set1_epi32(d)), 8);
@@ -69,8 +89,8 @@ struct Lanes<PerspectiveView> {
         y = _mm256_set1_epi32(static_cast<uint8_t>(offsetY - d));
     }
 
-    AVX2 __m256i Heights(const uint8_t*, __m256i x, __m256i, int d) const {
-        return RowHeights(padded, x, static_cast<uint8_t>(offsetY - d));
+    AVX2 __m256i Heights(const uint8_t* heights, __m256i x, __m256i, int d) const {
+        return RowHeights(heights, x, static_cast<uint8_t>(offsetY - d));
     }
 
     AVX2 __m256i Row(__m256i h, int d) const {
@@ -81,15 +101,13 @@ struct Lanes<PerspectiveView> {
     __m256i fromCentre;
     __m256i offsetX;
     uint8_t offsetY;
-    const uint8_t* padded;
 };
 
 template <>
 struct Lanes<TunnelView> {
     AVX2 Lanes(const TunnelView& view, int first)
         : x(LowByte(_mm256_add_epi32(LaneColumns(first), _mm256_set1_epi32(view.offsetX)))),
-          offsetY(view.offsetY),
-          padded(view.tables->paddedHeights.data()) {}
+          offsetY(view.offsetY) {}
 
     AVX2 void Cell(int d, __m256i& cellX, __m256i& cellY) const {
         cellX = x;
@@ -101,13 +119,12 @@ struct Lanes<TunnelView> {
         return DivideByDepth(_mm256_slli_epi32(_mm256_add_epi32(quarter, _mm256_set1_epi32(4)), 7), d);
     }
 
-    AVX2 __m256i Heights(const uint8_t*, __m256i cellX, __m256i, int d) const {
-        return RowHeights(padded, cellX, static_cast<uint8_t>(offsetY - d));
+    AVX2 __m256i Heights(const uint8_t* heights, __m256i cellX, __m256i, int d) const {
+        return RowHeights(heights, cellX, static_cast<uint8_t>(offsetY - d));
     }
 
     __m256i x;
     uint8_t offsetY;
-    const uint8_t* padded;
 };
 
 template <>

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <type_traits>
 
 #include "render/float_trig.h"
 #include "render/framebuffer.h"
@@ -10,6 +9,7 @@
 #include "render/landscape_frame.h"
 #include "render/landscape_remap.h"
 #include "render/landscape_slopes.h"
+#include "render/landscape_strips.h"
 #include "render/landscape_tables.h"
 #include "render/pixel_ops.h"
 #include "render/show_constants.h"
@@ -78,12 +78,9 @@ void SetLastLight(Landscape& l, const View& view, int columns) {
     l.light = static_cast<float>(l.shadeMap[index]) / 256.0f;
 }
 
-// Columns marched and copied into the target by one task: 16 pixels, one cache line of a
-// target row.
-constexpr int BAND_COLUMNS = 16;
 // Rows of the target below the strips that one task fills.
 constexpr int CLEAR_ROWS = 64;
-// Rows of the map whose slopes or padded copy one task makes.
+// Rows of the map whose light indices one task makes.
 constexpr int PREPARED_ROWS = 32;
 
 // What one frame's march runs with.
@@ -94,10 +91,13 @@ struct MarchSetup {
     bool fade;
 };
 
+// Marches the band of STRIP_BAND_COLUMNS columns from `first` on and copies it into the target.
 template <class View, bool kSway>
 void MarchBand(const Landscape& l, const View& view, const MarchSetup& march, const ViewSetup& setup,
-               int first, int end) {
-    const ColumnStrips& strips = l.tables->strips;
+               int stripRows, int first) {
+    const int end = first + STRIP_BAND_COLUMNS;
+    StripBand strips;
+    ArrangeStrips(strips, stripRows);
     const SimdLevel level = l.hardware.simd;
     if (level == SimdLevel::Avx2) {
         const ColumnDrawer<LaneSamples> draw = DrawerFor<LaneSamples>(march.light, march.fade);
@@ -105,7 +105,8 @@ void MarchBand(const Landscape& l, const View& view, const MarchSetup& march, co
         for (int group = first; group < end; group += LANES) {
             FindSamplesOfEight<View, kSway>(view, march.heights, group, setup.startLine, found);
             for (int lane = 0; lane < LANES; ++lane) {
-                draw(march.shading, LaneSamples{found, lane}, Strip(strips, group + lane), strips.rows - 1);
+                draw(march.shading, LaneSamples{found, lane}, Strip(strips, group - first + lane),
+                     stripRows - 1);
             }
         }
     } else {
@@ -113,10 +114,10 @@ void MarchBand(const Landscape& l, const View& view, const MarchSetup& march, co
         DrawnSamples drawn;
         for (int column = first; column < end; ++column) {
             FindDrawnSamples<View, kSway>(view, march.heights, column, setup.startLine, drawn);
-            draw(march.shading, drawn, Strip(strips, column), strips.rows - 1);
+            draw(march.shading, drawn, Strip(strips, column - first), stripRows - 1);
         }
     }
-    TransposeStrips(strips, first, end, setup.target, level);
+    TransposeStrips(strips, setup.target + first, setup.columns, level);
 }
 
 // Fills rows [first, end) of the target, which lie below the strips' rows.
@@ -131,21 +132,13 @@ int TargetRows(const Landscape& l, const ViewSetup& setup) {
     return setup.target == frameBuffer ? FRAME_HEIGHT : IntermediateRowsRead(l, setup.kind);
 }
 
-// The tables of this frame's march, as tasks of one job: the shade map's light indices for the
-// slope light, and for the eight-column march of a view whose lanes share a map row, the padded
-// height map.
-void PrepareFrameTables(const Landscape& l, const MarchSetup& march, bool rowsShared) {
-    const int lightTasks = march.light ? MAP_SIDE / PREPARED_ROWS : 0;
-    const int padTasks = rowsShared && l.hardware.simd == SimdLevel::Avx2 ? MAP_SIDE / PREPARED_ROWS : 0;
+// The shade map's light indices of this frame's slope light, as tasks of one job.
+void PrepareLightIndices(const Landscape& l) {
     LandscapeTables& tables = *l.tables;
-    RunTasks(l.hardware.pool, lightTasks + padTasks, [&](int task) {
-        const int first = (task % (MAP_SIDE / PREPARED_ROWS)) * PREPARED_ROWS;
-        if (task < lightTasks) {
-            ComputeLightIndices(l.shadeMap, tables.lightIndices.data(), first, first + PREPARED_ROWS,
-                                l.slopeBiasX, l.slopeBiasY, l.hardware.simd);
-        } else {
-            PadHeightRows(march.heights, tables.paddedHeights.data(), first, first + PREPARED_ROWS);
-        }
+    RunTasks(l.hardware.pool, MAP_SIDE / PREPARED_ROWS, [&](int task) {
+        const int first = task * PREPARED_ROWS;
+        ComputeLightIndices(l.shadeMap, tables.lightIndices.data(), first, first + PREPARED_ROWS,
+                            l.slopeBiasX, l.slopeBiasY, l.hardware.simd);
     });
 }
 
@@ -158,18 +151,19 @@ void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
         {l.tables->lightIndices.data(), l.shadeMap, l.activeColours, ClearByte(l) * 0x01010101u},
         (l.shadeFlags & SHADE_LIGHT) != 0,
         (l.shadeFlags & SHADE_FADE) != 0};
-    PrepareFrameTables(l, march, !std::is_same_v<View, RadialView>);
-    ColumnStrips& strips = l.tables->strips;
+    if (march.light) {
+        PrepareLightIndices(l);
+    }
     const int targetRows = TargetRows(l, setup);
-    ArrangeStrips(strips, setup.columns, std::min(setup.startLine + 1, targetRows));
-    const int bands = setup.columns / BAND_COLUMNS;
-    const int clearedRows = targetRows - strips.rows;
+    const int stripRows = std::min(setup.startLine + 1, targetRows);
+    const int bands = setup.columns / STRIP_BAND_COLUMNS;
+    const int clearedRows = targetRows - stripRows;
     const int clearTasks = (clearedRows + CLEAR_ROWS - 1) / CLEAR_ROWS;
     RunTasks(l.hardware.pool, bands + clearTasks, [&](int task) {
         if (task < bands) {
-            MarchBand<View, kSway>(l, view, march, setup, task * BAND_COLUMNS, (task + 1) * BAND_COLUMNS);
+            MarchBand<View, kSway>(l, view, march, setup, stripRows, task * STRIP_BAND_COLUMNS);
         } else {
-            const int first = strips.rows + (task - bands) * CLEAR_ROWS;
+            const int first = stripRows + (task - bands) * CLEAR_ROWS;
             ClearRows(l, setup, first, std::min(first + CLEAR_ROWS, targetRows));
         }
     });
@@ -178,8 +172,9 @@ void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
     }
 }
 
-static_assert(PERSPECTIVE_COLUMNS % BAND_COLUMNS == 0 && INTERMEDIATE_COLUMNS % BAND_COLUMNS == 0);
-static_assert(BAND_COLUMNS % LANES == 0);
+static_assert(PERSPECTIVE_COLUMNS % STRIP_BAND_COLUMNS == 0 &&
+              INTERMEDIATE_COLUMNS % STRIP_BAND_COLUMNS == 0);
+static_assert(STRIP_BAND_COLUMNS % LANES == 0);
 
 template <class View>
 void MarchView(Landscape& l, const View& view, const ViewSetup& setup) {

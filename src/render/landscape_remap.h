@@ -5,6 +5,7 @@
 #include "render/landscape.h"
 #include "render/landscape_views.h"
 #include "render/polar_table.h"
+#include "render/simd_level.h"
 #include "render/worker_pool.h"
 
 // A polar table rewritten for speed: per screen pixel the index distance x 256 + angle into
@@ -22,9 +23,9 @@ struct TiledRemap {
 void BuildTiledRemap(TiledRemap& remap, const PolarTable& table, WorkerPool* pool);
 
 // frame[i] = intermediate[distance x 256 + angle] of entry i, for every screen pixel, in rows
-// of tiles spread over the pool's threads.
-void ApplyTiledRemap(const TiledRemap& remap, const uint32_t* intermediate, uint32_t* frame,
-                     WorkerPool* pool);
+// of tiles spread over the pool's threads, with the vector instructions of `level`.
+void ApplyTiledRemap(const TiledRemap& remap, const uint32_t* intermediate, uint32_t* frame, WorkerPool* pool,
+                     SimdLevel level);
 
 // The rows of the intermediate that the remap of a polar view reads. The rows below them are
 // never shown, so the fast march neither draws nor fills them.

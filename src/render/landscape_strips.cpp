@@ -23,19 +23,10 @@ constexpr int BLOCK = 8;
 
 }  // namespace
 
-void AllocateStrips(ColumnStrips& strips, int columns, int rows) {
-    const size_t needed = static_cast<size_t>(columns) * StripStride(rows);
-    if (needed > strips.capacity) {
-        strips.pixels = std::make_unique_for_overwrite<uint32_t[]>(needed);  // written before read
-        strips.capacity = needed;
-    }
-}
-
-void ArrangeStrips(ColumnStrips& strips, int columns, int rows) {
-    assert(static_cast<size_t>(columns) * StripStride(rows) <= strips.capacity);
-    strips.stride = StripStride(rows);
-    strips.rows = rows;
-    strips.columns = columns;
+void ArrangeStrips(StripBand& band, int rows) {
+    assert(rows >= 0 && rows <= MAX_STRIP_ROWS && StripStride(rows) <= MAX_STRIP_STRIDE);
+    band.stride = StripStride(rows);
+    band.rows = rows;
 }
 
 void FinishStrip(uint32_t* strip, int top, uint32_t fill) {
@@ -125,18 +116,17 @@ void TransposeBlock(const uint32_t* in, int stride, uint32_t* out, int columns, 
 
 }  // namespace
 
-void TransposeStrips(const ColumnStrips& strips, int first, int end, uint32_t* target, SimdLevel level) {
-    assert((end - first) % BLOCK == 0);
-    const int columns = strips.columns;
-    for (int y = 0; y < strips.rows; y += BLOCK) {
-        const int rows = std::min(BLOCK, strips.rows - y);
-        for (int c = first; c < end; c += BLOCK) {
-            const uint32_t* in = Strip(strips, c) + y;
+void TransposeStrips(const StripBand& band, uint32_t* target, int columns, SimdLevel level) {
+    static_assert(STRIP_BAND_COLUMNS % BLOCK == 0);
+    for (int y = 0; y < band.rows; y += BLOCK) {
+        const int rows = std::min(BLOCK, band.rows - y);
+        for (int c = 0; c < STRIP_BAND_COLUMNS; c += BLOCK) {
+            const uint32_t* in = Strip(band, c) + y;
             uint32_t* out = target + static_cast<size_t>(y) * columns + c;
             if (rows == BLOCK) {
-                TransposeBlock(in, strips.stride, out, columns, level);
+                TransposeBlock(in, band.stride, out, columns, level);
             } else {
-                TransposeBlockPortable(in, strips.stride, out, columns, rows);
+                TransposeBlockPortable(in, band.stride, out, columns, rows);
             }
         }
     }

@@ -1,7 +1,5 @@
 #include "render/landscape_tables.h"
 
-#include <cstring>
-
 #include "render/framebuffer.h"
 #include "render/worker_pool.h"
 
@@ -22,14 +20,4 @@ void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, con
     BuildTiledRemap(tables.tunnelRemap, tunnel, pool);
     BuildTiledRemap(tables.radialRemap, radial, pool);
     tables.swayOffsets.fill(0.0f);
-    AllocateStrips(tables.strips, FRAME_WIDTH, FRAME_HEIGHT);
-    AllocateStrips(tables.strips, INTERMEDIATE_COLUMNS, INTERMEDIATE_ROWS);
-}
-
-void PadHeightRows(const uint8_t* heights, uint8_t* padded, int first, int end) {
-    for (int row = first; row < end; ++row) {
-        uint8_t* out = padded + row * PADDED_MAP_ROW;
-        std::memcpy(out, heights + row * MAP_SIDE, MAP_SIDE);
-        std::memcpy(out + MAP_SIDE, heights + row * MAP_SIDE, PADDED_MAP_ROW - MAP_SIDE);
-    }
 }

@@ -4,14 +4,12 @@
 
 #include "render/landscape.h"
 #include "render/landscape_remap.h"
-#include "render/landscape_strips.h"
 #include "render/landscape_views.h"
 
 // Tables the fast landscape renderer reads instead of recomputing what does not change
 // within a frame (or at all). They hold exactly the values the view functions compute.
 
-constexpr int LANDSCAPE_DEPTHS = 255;          // samples per column, d = 0 to 254
-constexpr int PADDED_MAP_ROW = MAP_SIDE + 16;  // a map row followed by its first 16 bytes again
+constexpr int LANDSCAPE_DEPTHS = 255;  // samples per column, d = 0 to 254
 
 struct LandscapeTables {
     // Built once by the Landscape constructor.
@@ -26,22 +24,11 @@ struct LandscapeTables {
 
     // Rewritten by every frame that draws with the slope light.
     std::array<uint16_t, MAP_CELLS> lightIndices;  // LightIndexOfCell with the frame's biases
-
-    // Rewritten by every frame of the perspective and tunnel views that the eight-column march
-    // draws: activeHeights with rows PADDED_MAP_ROW bytes apart, so that eight neighbouring
-    // cells of a row can be read at once without wrapping.
-    std::array<uint8_t, MAP_SIDE * PADDED_MAP_ROW> paddedHeights;
-
-    // Rewritten by every frame that draws.
-    ColumnStrips strips;
 };
 
 // Builds the constant tables, on the pool's threads; the polar tables must be built already.
 void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, const PolarTable& radial,
                           WorkerPool* pool);
-
-// Rows [first, end) of `heights` into `padded` (PADDED_MAP_ROW bytes a row).
-void PadHeightRows(const uint8_t* heights, uint8_t* padded, int first, int end);
 
 // n / (d + 1) for every n below 2^16, through the reciprocal table.
 inline uint32_t DivideByDepth(const LandscapeTables& tables, uint32_t n, int d) {
