@@ -10,7 +10,11 @@ struct DestroyedWindowWatch {
     XID window = 0;
     XErrorHandler previous = nullptr;
     bool destroyed = false;
+    Uint64 lastAskedMs = 0;
 };
+
+// How often the server is asked whether the window is still there.
+constexpr Uint64 ASK_EVERY_MS = 100;
 
 DestroyedWindowWatch watch;
 
@@ -22,6 +26,17 @@ int TakeErrorOnTheWindowAsClosing(Display* display, XErrorEvent* error) {
         return 0;
     }
     return watch.previous != nullptr ? watch.previous(display, error) : 0;
+}
+
+// Asks the X server for the window's attributes, with the watch's handler in place for the
+// answer. The failures of the show's own requests are not always enough: the GL library may run
+// some of its requests under an error handler of its own, and a failure there never reaches
+// this watch.
+void AskWhetherTheWindowExists() {
+    const XErrorHandler before = XSetErrorHandler(TakeErrorOnTheWindowAsClosing);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(watch.display, watch.window, &attributes);  // waits for the reply or error
+    XSetErrorHandler(before);
 }
 
 }  // namespace
@@ -42,6 +57,11 @@ void WatchForDestroyedWindow(SDL_Window* window) {
 }
 
 bool WindowWasDestroyed() {
+    const Uint64 now = SDL_GetTicks64();
+    if (!watch.destroyed && watch.display != nullptr && now - watch.lastAskedMs >= ASK_EVERY_MS) {
+        watch.lastAskedMs = now;
+        AskWhetherTheWindowExists();
+    }
     return watch.destroyed;
 }
 

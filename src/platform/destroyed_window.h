@@ -8,7 +8,8 @@
 // error goes on to the handler that was there before. Nothing happens under other video
 // drivers than X11.
 void WatchForDestroyedWindow(SDL_Window* window);
-// True once an X request failed because the watched window was gone.
+// True once an X request failed because the watched window was gone; asks the server about
+// the window itself every tenth of a second.
 bool WindowWasDestroyed();
 // After the window is closed: waits for the answers to its last requests, so that failures of
 // the close itself reach the watch before SDL gives the display's errors back to Xlib.
