@@ -10,42 +10,6 @@
 
 namespace {
 
-constexpr uint64_t MAX_SECONDS = 1000000;
-
-bool ParseWhole(const char* begin, const char* end, uint64_t& value) {
-    if (begin == end) {
-        return false;
-    }
-    auto [last, error] = std::from_chars(begin, end, value);
-    return error == std::errc() && last == end;
-}
-
-// Seconds with optional decimals ("12", "17.5", "0.016"), rounded to the millisecond.
-bool ParseSeconds(const std::string& text, uint32_t& ms) {
-    const size_t dot = text.find('.');
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    const char* wholeEnd = dot == std::string::npos ? end : begin + dot;
-    uint64_t whole = 0;
-    if (!ParseWhole(begin, wholeEnd, whole) || whole > MAX_SECONDS) {
-        return false;
-    }
-    uint64_t thousandths = 0;
-    if (dot != std::string::npos) {
-        std::string digits = text.substr(dot + 1);
-        if (digits.empty() ||
-            !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-            return false;
-        }
-        const bool roundUp = digits.size() > 3 && digits[3] >= '5';
-        digits = (digits + "000").substr(0, 3);
-        ParseWhole(digits.data(), digits.data() + 3, thousandths);
-        thousandths += roundUp;
-    }
-    ms = static_cast<uint32_t>(whole * 1000 + thousandths);
-    return true;
-}
-
 bool ParseSize(const std::string& text, int& width, int& height) {
     const size_t x = text.find('x');
     uint64_t w = 0;

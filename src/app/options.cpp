@@ -1,13 +1,54 @@
 #include "app/options.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <optional>
 
 #include "app/capture_options.h"
 #include "app/show.h"
 #include "audio/music_playback.h"
 #include "render/worker_pool.h"
+
+namespace {
+
+constexpr uint64_t MAX_SECONDS = 1000000;
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+bool ParseWhole(const char* begin, const char* end, uint64_t& value) {
+    if (begin == end) {
+        return false;
+    }
+    auto [last, error] = std::from_chars(begin, end, value);
+    return error == std::errc() && last == end;
+}
+
+bool ParseSeconds(const std::string& text, uint32_t& ms) {
+    const size_t dot = text.find('.');
+    const bool hasFraction = dot != std::string::npos;
+    const std::string whole = text.substr(0, dot);
+    const std::string fraction = hasFraction ? text.substr(dot + 1) : "";
+    uint64_t seconds = 0;  // the whole part may be left out before a fraction (".25")
+    if (whole.empty() ? !hasFraction : !ParseWhole(whole.data(), whole.data() + whole.size(), seconds)) {
+        return false;
+    }
+    if (seconds > MAX_SECONDS || (hasFraction && !AllDigits(fraction))) {
+        return false;
+    }
+    uint64_t thousandths = 0;
+    if (!fraction.empty()) {
+        const std::string first3 = (fraction + "000").substr(0, 3);
+        ParseWhole(first3.data(), first3.data() + 3, thousandths);
+        thousandths += fraction.size() > 3 && fraction[3] >= '5';  // rounded to the millisecond
+    }
+    ms = static_cast<uint32_t>(seconds * 1000 + thousandths);
+    return true;
+}
 
 namespace {
 
@@ -22,18 +63,13 @@ bool ParseUnsigned(const std::string& text, uint32_t& value) {
     return error == std::errc() && last == end;
 }
 
-// Seconds with decimals, from 0 to before the show's end, as milliseconds.
+// Seconds from 0 to before the show's end, as milliseconds.
 bool ParseStart(const std::string& text, uint32_t& milliseconds) {
-    if (text.empty() || !(text[0] == '.' || (text[0] >= '0' && text[0] <= '9'))) {
+    uint32_t ms = 0;
+    if (!ParseSeconds(text, ms) || ms >= SHOW_END_MS) {
         return false;
     }
-    double seconds = 0.0;
-    const char* end = text.data() + text.size();
-    auto [last, error] = std::from_chars(text.data(), end, seconds, std::chars_format::fixed);
-    if (error != std::errc() || last != end || !(seconds * 1000.0 < SHOW_END_MS)) {
-        return false;
-    }
-    milliseconds = static_cast<uint32_t>(std::llround(seconds * 1000.0));
+    milliseconds = ms;
     return true;
 }
 

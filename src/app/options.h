@@ -49,6 +49,12 @@ struct ParsedOptions {
     std::string error;  // empty when the command line was valid
 };
 
+// A whole number of decimal digits only, the whole of [begin, end).
+bool ParseWhole(const char* begin, const char* end, uint64_t& value);
+// Seconds with optional decimals ("12", "17.5", ".25", "0.016"), rounded to the millisecond;
+// false for any other text ("1.", "1e2", "-1") or more than a million seconds.
+bool ParseSeconds(const std::string& text, uint32_t& ms);
+
 // Reads the arguments after the program name.
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
 

@@ -123,6 +123,8 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--start", "-1"},
         {"--start", "196"},  // the end of the show
         {"--start", "196.0"},
+        {"--start", "195.9996"},  // the end of the show, to the millisecond
+        {"--start", "1."},
         {"--start", "1e2"},
         {"--start", "abc"},
         {"--start", "nan"},
