@@ -80,8 +80,6 @@ void SetLastLight(Landscape& l, const View& view, int columns) {
 
 // Rows of the target below the strips that one task fills.
 constexpr int CLEAR_ROWS = 64;
-// Rows of the map whose light indices one task makes.
-constexpr int PREPARED_ROWS = 32;
 
 // What one frame's march runs with.
 struct MarchSetup {
@@ -132,14 +130,40 @@ int TargetRows(const Landscape& l, const ViewSetup& setup) {
     return setup.target == frameBuffer ? FRAME_HEIGHT : IntermediateRowsRead(l, setup.kind);
 }
 
-// The shade map's light indices of this frame's slope light, as tasks of one job.
+// The copies of the light index table that a frame makes: one for each thread up to
+// LIGHT_INDEX_COPIES. The march reads the table at random, a cache line at a time; a table made
+// in halves by two threads would have each of them fetch the other's half from the other core.
+int LightIndexCopies(const Landscape& l) {
+    const int threads = l.hardware.pool != nullptr ? static_cast<int>(ThreadCount(*l.hardware.pool)) : 1;
+    return std::min(threads, LIGHT_INDEX_COPIES);
+}
+
+// The shade map's light indices of this frame's slope light, each copy whole, as tasks of one job.
 void PrepareLightIndices(const Landscape& l) {
     LandscapeTables& tables = *l.tables;
-    RunTasks(l.hardware.pool, MAP_SIDE / PREPARED_ROWS, [&](int task) {
-        const int first = task * PREPARED_ROWS;
-        ComputeLightIndices(l.shadeMap, tables.lightIndices.data(), first, first + PREPARED_ROWS,
-                            l.slopeBiasX, l.slopeBiasY, l.hardware.simd);
+    RunTasks(l.hardware.pool, LightIndexCopies(l), [&](int copy) {
+        ComputeLightIndices(l.shadeMap, tables.lightIndices[copy].data(), 0, MAP_SIDE, l.slopeBiasX,
+                            l.slopeBiasY, l.hardware.simd);
     });
+}
+
+// The copy that the march's task `task` of `tasks` reads. The calling thread claims the tasks of a
+// job from the front, so it mostly made the first copy and draws the first bands; the pool's
+// threads claim from the back. Which thread made a copy matters only for speed: each is whole.
+const uint16_t* LightIndicesOfTask(const Landscape& l, int task, int tasks) {
+    const int copy = task * LightIndexCopies(l) / tasks;
+    return l.tables->lightIndices[copy].data();
+}
+
+// The first column of the band that the march's task `task` draws. The calling thread claims
+// tasks from the front and the pool's thread from the back, in the march as in the row bands of
+// the steps after it (the remap, the layers, the wave), where the caller takes the top rows. In
+// the perspective view the bands go from left to right. In the polar views a band is a range of
+// angles, 0 right of the centre and 64 below it, so the caller draws angles 128 to 255, the upper
+// half of the screen, and the remap of each half finds what it reads in its own core's cache.
+int BandOfTask(const ViewSetup& setup, int task, int bands) {
+    const int band = setup.target == frameBuffer ? task : (task + bands / 2) % bands;
+    return band * STRIP_BAND_COLUMNS;
 }
 
 // Marches bands of columns and copies them into the target, and fills the target's rows that are
@@ -148,7 +172,7 @@ template <class View, bool kSway>
 void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
     const MarchSetup march{
         l.activeHeights,
-        {l.tables->lightIndices.data(), l.shadeMap, l.activeColours, ClearByte(l) * 0x01010101u},
+        {nullptr, l.shadeMap, l.activeColours, ClearByte(l) * 0x01010101u},  // light indices: per task
         (l.shadeFlags & SHADE_LIGHT) != 0,
         (l.shadeFlags & SHADE_FADE) != 0};
     if (march.light) {
@@ -161,7 +185,9 @@ void MarchColumns(Landscape& l, const View& view, const ViewSetup& setup) {
     const int clearTasks = (clearedRows + CLEAR_ROWS - 1) / CLEAR_ROWS;
     RunTasks(l.hardware.pool, bands + clearTasks, [&](int task) {
         if (task < bands) {
-            MarchBand<View, kSway>(l, view, march, setup, stripRows, task * STRIP_BAND_COLUMNS);
+            MarchSetup forTask = march;
+            forTask.shading.lightIndices = LightIndicesOfTask(l, task, bands);
+            MarchBand<View, kSway>(l, view, forTask, setup, stripRows, BandOfTask(setup, task, bands));
         } else {
             const int first = stripRows + (task - bands) * CLEAR_ROWS;
             ClearRows(l, setup, first, std::min(first + CLEAR_ROWS, targetRows));

@@ -10,6 +10,7 @@
 // within a frame (or at all). They hold exactly the values the view functions compute.
 
 constexpr int LANDSCAPE_DEPTHS = 255;  // samples per column, d = 0 to 254
+constexpr int LIGHT_INDEX_COPIES = 2;
 
 struct LandscapeTables {
     // Built once by the Landscape constructor.
@@ -22,8 +23,9 @@ struct LandscapeTables {
     // Rewritten by every frame that sways.
     std::array<float, LANDSCAPE_DEPTHS> swayOffsets;  // swayAmount x sin(swayRate x swayClock + d / 255 x pi)
 
-    // Rewritten by every frame that draws with the slope light.
-    std::array<uint16_t, MAP_CELLS> lightIndices;  // LightIndexOfCell with the frame's biases
+    // Rewritten by every frame that draws with the slope light: LightIndexOfCell with the frame's
+    // biases, in one copy for each end of the march's bands (see LightIndicesOfTask).
+    std::array<std::array<uint16_t, MAP_CELLS>, LIGHT_INDEX_COPIES> lightIndices;
 };
 
 // Builds the constant tables, on the pool's threads; the polar tables must be built already.
