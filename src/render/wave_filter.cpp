@@ -87,15 +87,15 @@ void ShiftRow(uint32_t* row, const uint32_t* source, int width, int shift, SimdL
     ShiftPortable(row, source, first, end, shift);
 }
 
-// Rows [first, end) into the snapshot; with `shift`, each then displaced by shift(y).
-template <class Shift>
-void SnapshotRows(WaveFilter& wave, int first, int end, Shift shift) {
+// Rows [first, end), each copied into the snapshot and then displaced from its copy.
+void ShiftRows(WaveFilter& wave, int first, int end, float k, int amplitude) {
     const size_t width = static_cast<size_t>(wave.width);
     for (int y = first; y < end; ++y) {
         uint32_t* row = frameBuffer + y * width;
         uint32_t* copy = wave.copy.get() + y * width;
         std::memcpy(copy, row, width * sizeof(uint32_t));
-        shift(y, row, copy);
+        const int shift = SineShift(y, k, wave.phase, amplitude) + wave.rowJitter[y];
+        ShiftRow(row, copy, wave.width, shift, wave.hardware.simd);
     }
 }
 
@@ -121,14 +121,9 @@ uint32_t SkipWave(WaveFilter& wave) {
 }
 
 void ApplyWave(WaveFilter& wave) {
-    if (!WaveGeometryValid(wave)) {
-        return;
-    }
-    WorkerPool* pool = wave.hardware.pool;
-    if (wave.enabled != 1) {
-        RunBands(pool, wave.height, RowsPerTask(wave), [&](int first, int end) {
-            SnapshotRows(wave, first, end, [](int, uint32_t*, uint32_t*) {});
-        });
+    // A disabled pass takes no snapshot: a snapshot is read only by the pass that takes it, each
+    // row after its own copy, so a disabled pass's would never be read.
+    if (!WaveGeometryValid(wave) || wave.enabled != 1) {
         return;
     }
     wave.phase = wave.phase * 20.0f;
@@ -138,10 +133,6 @@ void ApplyWave(WaveFilter& wave) {
     for (int& jitter : wave.rowJitter) {
         jitter = NextRandom() % (amplitude + 1);
     }
-    RunBands(pool, wave.height, RowsPerTask(wave), [&](int first, int end) {
-        SnapshotRows(wave, first, end, [&](int y, uint32_t* row, uint32_t* copy) {
-            const int shift = SineShift(y, k, wave.phase, amplitude) + wave.rowJitter[y];
-            ShiftRow(row, copy, wave.width, shift, wave.hardware.simd);
-        });
-    });
+    RunBands(wave.hardware.pool, wave.height, RowsPerTask(wave),
+             [&](int first, int end) { ShiftRows(wave, first, end, k, amplitude); });
 }

@@ -29,8 +29,9 @@ struct WaveFilter : WaveFields {
     std::vector<int> rowJitter;
 };
 
-// Snapshots the framebuffer into `copy`, then, when enabled, displaces every row. Draws one
-// random value per row (randomState).
+// When enabled, displaces every row from its snapshot in `copy`, taken just before, and draws one
+// random value per row (randomState). A disabled pass changes nothing: as the snapshot is read
+// only by the pass that takes it, it takes none (the reference version does).
 void ApplyWave(WaveFilter& wave);
 
 // What ApplyWave leaves in the filter and the generator, without the frame: on an enabled pass
