@@ -39,9 +39,11 @@ uint32_t Brightness(const Shading& shading, uint32_t index, uint32_t h, int d) {
 
 // Second pass over one column: shades its drawn samples (a DrawnSamples or LaneSamples) and fills
 // its strip from the strip's last row upward, then fills the rest of the strip. The nearest
-// samples, at or below that row, are not shown.
+// samples, at or below that row, are not shown. The shading is read into locals first: the
+// compiler would otherwise read it again after every store into the strip.
 template <bool kLight, bool kFade, class Samples>
-void DrawColumn(const Shading& shading, const Samples& drawn, uint32_t* strip, int lastRow) {
+inline void ShadeColumn(const Shading& frameShading, const Samples& drawn, uint32_t* strip, int lastRow) {
+    const Shading shading = frameShading;
     int top = lastRow;
     drawn.ForEach([&](uint32_t sample, int row) {
         if (row >= top) {
@@ -58,16 +60,29 @@ void DrawColumn(const Shading& shading, const Samples& drawn, uint32_t* strip, i
     FinishStrip(strip, top, shading.fill);
 }
 
+// A column of the one-column pass, for any processor.
+template <bool kLight, bool kFade>
+void DrawColumn(const Shading& shading, const DrawnSamples& drawn, uint32_t* strip, int lastRow) {
+    ShadeColumn<kLight, kFade>(shading, drawn, strip, lastRow);
+}
+
+// A lane of the eight-column pass, which runs only where AVX2 does: compiled for it, the fills of
+// a strip are 32-byte stores.
+template <bool kLight, bool kFade>
+__attribute__((target("avx2"), flatten)) void DrawColumn(const Shading& shading, const LaneSamples& drawn,
+                                                         uint32_t* strip, int lastRow) {
+    ShadeColumn<kLight, kFade>(shading, drawn, strip, lastRow);
+}
+
 // The second pass for the frame's shading flags, chosen once a frame.
 template <class Samples>
 using ColumnDrawer = void (*)(const Shading&, const Samples&, uint32_t*, int);
 
 template <class Samples>
 ColumnDrawer<Samples> DrawerFor(bool light, bool fade) {
-    if (light) {
-        return fade ? DrawColumn<true, true, Samples> : DrawColumn<true, false, Samples>;
-    }
-    return fade ? DrawColumn<false, true, Samples> : DrawColumn<false, false, Samples>;
+    const ColumnDrawer<Samples> drawers[2][2] = {{DrawColumn<false, false>, DrawColumn<false, true>},
+                                                 {DrawColumn<true, false>, DrawColumn<true, true>}};
+    return drawers[light][fade];
 }
 
 // The light of the march's last sample (last column, d = 254), drawn or not.
