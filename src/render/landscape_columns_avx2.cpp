@@ -59,13 +59,9 @@ AVX2 inline __m256i RowHeights(const uint8_t* heights, __m256i x, int y) {
     return _mm256_cvtepu8_epi32(WrappedRowBytes(row, LAST_WHOLE_READ, fromStart));
 }
 
-// Row numerator / (d + 1) for numerators below 2^14: the single-precision quotient is exact
-// when whole and otherwise at least 1/255 below the next whole number, far more than its
-// rounding error, so it truncates to the integer quotient.
-AVX2 inline __m256i DivideByDepth(__m256i numerator, int d) {
-    const __m256 quotient =
-        _mm256_div_ps(_mm256_cvtepi32_ps(numerator), _mm256_set1_ps(static_cast<float>(d + 1)));
-    return _mm256_cvttps_epi32(quotient);
+// Row numerator / (d + 1) for numerators below 2^14, as DivideByDepthInSingle computes it.
+AVX2 inline __m256i DivideByDepth(__m256i numerator, float reciprocal) {
+    return _mm256_cvttps_epi32(_mm256_mul_ps(_mm256_cvtepi32_ps(numerator), _mm256_set1_ps(reciprocal)));
 }
 
 AVX2 inline __m256i LowByte(__m256i value) {
@@ -81,7 +77,8 @@ struct Lanes<PerspectiveView> {
     AVX2 Lanes(const PerspectiveView& view, int first)
         : fromCentre(_mm256_sub_epi32(LaneColumns(first), _mm256_set1_epi32(PERSPECTIVE_CENTRE_COLUMN))),
           offsetX(_mm256_set1_epi32(view.offsetX)),
-          offsetY(view.offsetY) {}
+          offsetY(view.offsetY),
+          reciprocals(view.tables->depthReciprocals.data()) {}
 
     AVX2 void Cell(int d, __m256i& x, __m256i& y) const {
         const __m256i spread = _mm256_srai_epi32(_mm256_mullo_epi32(fromCentre, _mm256_set1_epi32(d)), 8);
@@ -95,19 +92,22 @@ struct Lanes<PerspectiveView> {
 
     AVX2 __m256i Row(__m256i h, int d) const {
         const __m256i eye = _mm256_sub_epi32(_mm256_set1_epi32(PERSPECTIVE_EYE_HEIGHT), h);
-        return DivideByDepth(_mm256_mullo_epi32(eye, _mm256_set1_epi32(PERSPECTIVE_FOCAL_ROWS)), d);
+        return DivideByDepth(_mm256_mullo_epi32(eye, _mm256_set1_epi32(PERSPECTIVE_FOCAL_ROWS)),
+                             reciprocals[d]);
     }
 
     __m256i fromCentre;
     __m256i offsetX;
     uint8_t offsetY;
+    const float* reciprocals;
 };
 
 template <>
 struct Lanes<TunnelView> {
     AVX2 Lanes(const TunnelView& view, int first)
         : x(LowByte(_mm256_add_epi32(LaneColumns(first), _mm256_set1_epi32(view.offsetX)))),
-          offsetY(view.offsetY) {}
+          offsetY(view.offsetY),
+          reciprocals(view.tables->depthReciprocals.data()) {}
 
     AVX2 void Cell(int d, __m256i& cellX, __m256i& cellY) const {
         cellX = x;
@@ -116,7 +116,8 @@ struct Lanes<TunnelView> {
 
     AVX2 __m256i Row(__m256i h, int d) const {
         const __m256i quarter = _mm256_srli_epi32(_mm256_sub_epi32(_mm256_set1_epi32(255), h), 2);
-        return DivideByDepth(_mm256_slli_epi32(_mm256_add_epi32(quarter, _mm256_set1_epi32(4)), 7), d);
+        return DivideByDepth(_mm256_slli_epi32(_mm256_add_epi32(quarter, _mm256_set1_epi32(4)), 7),
+                             reciprocals[d]);
     }
 
     AVX2 __m256i Heights(const uint8_t* heights, __m256i cellX, __m256i, int d) const {
@@ -125,6 +126,7 @@ struct Lanes<TunnelView> {
 
     __m256i x;
     uint8_t offsetY;
+    const float* reciprocals;
 };
 
 template <>

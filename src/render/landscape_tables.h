@@ -14,11 +14,12 @@ constexpr int LIGHT_INDEX_COPIES = 2;
 
 struct LandscapeTables {
     // Built once by the Landscape constructor.
-    std::array<RadialOffset, 256 * 256> radialOffsets;   // RadialCellOffset, index d * 256 + column
-    std::array<uint64_t, LANDSCAPE_DEPTHS> reciprocals;  // ceil(2^32 / (d + 1))
-    std::array<float, LANDSCAPE_DEPTHS> radialSines;     // sin(d x pi / 512), single precision
-    TiledRemap tunnelRemap;                              // tunnelTable, tile by tile
-    TiledRemap radialRemap;                              // radialTable, tile by tile
+    std::array<RadialOffset, 256 * 256> radialOffsets;     // RadialCellOffset, index d * 256 + column
+    std::array<uint64_t, LANDSCAPE_DEPTHS> reciprocals;    // ceil(2^32 / (d + 1))
+    std::array<float, LANDSCAPE_DEPTHS> depthReciprocals;  // 1 / (d + 1) rounded up to single precision
+    std::array<float, LANDSCAPE_DEPTHS> radialSines;       // sin(d x pi / 512), single precision
+    TiledRemap tunnelRemap;                                // tunnelTable, tile by tile
+    TiledRemap radialRemap;                                // radialTable, tile by tile
 
     // Rewritten by every frame that sways.
     std::array<float, LANDSCAPE_DEPTHS> swayOffsets;  // swayAmount x sin(swayRate x swayClock + d / 255 x pi)
@@ -35,4 +36,12 @@ void BuildLandscapeTables(LandscapeTables& tables, const PolarTable& tunnel, con
 // n / (d + 1) for every n below 2^16, through the reciprocal table.
 inline uint32_t DivideByDepth(const LandscapeTables& tables, uint32_t n, int d) {
     return static_cast<uint32_t>((n * tables.reciprocals[d]) >> 32);
+}
+
+// n / (d + 1) for every n below 2^14 in single precision, as the vector lanes compute it: the
+// truncated product of n and the reciprocal rounded up. The product is never below the quotient,
+// so a whole quotient stays whole, and it exceeds it by less than 2^-9, where a quotient that is
+// not whole lies at least 1 / 255 below the next whole number.
+inline uint32_t DivideByDepthInSingle(const LandscapeTables& tables, uint32_t n, int d) {
+    return static_cast<uint32_t>(static_cast<float>(n) * tables.depthReciprocals[d]);
 }

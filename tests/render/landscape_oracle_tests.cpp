@@ -187,6 +187,9 @@ TEST(LandscapeTables, ReciprocalsDivideExactly) {
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
         for (uint32_t n = 0; n < 65536; ++n) {
             ASSERT_EQ(DivideByDepth(*l.tables, n, d), n / (d + 1)) << n << " / " << d + 1;
+            if (n < (1u << 14)) {
+                ASSERT_EQ(DivideByDepthInSingle(*l.tables, n, d), n / (d + 1)) << n << " / " << d + 1;
+            }
         }
     }
 }
