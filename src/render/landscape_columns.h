@@ -100,12 +100,13 @@ void FindDrawnSamples(const View& view, const uint8_t* heights, int column, int 
 // vector: every sample of every lane by depth, as the vectors hold them, and per lane a bit for
 // each depth whose sample passed the lane's occlusion line.
 constexpr int LANES = 8;
-constexpr int DEPTH_WORDS = (LANDSCAPE_DEPTHS + 31) / 32;
+constexpr int DEPTH_WORD_BITS = 64;
+constexpr int DEPTH_WORDS = (LANDSCAPE_DEPTHS + DEPTH_WORD_BITS - 1) / DEPTH_WORD_BITS;
 
 struct SamplesOfEight {
     alignas(32) uint32_t samples[LANDSCAPE_DEPTHS][LANES];  // packed as in DrawnSamples
     alignas(32) int32_t rows[LANDSCAPE_DEPTHS][LANES];
-    uint32_t visible[LANES][DEPTH_WORDS];  // bit d % 32 of word d / 32
+    uint64_t visible[LANES][DEPTH_WORDS];  // bit d % 64 of word d / 64
 };
 
 // The drawn samples of one lane, read in place.
@@ -116,8 +117,8 @@ struct LaneSamples {
     template <class Visit>
     void ForEach(Visit visit) const {
         for (int word = 0; word < DEPTH_WORDS; ++word) {
-            for (uint32_t bits = found.visible[lane][word]; bits != 0; bits &= bits - 1) {
-                const int d = word * 32 + std::countr_zero(bits);
+            for (uint64_t bits = found.visible[lane][word]; bits != 0; bits &= bits - 1) {
+                const int d = word * DEPTH_WORD_BITS + std::countr_zero(bits);
                 visit(found.samples[d][lane], static_cast<int>(found.rows[d][lane]));
             }
         }

@@ -163,13 +163,23 @@ struct Lanes<RadialView> {
 
 static_assert(sizeof(RadialOffset) == 2);
 
-// Each lane's bit of the visibility masks of 32 depths, one byte a depth, as one word.
-AVX2 void TransposeMasks(const uint8_t* masks, int word, SamplesOfEight& found) {
-    const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i*>(masks + word * 32));
+// Each lane's bit of the visibility masks of 32 depths from `first` on, one byte a depth.
+AVX2 void TransposeMasks(const uint8_t* masks, int first, uint32_t lanes[LANES]) {
+    const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i*>(masks + first));
     for (int lane = 0; lane < LANES; ++lane) {
         // Shifted into each byte's top bit; 16-bit shifts carry nothing into it from the other byte.
         const __m256i top = _mm256_slli_epi16(bytes, LANES - 1 - lane);
-        found.visible[lane][word] = static_cast<uint32_t>(_mm256_movemask_epi8(top));
+        lanes[lane] = static_cast<uint32_t>(_mm256_movemask_epi8(top));
+    }
+}
+
+// Each lane's bits of the visibility masks of word `word`'s 64 depths.
+AVX2 void CollectVisibleBits(const uint8_t* masks, int word, SamplesOfEight& found) {
+    uint32_t low[LANES], high[LANES];
+    TransposeMasks(masks, word * DEPTH_WORD_BITS, low);
+    TransposeMasks(masks, word * DEPTH_WORD_BITS + 32, high);
+    for (int lane = 0; lane < LANES; ++lane) {
+        found.visible[lane][word] = uint64_t{high[lane]} << 32 | low[lane];
     }
 }
 
@@ -178,7 +188,7 @@ AVX2 void FindInLanes(const View& view, const uint8_t* heights, int first, int s
                       SamplesOfEight& found) {
     const Lanes<View> lanes(view, first);
     __m256i top = _mm256_set1_epi32(startLine);
-    alignas(32) uint8_t masks[DEPTH_WORDS * 32] = {};  // bit i: lane i's sample was visible
+    alignas(32) uint8_t masks[DEPTH_WORDS * DEPTH_WORD_BITS] = {};  // bit i: lane i's sample was visible
     for (int d = 0; d < LANDSCAPE_DEPTHS; ++d) {
         __m256i x, y;
         lanes.Cell(d, x, y);
@@ -200,7 +210,7 @@ AVX2 void FindInLanes(const View& view, const uint8_t* heights, int first, int s
         top = _mm256_min_epi32(top, row);
     }
     for (int word = 0; word < DEPTH_WORDS; ++word) {
-        TransposeMasks(masks, word, found);
+        CollectVisibleBits(masks, word, found);
     }
 }
 
