@@ -100,15 +100,6 @@ TEST_F(Driver, StartsLateOnTheClocksGridWithTheMusic) {
         << platform.title;
 }
 
-TEST_F(Driver, LeavesWhenThePlatformAsks) {
-    RecordingPlatform platform;
-    platform.leaveAfter = 3;
-    ShowEnd end = Run(60, platform);
-    EXPECT_TRUE(end.leftByRequest);
-    EXPECT_EQ(end.passesDrawn, 3u);
-    EXPECT_EQ(platform.stops, 1);
-}
-
 TEST_F(Driver, BadDataStopsTheShowBeforeAnythingIsShown) {
     std::filesystem::remove(dir.File("colormap2red"));
     RecordingPlatform platform;
