@@ -132,15 +132,6 @@ int CountWebpFrames(const std::string& path) {
     return frames;
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The soundtrack is 200 s long; an MP3 decoder that ignores the encoder's gapless
 // information gives its delay at the start (and its padding at the end) as well, and the
 // music of every capture would come late.
