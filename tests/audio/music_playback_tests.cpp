@@ -11,10 +11,9 @@
 
 namespace {
 
+// (The show's own .mp3, a .mod and an unknown .MP3 are held by the window and playback tests.)
 TEST(MusicKindRule, ExactLowerCaseExtensionsAfterTheLastDot) {
-    EXPECT_EQ(MusicKindForName("data/ostrel&vandt_-_cube.mp3", MUSIC_NONE), MUSIC_STREAM);
     EXPECT_EQ(MusicKindForName("a.ogg", MUSIC_NONE), MUSIC_STREAM);
-    EXPECT_EQ(MusicKindForName("tune.mod", MUSIC_NONE), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("tune.s3m", MUSIC_NONE), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("dir.mp3/tune.xm", MUSIC_NONE), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("tune.it", MUSIC_STREAM), MUSIC_MODULE);
@@ -22,7 +21,6 @@ TEST(MusicKindRule, ExactLowerCaseExtensionsAfterTheLastDot) {
     EXPECT_EQ(MusicKindForName("it", MUSIC_NONE), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("xm", MUSIC_NONE), MUSIC_MODULE);
     // Unknown or differently written extensions keep the kind chosen before.
-    EXPECT_EQ(MusicKindForName("LOUD.MP3", MUSIC_NONE), MUSIC_NONE);
     EXPECT_EQ(MusicKindForName("tune.wav", MUSIC_MODULE), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("tune.", MUSIC_STREAM), MUSIC_STREAM);
 }
