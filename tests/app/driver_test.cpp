@@ -37,13 +37,11 @@ struct LayerWatcher : PassObserver {
     void AfterDraw(uint32_t pass, const Show& show) override {
         if (pass == watchedPass) {
             textAmount = show.layers.items[4]->amount;
-            titleVisible = show.layers.items[11]->visible;
         }
         ++draws;
     }
     uint32_t watchedPass = 0;
     int textAmount = -1;
-    int titleVisible = -1;
     uint32_t draws = 0;
 };
 
