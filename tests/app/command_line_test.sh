@@ -6,16 +6,20 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
 
+fail() {  # what failed, then the files to show
+    echo "FAIL: $1"
+    shift
+    [ $# -eq 0 ] || cat "$@"
+    failures=$((failures + 1))
+}
+
 expect_status() {  # expected-status description command...
     expected=$1
     description=$2
     shift 2
     "$@" >"$work/out" 2>"$work/err"
     status=$?
-    if [ "$status" -ne "$expected" ]; then
-        echo "FAIL: $description: status $status, expected $expected"
-        failures=$((failures + 1))
-    fi
+    [ "$status" -eq "$expected" ] || fail "$description: status $status, expected $expected"
 }
 
 for args in "--nonsense" "--benchmark --fps 0" "--render-frame -3 --out f.png" "--seed abc" \
@@ -24,60 +28,40 @@ for args in "--nonsense" "--benchmark --fps 0" "--render-frame -3 --out f.png" "
     "--dump-script - --script show.txt" "--dump-script"; do
     # shellcheck disable=SC2086
     expect_status 2 "$args" "$program" $args
-    grep -q '^usage: voxelshow' "$work/err" || {
-        echo "FAIL: $args: no usage text"
-        failures=$((failures + 1))
-    }
+    grep -q '^usage: voxelshow' "$work/err" || fail "$args: no usage text"
 done
 
 expect_status 1 "missing data" "$program" --benchmark --data "$work/none"
-grep -qxF "voxelshow: $work/none/text1.png: No such file or directory" "$work/err" || {
-    echo "FAIL: missing data: no message naming the missing file:"
-    cat "$work/err"
-    failures=$((failures + 1))
-}
+grep -qxF "voxelshow: $work/none/text1.png: No such file or directory" "$work/err" ||
+    fail "missing data: no message naming the missing file:" "$work/err"
 
 # The benchmark holds every frame it timed to the reference renderer's and says so.
 expect_status 0 "verified benchmark" "$program" --benchmark --verify --fps 2 --threads 2
 grep -q '^renderer: fast, threads: 2, simd: ' "$work/out" && grep -q '^renderer: reference' "$work/out" &&
-    grep -q '^frames: all 393 equal the reference' "$work/out" || {
-    echo "FAIL: --benchmark --verify does not report the renderers and the comparison:"
-    cat "$work/out"
-    failures=$((failures + 1))
-}
+    grep -q '^frames: all 393 equal the reference' "$work/out" ||
+    fail "--benchmark --verify does not report the renderers and the comparison:" "$work/out"
 
 # A script with an error: one line naming the file, the line and the reason, before anything runs.
 printf '# two rows\n0 1 char landscape.enabled 1 1\n0 1 unsigned char layer 3.amount 300 0\n' >"$work/bad.txt"
 expect_status 1 "bad script" "$program" --benchmark --script "$work/bad.txt"
 grep -qxF "voxelshow: $work/bad.txt:3: value 300 is outside the range of unsigned char (0 to 255)" "$work/err" &&
-    [ ! -s "$work/out" ] || {
-    echo "FAIL: bad script: no line naming the place, or output before it:"
-    cat "$work/out" "$work/err"
-    failures=$((failures + 1))
-}
+    [ ! -s "$work/out" ] ||
+    fail "bad script: no line naming the place, or output before it:" "$work/out" "$work/err"
 
 # The capture lives in a module beside the program: a copy of the program without it says so
 # and writes nothing, while the other modes work without the module.
 cp "$program" "$work/alone"
 expect_status 1 "capture without its module" "$work/alone" --capture "$work/show.mp4" --to 1
 grep -q "^voxelshow: cannot load the capture module: $work/voxelshow-capture.so: " "$work/err" &&
-    [ ! -e "$work/show.mp4" ] || {
-    echo "FAIL: capture without its module: no line naming the module, or a file written:"
-    cat "$work/err"
-    failures=$((failures + 1))
-}
+    [ ! -e "$work/show.mp4" ] ||
+    fail "capture without its module: no line naming the module, or a file written:" "$work/err"
 expect_status 0 "dump script without the capture module" "$work/alone" --dump-script "$work/show.txt"
 
 expect_status 0 "dump script" "$program" --dump-script -
-[ "$(grep -cv '^#' "$work/out")" -eq 187 ] || {
-    echo "FAIL: --dump-script - does not write the 187 rows to standard output"
-    failures=$((failures + 1))
-}
+[ "$(grep -cv '^#' "$work/out")" -eq 187 ] || fail "--dump-script - does not write the 187 rows to standard output"
 expect_status 1 "dump script into a missing folder" "$program" --dump-script "$work/none/show.txt"
-grep -qxF "voxelshow: $work/none/show.txt: cannot write in $work/none: No such file or directory" "$work/err" || {
-    echo "FAIL: --dump-script into a missing folder: no message naming the file"
-    failures=$((failures + 1))
-}
+grep -qxF "voxelshow: $work/none/show.txt: cannot write in $work/none: No such file or directory" "$work/err" ||
+    fail "--dump-script into a missing folder: no message naming the file"
 
 # A write that fails is reported, and leaves neither a partial file nor a temporary one; the file
 # it would have replaced stays as it was. A device is written, never replaced or removed. The
@@ -87,14 +71,10 @@ if mknod "$work/full" c 1 7 2>/dev/null; then
     for args in "--render-frame 1 --out $work/full" "--hashes $work/full --fps 1" "--dump-script $work/full"; do
         # shellcheck disable=SC2086
         expect_status 1 "$args" "$program" $args
-        grep -qxF "voxelshow: $work/full: cannot write: No space left on device" "$work/err" || {
-            echo "FAIL: $args: no message naming the device and the reason:"
-            cat "$work/err"
-            failures=$((failures + 1))
-        }
+        grep -qxF "voxelshow: $work/full: cannot write: No space left on device" "$work/err" ||
+            fail "$args: no message naming the device and the reason:" "$work/err"
         [ -c "$work/full" ] || {
-            echo "FAIL: $args: the device is no longer there"
-            failures=$((failures + 1))
+            fail "$args: the device is no longer there"
             mknod "$work/full" c 1 7
         }
     done
@@ -108,25 +88,18 @@ for args in "--render-frame 300 --out $work/written/old.png" "--render-frame 1 -
     "--hashes $work/written/old.hashes"; do
     # shellcheck disable=SC2086
     expect_status 1 "$args past the file-size limit" sh -c 'ulimit -f 40 && exec "$@"' sh "$program" $args
-    grep -q "^voxelshow: $work/written/[a-z.]*: cannot write: File too large\$" "$work/err" || {
-        echo "FAIL: $args past the file-size limit: no message naming the file and the reason:"
-        cat "$work/err"
-        failures=$((failures + 1))
-    }
+    grep -q "^voxelshow: $work/written/[a-z.]*: cannot write: File too large\$" "$work/err" ||
+        fail "$args past the file-size limit: no message naming the file and the reason:" "$work/err"
 done
 [ "$(ls -A "$work/written" | tr '\n' ' ')" = "old.hashes old.png " ] &&
     [ "$(cat "$work/written/old.png" "$work/written/old.hashes")" = "kept
 kept" ] || {
-    echo "FAIL: failed writes changed the output folder:"
+    fail "failed writes changed the output folder:"
     ls -lA "$work/written"
-    failures=$((failures + 1))
 }
 
 expect_status 0 "help" "$program" --help
-grep -q '^usage: voxelshow' "$work/out" || {
-    echo "FAIL: --help prints no usage on standard output"
-    failures=$((failures + 1))
-}
+grep -q '^usage: voxelshow' "$work/out" || fail "--help prints no usage on standard output"
 expect_status 0 "version" "$program" --version
 
 [ "$failures" -eq 0 ] || echo "$failures command line checks failed"

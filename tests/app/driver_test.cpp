@@ -37,13 +37,11 @@ struct LayerWatcher : PassObserver {
     void AfterDraw(uint32_t pass, const Show& show) override {
         if (pass == watchedPass) {
             textAmount = show.layers.items[4]->amount;
-            titleVisible = show.layers.items[11]->visible;
         }
         ++draws;
     }
     uint32_t watchedPass = 0;
     int textAmount = -1;
-    int titleVisible = -1;
     uint32_t draws = 0;
 };
 
@@ -98,15 +96,6 @@ TEST_F(Driver, StartsLateOnTheClocksGridWithTheMusic) {
     EXPECT_EQ(platform.presents, 13);
     EXPECT_EQ(platform.title.rfind("timer ms: 196500, epsilon: 244, avr: 244 | average fps: 2.00", 0), 0u)
         << platform.title;
-}
-
-TEST_F(Driver, LeavesWhenThePlatformAsks) {
-    RecordingPlatform platform;
-    platform.leaveAfter = 3;
-    ShowEnd end = Run(60, platform);
-    EXPECT_TRUE(end.leftByRequest);
-    EXPECT_EQ(end.passesDrawn, 3u);
-    EXPECT_EQ(platform.stops, 1);
 }
 
 TEST_F(Driver, BadDataStopsTheShowBeforeAnythingIsShown) {

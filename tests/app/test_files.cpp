@@ -4,6 +4,7 @@
 #include <SDL2/SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +29,20 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     if (!file) {
         throw std::runtime_error("cannot write " + path);
     }
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 void WritePicture(const std::string& path, int width, int height, uint32_t argb) {

@@ -16,6 +16,9 @@ struct TempDir {
 };
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+std::string ReadFileText(const std::string& path);
+// The names of the entries of `folder`, sorted.
+std::vector<std::string> FilesIn(const std::string& folder);
 
 // Writes a PNG of the given size whose every pixel is `argb` (0xAARRGGBB).
 void WritePicture(const std::string& path, int width, int height, uint32_t argb);

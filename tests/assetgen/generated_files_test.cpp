@@ -1,15 +1,13 @@
-// The files the build generated: the same bytes on every run, read by the show as written, and
-// failures reported.
+// The files the build generated: the same bytes on every run, and failures reported. (The show
+// reads them as written: its pinned frame hashes are drawn from them.)
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "../support/temp_path.h"
-#include "colour_maps.h"
 #include "data_files.h"
 #include "generate.h"
-#include "render/asset_loader.h"
 
 namespace fs = std::filesystem;
 
@@ -32,22 +30,6 @@ TEST(GeneratedFiles, TwoRunsWriteTheSameBytesAsTheBuild) {
         ++files;
     }
     EXPECT_EQ(files, 15);
-}
-
-// The loader's texels are the file's red, green and blue (the curve the show then applies is held to
-// the generator's by the colour curve test; the loader's picture decoding by its own tests).
-TEST(ShowLoaders, ReadEveryColourMapAsRedGreenBlueTexels) {
-    for (const ColourMapRecipe& recipe : ColourMapRecipes()) {
-        std::vector<uint32_t> texels(HEIGHT_MAP_BYTES);
-        ASSERT_NO_THROW(LoadColourMap((DataDir() / recipe.fileName).string(), texels.data()))
-            << recipe.fileName;
-        const std::vector<uint8_t> raw = ReadFileBytes(DataDir() / recipe.fileName);
-        for (int cell = 0; cell < 65536; ++cell) {
-            ASSERT_EQ(texels[cell],
-                      static_cast<uint32_t>(raw[cell * 3] << 16 | raw[cell * 3 + 1] << 8 | raw[cell * 3 + 2]))
-                << recipe.fileName << " cell " << cell;
-        }
-    }
 }
 
 // A folder that cannot be written is reported with the file, a missing font with its path.

@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
-#include "../music/music_decode.h"
 #include "disk_capture.h"
 #include "music_files.h"
 
@@ -30,21 +27,6 @@ std::vector<float> PlayAndCapture(const std::string& path, bool module, uint32_t
     EXPECT_TRUE(module ? AudioMusicFree(layer, handle) : AudioStreamFree(layer, handle));
     EXPECT_TRUE(AudioFree(layer));
     return ReadCapturedMusic(capture);
-}
-
-TEST(AudioLayer, StreamPlaysTheDecodedMusicFromItsStartAndThenStops) {
-    const std::string mp3 = TempPath("voxelshow_layer_sine.mp3");
-    WriteSineMp3(mp3, 2.0);
-    const std::vector<float> decoded = DropLeadingSilence(DecodeMp3File(mp3).samples);
-    ASSERT_GT(decoded.size(), static_cast<size_t>(RATE * 2 * 3 / 2));
-    const std::vector<float> captured = PlayAndCapture(mp3, false, 0, 6.0);
-    ASSERT_GE(captured.size(), decoded.size() + RATE * 2);
-    for (size_t i = 0; i < decoded.size(); ++i) {
-        ASSERT_FLOAT_EQ(captured[i], std::clamp(decoded[i], -1.0f, 1.0f)) << "sample " << i;
-    }
-    EXPECT_GT(RootMeanSquare(captured, 0.1, 1.0), 0.2);
-    // A stream plays once: after its last frame the device plays silence.
-    EXPECT_EQ(RootMeanSquare(captured, 2.2, 3.5), 0.0);
 }
 
 TEST(AudioLayer, OggStreamIsConvertedToTheDevicesRateAndChannels) {
@@ -84,25 +66,21 @@ TEST(AudioLayer, ChainedOggPlaysEveryLinkInItsOwnFormat) {
     EXPECT_EQ(RootMeanSquare(captured, 2.05, 2.9), 0.0);
 }
 
-TEST(AudioLayer, ModuleLoopsOnlyWhenAskedTo) {
+// The show's looping module, and its streams played once, are held by the window tests.
+TEST(AudioLayer, ModuleWithoutTheLoopFlagPlaysOnce) {
     const std::string path = TempPath("voxelshow_layer_square.mod");
     WriteSquareWaveModule(path);
-    // The note sounds for the first half of each 1.28 s pass and is silent in the second.
-    const std::vector<float> looped = PlayAndCapture(path, true, AUDIO_SAMPLE_LOOP | AUDIO_MUSIC_RAMPS, 6.0);
-    EXPECT_GT(RootMeanSquare(looped, 0.05, 0.55), 0.05);
-    EXPECT_LT(RootMeanSquare(looped, 0.75, 1.20), 0.001);
-    EXPECT_GT(RootMeanSquare(looped, 1.35, 1.85), 0.05);
-    EXPECT_GT(RootMeanSquare(looped, 2.60, 3.10), 0.05);
+    // The note sounds for the first half of the song's 1.28 s.
     const std::vector<float> once = PlayAndCapture(path, true, 0, 5.0);
     EXPECT_GT(RootMeanSquare(once, 0.05, 0.55), 0.05);
     EXPECT_EQ(RootMeanSquare(once, 1.35, 2.9), 0.0);
 }
 
-TEST(AudioLayer, EachFailureLeavesItsOwnCode) {
+// Each misuse leaves its own code. (A missing file, one that is no music and a missing driver
+// are held by the music playback test and the window tests' failure table.)
+TEST(AudioLayer, EachMisuseLeavesItsOwnCode) {
     const std::string mp3 = TempPath("voxelshow_layer_codes.mp3");
-    const std::string text = TempPath("voxelshow_layer_codes.txt");
     WriteSineMp3(mp3, 0.5);
-    std::ofstream(text) << "this is no music, only a line of text that goes on for a while\n";
     StartDiskCapture("voxelshow_layer_codes.raw");
 
     AudioLayer layer;
@@ -114,14 +92,6 @@ TEST(AudioLayer, EachFailureLeavesItsOwnCode) {
     ASSERT_TRUE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
     EXPECT_FALSE(AudioInit(layer, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
     EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_ALREADY);
-    EXPECT_EQ(AudioStreamCreateFile(layer, "/nonexistent/music.mp3", 0, 0, 0), 0u);
-    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_FILE_OPEN);
-    EXPECT_EQ(AudioMusicLoad(layer, "/nonexistent/music.mod", 0, 0, 0, 0), 0u);
-    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_FILE_OPEN);
-    EXPECT_EQ(AudioStreamCreateFile(layer, text.c_str(), 0, 0, 0), 0u);
-    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_FILE_FORMAT);
-    EXPECT_EQ(AudioMusicLoad(layer, text.c_str(), 0, 0, 0, 0), 0u);
-    EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_FILE_FORMAT);
     EXPECT_EQ(AudioStreamCreateFile(layer, mp3.c_str(), 10, 0, 0), 0u);
     EXPECT_EQ(AudioErrorGetCode(layer), AUDIO_ERROR_PARAMETER);
 
@@ -135,12 +105,6 @@ TEST(AudioLayer, EachFailureLeavesItsOwnCode) {
     EXPECT_TRUE(AudioStreamFree(layer, stream));
     EXPECT_FALSE(AudioStreamFree(layer, stream));
     EXPECT_TRUE(AudioFree(layer));
-
-    setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    AudioLayer noDevice;
-    EXPECT_FALSE(AudioInit(noDevice, AUDIO_DEFAULT_DEVICE, RATE, 0, nullptr));
-    EXPECT_EQ(AudioErrorGetCode(noDevice), AUDIO_ERROR_DRIVER);
-    EXPECT_EQ(noDevice.device, 0u);
 }
 
 }  // namespace

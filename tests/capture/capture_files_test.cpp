@@ -99,21 +99,21 @@ void ExpectEqualTo16Bits(const std::vector<float>& expected, const std::vector<f
     EXPECT_LE(worst, 1.0f / 32768);
 }
 
-std::vector<uint8_t> RgbOfRawFrame(const std::string& path) {
-    const std::string bytes = ReadFileText(path);
-    std::vector<uint8_t> rgb;
-    for (size_t i = 0; i + 3 < bytes.size(); i += 4) {
-        rgb.insert(rgb.end(), {static_cast<uint8_t>(bytes[i + 2]), static_cast<uint8_t>(bytes[i + 1]),
-                               static_cast<uint8_t>(bytes[i])});
-    }
-    return rgb;
-}
-
 std::vector<uint32_t> PixelsOfRawFrame(const std::string& path) {
     const std::string bytes = ReadFileText(path);
     std::vector<uint32_t> pixels(bytes.size() / 4);
     std::memcpy(pixels.data(), bytes.data(), pixels.size() * 4);
     return pixels;
+}
+
+// 0x00RRGGBB pixels as red, green and blue bytes.
+std::vector<uint8_t> Rgb(const std::vector<uint32_t>& pixels) {
+    std::vector<uint8_t> rgb;
+    for (uint32_t pixel : pixels) {
+        rgb.insert(rgb.end(), {static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8),
+                               static_cast<uint8_t>(pixel)});
+    }
+    return rgb;
 }
 
 int CountWebpFrames(const std::string& path) {
@@ -130,15 +130,6 @@ int CountWebpFrames(const std::string& path) {
         at += 8 + size + (size & 1);
     }
     return frames;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // The soundtrack is 200 s long; an MP3 decoder that ignores the encoder's gapless
@@ -192,7 +183,7 @@ TEST_F(Capture, LosslessVideoHoldsTheRenderedFramesAndTheExactSound) {
     ASSERT_EQ(media.frames, 15);
     for (int pass : {5880, 5884, 5894}) {
         EXPECT_TRUE(media.rgbFrames[pass - 5880] ==
-                    RgbOfRawFrame(dir.File("pass" + std::to_string(pass) + ".bgra")))
+                    Rgb(PixelsOfRawFrame(dir.File("pass" + std::to_string(pass) + ".bgra"))))
             << "pass " << pass;
     }
     EXPECT_EQ(media.audioCodec, "flac");
@@ -261,15 +252,10 @@ TEST_F(Capture, PictureSequenceIsOneScaledPngPerPass) {
     const FrameScaler scaler = MakeFrameScaler(1000, 1000);
     std::vector<uint32_t> scaled(1000 * 1000);
     ScaleFrame(scaler, PixelsOfRawFrame(dir.File("pass.bgra")).data(), scaled.data());
-    std::vector<uint8_t> expected;
-    for (uint32_t pixel : scaled) {
-        expected.insert(expected.end(), {static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8),
-                                         static_cast<uint8_t>(pixel)});
-    }
     const DecodedMedia picture = DecodeMedia(Out("f1052.png"), true);
     EXPECT_EQ(picture.pixelFormat, "rgb24");
     ASSERT_EQ(picture.rgbFrames.size(), 1u);
-    EXPECT_TRUE(picture.rgbFrames[0] == expected);
+    EXPECT_TRUE(picture.rgbFrames[0] == Rgb(scaled));
 }
 
 struct BadCapture {

@@ -113,22 +113,32 @@ TEST(FrameScaler, EveryPixelIsTheSourcePixelUnderItsCentre) {
     }
 }
 
+// The consumer takes a frame only once the queue is full (or closed), so that every frame it
+// takes has another behind it and the producer is waiting for room.
 TEST(FrameQueue, FramesArriveInOrderThroughAFullQueue) {
     FrameQueue queue;
     queue.capacity = 2;
     constexpr uint32_t FRAMES = 50;
     std::thread producer([&] {
-        for (uint32_t i = 0; i < FRAMES; ++i) {
-            const uint32_t pixels[3] = {i, i + 1, i + 2};
-            ASSERT_TRUE(PushFrame(queue, pixels, 3));
+        for (uint32_t i = 0; i < FRAMES && PushFrame(queue, std::vector<uint32_t>{i, i + 1}.data(), 2); ++i) {
         }
         CloseFrameQueue(queue);
     });
     std::vector<uint32_t> frame;
     uint32_t received = 0;
-    while (PopFrame(queue, frame)) {
-        ASSERT_EQ(frame, (std::vector<uint32_t>{received, received + 1, received + 2}));
-        ++received;
+    for (;; ++received) {
+        {
+            std::unique_lock lock(queue.mutex);
+            queue.changed.wait(lock, [&] { return queue.closed || queue.frames.size() == queue.capacity; });
+        }
+        if (!PopFrame(queue, frame)) {
+            break;
+        }
+        if (frame != std::vector<uint32_t>{received, received + 1}) {
+            ADD_FAILURE() << "frame " << received << " came as " << frame[0];
+            StopFrameQueue(queue);
+            break;
+        }
     }
     producer.join();
     EXPECT_EQ(received, FRAMES);

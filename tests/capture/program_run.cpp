@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 ProgramRun StartProgram(const std::vector<std::string>& args, const std::string& outputDir,
@@ -58,11 +56,4 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& o
     ProgramRun run = StartProgram(args, outputDir, fileSizeLimit);
     WaitForProgram(run);
     return run;
-}
-
-std::string ReadFileText(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
 }

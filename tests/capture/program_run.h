@@ -21,5 +21,3 @@ int WaitForProgram(ProgramRun& run);
 // Starts, waits, and returns the finished run.
 ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& outputDir,
                       long fileSizeLimit = 0);
-
-std::string ReadFileText(const std::string& path);

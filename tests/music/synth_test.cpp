@@ -99,15 +99,6 @@ TEST(Pattern, StepsFromCharactersAndTokensAndUnreadableOnesNamed) {
     EXPECT_THROW(ChordTimeline({{0, 2, "Am Hm", 4}}), std::invalid_argument);
 }
 
-TEST(Piece, ChordTimelineCoversTheWholeShowFromAMinorToAMinor) {
-    const ChordTimeline chords(ThePiece().chords);
-    for (double t = 0.0; t < 196.0; t += 0.25) {
-        EXPECT_NE(chords.At(t), nullptr) << t;
-    }
-    EXPECT_EQ(chords.At(0.0)->chord.root, 9);
-    EXPECT_EQ(chords.At(199.0)->chord.root, 9);
-}
-
 std::vector<Note> Sequence(Clip clip, std::string_view progression, double beatsPerChord,
                            LaneVoicing voicing) {
     const Arrangement arrangement{{{-1, 200, progression, beatsPerChord}}, {clip}, {}, {}};
