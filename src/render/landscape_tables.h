@@ -40,8 +40,9 @@ inline uint32_t DivideByDepth(const LandscapeTables& tables, uint32_t n, int d) 
 
 // n / (d + 1) for every n below 2^14 in single precision, as the vector lanes compute it: the
 // truncated product of n and the reciprocal rounded up. The product is never below the quotient,
-// so a whole quotient stays whole, and it exceeds it by less than 2^-9, where a quotient that is
-// not whole lies at least 1 / 255 below the next whole number.
+// so a whole quotient stays whole, and the two roundings (of the reciprocal and of the product)
+// put it less than 2^-8 above the quotient, where a quotient that is not whole lies at least
+// 1 / 255 below the next whole number.
 inline uint32_t DivideByDepthInSingle(const LandscapeTables& tables, uint32_t n, int d) {
     return static_cast<uint32_t>(static_cast<float>(n) * tables.depthReciprocals[d]);
 }
