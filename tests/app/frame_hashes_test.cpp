@@ -153,26 +153,34 @@ std::string ReadText(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// The built-in script written out as text and played from the file draws every pass alike.
+// The built-in script written out as text and played from the file draws every pass alike; the
+// same text with the opening's colour map changed draws another show.
 TEST(ShowLook, TheDumpedScriptPlaysExactlyAsTheBuiltInOne) {
     TempDir dir;
     ASSERT_EQ(DumpScript(dir.File("show.txt")), 0);
+    std::string edited = ReadText(dir.File("show.txt"));
+    const std::string opening = "landscape.colourSource  3      3";
+    ASSERT_NE(edited.find(opening), std::string::npos);
+    edited.replace(edited.find(opening), opening.size(), "landscape.colourSource  4      4");
+    std::ofstream(dir.File("edited.txt")) << edited;
     Options options;
     options.mode = RunMode::Hashes;
     options.fps = 3;
     options.dataDir = VOXELSHOW_DATA_DIR;
-    std::string printed[2];
-    for (int run = 0; run < 2; ++run) {
-        options.scriptPath = run == 0 ? "" : dir.File("show.txt");
+    const std::string scripts[3] = {"", dir.File("show.txt"), dir.File("edited.txt")};
+    std::string printed[3], hashes[3];
+    for (int run = 0; run < 3; ++run) {
+        options.scriptPath = scripts[run];
         options.hashesPath = dir.File("run" + std::to_string(run) + ".hashes");
         testing::internal::CaptureStdout();
         ASSERT_EQ(WriteFrameHashes(options), 0);
         printed[run] = testing::internal::GetCapturedStdout();
+        hashes[run] = ReadText(options.hashesPath);
     }
-    const std::string builtIn = ReadText(dir.File("run0.hashes"));
-    EXPECT_EQ(std::count(builtIn.begin(), builtIn.end(), '\n'), 589);  // 196 s at 3 a second
-    EXPECT_TRUE(builtIn == ReadText(dir.File("run1.hashes")));
+    EXPECT_EQ(std::count(hashes[0].begin(), hashes[0].end(), '\n'), 589);  // 196 s at 3 a second
+    EXPECT_TRUE(hashes[0] == hashes[1]);
     EXPECT_EQ(printed[0], printed[1]);
+    EXPECT_FALSE(hashes[0] == hashes[2]) << "the edited script was not played";
 }
 
 TEST(ShowLook, AnUnwritableHashFileFailsBeforeDrawing) {
