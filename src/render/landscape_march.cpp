@@ -157,8 +157,8 @@ int LightIndexCopies(const Landscape& l) {
 void PrepareLightIndices(const Landscape& l) {
     LandscapeTables& tables = *l.tables;
     RunTasks(l.hardware.pool, LightIndexCopies(l), [&](int copy) {
-        ComputeLightIndices(l.shadeMap, tables.lightIndices[copy].data(), 0, MAP_SIDE, l.slopeBiasX,
-                            l.slopeBiasY, l.hardware.simd);
+        ComputeLightIndices(l.shadeMap, tables.lightIndices[copy].data(), l.slopeBiasX, l.slopeBiasY,
+                            l.hardware.simd);
     });
 }
 

@@ -76,11 +76,11 @@ __attribute__((target("avx2"))) void RowAvx2(const PaddedRow& padded, const uint
 
 }  // namespace
 
-void ComputeLightIndices(const uint8_t* shadeMap, uint16_t* indices, int firstRow, int endRow, int8_t biasX,
-                         int8_t biasY, SimdLevel level) {
+void ComputeLightIndices(const uint8_t* shadeMap, uint16_t* indices, int8_t biasX, int8_t biasY,
+                         SimdLevel level) {
     const SlopeOffsets add{static_cast<uint8_t>(biasX - 128), static_cast<uint8_t>(biasY - 128)};
     PaddedRow padded{};
-    for (int y = firstRow; y < endRow; ++y) {
+    for (int y = 0; y < MAP_SIDE; ++y) {
         PadRow(shadeMap + y * MAP_SIDE, padded);
         const uint8_t* up = shadeMap + ((y - 1) & (MAP_SIDE - 1)) * MAP_SIDE;
         const uint8_t* down = shadeMap + ((y + 1) & (MAP_SIDE - 1)) * MAP_SIDE;

@@ -16,6 +16,6 @@ inline uint16_t LightIndexOfCell(const uint8_t* shadeMap, uint8_t x, uint8_t y, 
     return static_cast<uint16_t>(gy << 8 | gx);
 }
 
-// LightIndexOfCell of every cell of rows [firstRow, endRow) into indices[y x 256 + x].
-void ComputeLightIndices(const uint8_t* shadeMap, uint16_t* indices, int firstRow, int endRow, int8_t biasX,
-                         int8_t biasY, SimdLevel level);
+// LightIndexOfCell of every cell of the map into indices[y x 256 + x].
+void ComputeLightIndices(const uint8_t* shadeMap, uint16_t* indices, int8_t biasX, int8_t biasY,
+                         SimdLevel level);
