@@ -72,61 +72,65 @@ AVX2 inline __m256i LaneColumns(int first) {
     return _mm256_add_epi32(_mm256_set1_epi32(first), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
 }
 
-template <>
-struct Lanes<PerspectiveView> {
-    AVX2 Lanes(const PerspectiveView& view, int first)
-        : fromCentre(_mm256_sub_epi32(LaneColumns(first), _mm256_set1_epi32(PERSPECTIVE_CENTRE_COLUMN))),
-          offsetX(_mm256_set1_epi32(view.offsetX)),
-          offsetY(view.offsetY),
-          reciprocals(view.tables->depthReciprocals.data()) {}
+// What the perspective and tunnel lanes share: depth d reads map row offsetY - d, one row for all
+// eight lanes, and the screen row is a numerator divided by d + 1.
+struct DepthRowLanes {
+    AVX2 DepthRowLanes(uint8_t mapOffsetY, const LandscapeTables& tables)
+        : offsetY(mapOffsetY), reciprocals(tables.depthReciprocals.data()) {}
 
-    AVX2 void Cell(int d, __m256i& x, __m256i& y) const {
-        const __m256i spread = _mm256_srai_epi32(_mm256_mullo_epi32(fromCentre, _mm256_set1_epi32(d)), 8);
-        x = LowByte(_mm256_add_epi32(spread, offsetX));
-        y = _mm256_set1_epi32(static_cast<uint8_t>(offsetY - d));
-    }
+    AVX2 __m256i MapRow(int d) const { return _mm256_set1_epi32(static_cast<uint8_t>(offsetY - d)); }
 
     AVX2 __m256i Heights(const uint8_t* heights, __m256i x, __m256i, int d) const {
         return RowHeights(heights, x, static_cast<uint8_t>(offsetY - d));
     }
 
-    AVX2 __m256i Row(__m256i h, int d) const {
-        const __m256i eye = _mm256_sub_epi32(_mm256_set1_epi32(PERSPECTIVE_EYE_HEIGHT), h);
-        return DivideByDepth(_mm256_mullo_epi32(eye, _mm256_set1_epi32(PERSPECTIVE_FOCAL_ROWS)),
-                             reciprocals[d]);
+    AVX2 __m256i DividedByDepth(__m256i numerator, int d) const {
+        return DivideByDepth(numerator, reciprocals[d]);
     }
 
-    __m256i fromCentre;
-    __m256i offsetX;
     uint8_t offsetY;
     const float* reciprocals;
 };
 
 template <>
-struct Lanes<TunnelView> {
+struct Lanes<PerspectiveView> : DepthRowLanes {
+    AVX2 Lanes(const PerspectiveView& view, int first)
+        : DepthRowLanes(view.offsetY, *view.tables),
+          fromCentre(_mm256_sub_epi32(LaneColumns(first), _mm256_set1_epi32(PERSPECTIVE_CENTRE_COLUMN))),
+          offsetX(_mm256_set1_epi32(view.offsetX)) {}
+
+    AVX2 void Cell(int d, __m256i& x, __m256i& y) const {
+        const __m256i spread = _mm256_srai_epi32(_mm256_mullo_epi32(fromCentre, _mm256_set1_epi32(d)), 8);
+        x = LowByte(_mm256_add_epi32(spread, offsetX));
+        y = MapRow(d);
+    }
+
+    AVX2 __m256i Row(__m256i h, int d) const {
+        const __m256i eye = _mm256_sub_epi32(_mm256_set1_epi32(PERSPECTIVE_EYE_HEIGHT), h);
+        return DividedByDepth(_mm256_mullo_epi32(eye, _mm256_set1_epi32(PERSPECTIVE_FOCAL_ROWS)), d);
+    }
+
+    __m256i fromCentre;
+    __m256i offsetX;
+};
+
+template <>
+struct Lanes<TunnelView> : DepthRowLanes {
     AVX2 Lanes(const TunnelView& view, int first)
-        : x(LowByte(_mm256_add_epi32(LaneColumns(first), _mm256_set1_epi32(view.offsetX)))),
-          offsetY(view.offsetY),
-          reciprocals(view.tables->depthReciprocals.data()) {}
+        : DepthRowLanes(view.offsetY, *view.tables),
+          x(LowByte(_mm256_add_epi32(LaneColumns(first), _mm256_set1_epi32(view.offsetX)))) {}
 
     AVX2 void Cell(int d, __m256i& cellX, __m256i& cellY) const {
         cellX = x;
-        cellY = _mm256_set1_epi32(static_cast<uint8_t>(offsetY - d));
+        cellY = MapRow(d);
     }
 
     AVX2 __m256i Row(__m256i h, int d) const {
         const __m256i quarter = _mm256_srli_epi32(_mm256_sub_epi32(_mm256_set1_epi32(255), h), 2);
-        return DivideByDepth(_mm256_slli_epi32(_mm256_add_epi32(quarter, _mm256_set1_epi32(4)), 7),
-                             reciprocals[d]);
-    }
-
-    AVX2 __m256i Heights(const uint8_t* heights, __m256i cellX, __m256i, int d) const {
-        return RowHeights(heights, cellX, static_cast<uint8_t>(offsetY - d));
+        return DividedByDepth(_mm256_slli_epi32(_mm256_add_epi32(quarter, _mm256_set1_epi32(4)), 7), d);
     }
 
     __m256i x;
-    uint8_t offsetY;
-    const float* reciprocals;
 };
 
 template <>
