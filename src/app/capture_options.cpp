@@ -1,7 +1,6 @@
 #include "app/capture_options.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "app/seek.h"
 #include "app/show.h"
@@ -14,8 +13,8 @@ bool ParseSize(const std::string& text, int& width, int& height) {
     const size_t x = text.find('x');
     uint64_t w = 0;
     uint64_t h = 0;
-    if (x == std::string::npos || !ParseWhole(text.data(), text.data() + x, w) ||
-        !ParseWhole(text.data() + x + 1, text.data() + text.size(), h)) {
+    const std::string_view view = text;
+    if (x == std::string::npos || !ParseWhole(view.substr(0, x), w) || !ParseWhole(view.substr(x + 1), h)) {
         return false;
     }
     width = static_cast<int>(std::min<uint64_t>(w, MAX_CAPTURE_WIDTH + 1));

@@ -1,7 +1,6 @@
 #include "app/options.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 
 #include "app/capture_options.h"
@@ -20,21 +19,13 @@ bool AllDigits(const std::string& text) {
 
 }  // namespace
 
-bool ParseWhole(const char* begin, const char* end, uint64_t& value) {
-    if (begin == end) {
-        return false;
-    }
-    auto [last, error] = std::from_chars(begin, end, value);
-    return error == std::errc() && last == end;
-}
-
 bool ParseSeconds(const std::string& text, uint32_t& ms) {
     const size_t dot = text.find('.');
     const bool hasFraction = dot != std::string::npos;
     const std::string whole = text.substr(0, dot);
     const std::string fraction = hasFraction ? text.substr(dot + 1) : "";
     uint64_t seconds = 0;  // the whole part may be left out before a fraction (".25")
-    if (whole.empty() ? !hasFraction : !ParseWhole(whole.data(), whole.data() + whole.size(), seconds)) {
+    if (whole.empty() ? !hasFraction : !ParseWhole(whole, seconds)) {
         return false;
     }
     if (seconds > MAX_SECONDS || (hasFraction && !AllDigits(fraction))) {
@@ -43,7 +34,7 @@ bool ParseSeconds(const std::string& text, uint32_t& ms) {
     uint64_t thousandths = 0;
     if (!fraction.empty()) {
         const std::string first3 = (fraction + "000").substr(0, 3);
-        ParseWhole(first3.data(), first3.data() + 3, thousandths);
+        ParseWhole(first3, thousandths);
         thousandths += fraction.size() > 3 && fraction[3] >= '5';  // rounded to the millisecond
     }
     ms = static_cast<uint32_t>(seconds * 1000 + thousandths);
@@ -53,15 +44,6 @@ bool ParseSeconds(const std::string& text, uint32_t& ms) {
 namespace {
 
 constexpr uint32_t MAX_FPS = 1000;  // the counter counts milliseconds
-
-bool ParseUnsigned(const std::string& text, uint32_t& value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9') {
-        return false;
-    }
-    const char* end = text.data() + text.size();
-    auto [last, error] = std::from_chars(text.data(), end, value);
-    return error == std::errc() && last == end;
-}
 
 // Seconds from 0 to before the show's end, as milliseconds.
 bool ParseStart(const std::string& text, uint32_t& milliseconds) {
@@ -79,7 +61,7 @@ bool ParsePassList(const std::string& text, std::vector<uint32_t>& passes) {
     while (true) {
         size_t comma = text.find(',', begin);
         uint32_t pass = 0;
-        if (!ParseUnsigned(text.substr(begin, comma - begin), pass)) {
+        if (!ParseWhole(text.substr(begin, comma - begin), pass)) {
             return false;
         }
         passes.push_back(pass);
@@ -193,16 +175,16 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
         }
         options.aspect = value == "keep" ? Aspect::Keep : Aspect::Stretch;
     } else if (name == "--seed") {
-        if (!ParseUnsigned(value, options.seed)) {
+        if (!ParseWhole(value, options.seed)) {
             return "--seed takes a whole number from 0 to 4294967295, not '" + value + "'";
         }
         options.hasSeed = true;
     } else if (name == "--fps") {
-        if (!ParseUnsigned(value, options.fps) || options.fps == 0 || options.fps > MAX_FPS) {
+        if (!ParseWhole(value, options.fps) || options.fps == 0 || options.fps > MAX_FPS) {
             return "--fps takes a whole number from 1 to 1000, not '" + value + "'";
         }
     } else if (name == "--threads") {
-        if (!ParseUnsigned(value, options.threads) || options.threads == 0 ||
+        if (!ParseWhole(value, options.threads) || options.threads == 0 ||
             options.threads > static_cast<uint32_t>(MAX_THREADS)) {
             return "--threads takes a whole number from 1 to 256, not '" + value + "'";
         }

@@ -1,6 +1,9 @@
 #pragma once
+#include <charconv>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "render/simd_level.h"
@@ -49,8 +52,14 @@ struct ParsedOptions {
     std::string error;  // empty when the command line was valid
 };
 
-// A whole number of decimal digits only, the whole of [begin, end).
-bool ParseWhole(const char* begin, const char* end, uint64_t& value);
+// A whole number of decimal digits only, the whole of `text`, within the range of T.
+template <class T>
+bool ParseWhole(std::string_view text, T& value) {
+    static_assert(std::is_unsigned_v<T>);  // no sign is taken
+    const char* end = text.data() + text.size();
+    auto [last, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc() && last == end;
+}
 // Seconds with optional decimals ("12", "17.5", ".25", "0.016"), rounded to the millisecond;
 // false for any other text ("1.", "1e2", "-1") or more than a million seconds.
 bool ParseSeconds(const std::string& text, uint32_t& ms);
