@@ -9,7 +9,7 @@ struct HeadlessPlatform : Platform {
     bool leave = false;
     std::string title;  // the last title set
 
-    void HandleOneEvent() override {}
+    void HandleEvents() override {}
     bool ShouldLeave() override { return leave; }
     PlayerCommand TakeCommand() override { return PlayerCommand::None; }
     void WaitForEvent(uint32_t) override {}

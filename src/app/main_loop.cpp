@@ -101,7 +101,7 @@ bool Reload(Loop& loop) {
 ShowEnd RunLoop(Loop& loop) {
     Platform& platform = loop.platform;
     while (true) {
-        platform.HandleOneEvent();
+        platform.HandleEvents();
         if (platform.ShouldLeave()) {
             loop.end.leftByRequest = true;
             return loop.end;

@@ -19,11 +19,14 @@ enum class PlayerCommand : uint8_t {
 // and no sound. The window is opened before the driver starts loading assets.
 struct Platform {
     virtual ~Platform() = default;
-    // Takes at most one pending window event and acts on it.
-    virtual void HandleOneEvent() = 0;
-    // True when Escape is down at this moment, or the window was closed.
+    // Takes every window event pending at this moment and acts on it, so that a key is seen on
+    // the pass after it arrives however many other events (a moving mouse) came before it.
+    virtual void HandleEvents() = 0;
+    // True when Escape is down at this moment or was pressed since the last pass, or the window
+    // was closed.
     virtual bool ShouldLeave() = 0;
-    // The viewer's latest command from the events handled so far, once; None if there is none.
+    // The oldest command of the events handled so far that was not taken yet, once; None if there
+    // is none.
     virtual PlayerCommand TakeCommand() = 0;
     // Waits at most `milliseconds` for a window event, while the show is paused.
     virtual void WaitForEvent(uint32_t milliseconds) = 0;

@@ -1,5 +1,6 @@
 #include "platform/sdl_platform.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "audio/music_playback.h"
@@ -57,26 +58,42 @@ PlayerCommand CommandOfKey(const SDL_KeyboardEvent& key) {
     return PlayerCommand::None;
 }
 
-}  // namespace
-
-void SdlPlatform::HandleOneEvent() {
-    SDL_Event event;
-    if (SDL_PollEvent(&event) == 0) {
+void HandleKey(SdlPlatform& platform, const SDL_KeyboardEvent& key) {
+    if (key.keysym.sym == SDLK_ESCAPE) {
+        platform.escapePressed = true;
         return;
     }
-    if (event.type == SDL_QUIT) {
-        windowClosed = true;
-    } else if (event.type == SDL_WINDOWEVENT) {
-        HandleWindowEvent(*this, event.window);
-    } else if (event.type == SDL_KEYDOWN) {
-        const PlayerCommand pressed = CommandOfKey(event.key);
-        command = pressed != PlayerCommand::None ? pressed : command;
+    const PlayerCommand pressed = CommandOfKey(key);
+    if (pressed != PlayerCommand::None && platform.commandCount < platform.commands.size()) {
+        platform.commands[platform.commandCount++] = pressed;
+    }
+}
+
+}  // namespace
+
+// Every event queued when the pass begins, and no more: the queue is read once from the window
+// system, so a stream of events that never stops cannot hold the pass.
+void SdlPlatform::HandleEvents() {
+    SDL_PumpEvents();
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+        if (event.type == SDL_QUIT) {
+            windowClosed = true;
+        } else if (event.type == SDL_WINDOWEVENT) {
+            HandleWindowEvent(*this, event.window);
+        } else if (event.type == SDL_KEYDOWN) {
+            HandleKey(*this, event.key);
+        }
     }
 }
 
 PlayerCommand SdlPlatform::TakeCommand() {
-    const PlayerCommand taken = command;
-    command = PlayerCommand::None;
+    if (commandCount == 0) {
+        return PlayerCommand::None;
+    }
+    const PlayerCommand taken = commands[0];
+    std::copy(commands.begin() + 1, commands.begin() + commandCount, commands.begin());
+    --commandCount;
     return taken;
 }
 
@@ -86,7 +103,7 @@ void SdlPlatform::WaitForEvent(uint32_t milliseconds) {
 
 bool SdlPlatform::ShouldLeave() {
     const Uint8* keys = SDL_GetKeyboardState(nullptr);
-    return windowClosed || WindowWasDestroyed() || keys[SDL_SCANCODE_ESCAPE] != 0;
+    return windowClosed || WindowWasDestroyed() || escapePressed || keys[SDL_SCANCODE_ESCAPE] != 0;
 }
 
 void SdlPlatform::Present(const uint32_t* frame) {

@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <cstddef>
 #include <string>
 
 #include "audio/audio_layer.h"
@@ -12,12 +14,16 @@ struct SdlPlatform : Platform {
     bool mute = false;  // no audio device, no music
     bool windowClosed = false;
     bool gpuReady = false;
-    PlayerCommand command = PlayerCommand::None;  // the latest key's, until taken
+    bool escapePressed = false;  // a key-down event of Escape was handled: a tap between two passes
+    // The player's keys handled and not yet taken, oldest first; a pass takes one, so keys pressed
+    // together act on the passes that follow, in order. Keys past the last slot are dropped.
+    std::array<PlayerCommand, 16> commands{};
+    size_t commandCount = 0;
     SoftwarePresenter software;
     GpuPresenter gpu;
     AudioLayer audio;
 
-    void HandleOneEvent() override;
+    void HandleEvents() override;
     bool ShouldLeave() override;
     PlayerCommand TakeCommand() override;
     void WaitForEvent(uint32_t milliseconds) override;
