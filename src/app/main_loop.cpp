@@ -70,6 +70,12 @@ bool Obey(Loop& loop, PlayerCommand command) {
         return false;
     }
     JumpTo(loop, *target);
+    // Played on from the last pass, the show would end with the next one: it holds there instead,
+    // for the viewer to jump back, go on to the end or leave.
+    if (!player.paused && *target >= LastPassMs(loop.clock.GridFps())) {
+        player.paused = true;
+        loop.platform.PauseMusic(true);
+    }
     return true;
 }
 

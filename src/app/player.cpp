@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/seek.h"
 #include "app/show.h"
 #include "platform/fixed_step_clock.h"
 
@@ -10,15 +11,18 @@ namespace {
 constexpr int64_t JUMP_MS = 5000;
 constexpr int64_t FAR_JUMP_MS = 30000;
 
-uint32_t WithinShow(int64_t elapsedMs) {
-    return static_cast<uint32_t>(std::clamp<int64_t>(elapsedMs, 0, SHOW_END_MS));
-}
-
 }  // namespace
+
+uint32_t LastPassMs(uint32_t gridFps) {
+    return PassMilliseconds(LastPassOfShow(gridFps), gridFps);
+}
 
 std::optional<uint32_t> CommandTarget(PlayerCommand command, uint32_t shownMs, bool paused,
                                       uint32_t gridFps) {
     const int64_t shown = shownMs;
+    const auto WithinShow = [&](int64_t elapsedMs) {
+        return static_cast<uint32_t>(std::clamp<int64_t>(elapsedMs, 0, LastPassMs(gridFps)));
+    };
     switch (command) {
         case PlayerCommand::Back:
             return WithinShow(shown - JUMP_MS);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "app/headless_platform.h"
 #include "app/render_frames.h"
@@ -96,6 +97,45 @@ TEST_F(Driver, StartsLateOnTheClocksGridWithTheMusic) {
     EXPECT_EQ(platform.presents, 13);
     EXPECT_EQ(platform.title.rfind("timer ms: 196500, epsilon: 244, avr: 244 | average fps: 2.00", 0), 0u)
         << platform.title;
+}
+
+// Presses the player's keys at set iterations of the loop and notes the passes drawn.
+struct KeyPlatform : RecordingPlatform, PassObserver {
+    PlayerCommand TakeCommand() override {
+        const auto found = keys.find(iteration++);
+        return found != keys.end() ? found->second : PlayerCommand::None;
+    }
+    bool ShouldLeave() override { return iteration == leaveAt; }
+    void PauseMusic(bool paused) override { pauses.push_back(paused); }
+    void AfterDraw(uint32_t pass, const Show&) override { passes.push_back(pass); }
+
+    std::map<int, PlayerCommand> keys;
+    int iteration = 0;
+    int leaveAt = -1;
+    std::vector<bool> pauses;
+    std::vector<uint32_t> passes;
+};
+
+// A jump past the end lands on the last pass and holds there, picture and music, instead of
+// ending the show; played on from there, the show ends by itself. A jump back past the start
+// lands on the first pass and plays on.
+TEST_F(Driver, JumpsPastEitherEndLandOnTheFirstOrLastPass) {
+    using enum PlayerCommand;
+    KeyPlatform held;
+    held.keys = {{2, FarForward}, {12, PauseOrResume}};
+    ShowEnd end = Run(2, held, &held, 190000);  // pass 380
+    EXPECT_FALSE(end.leftByRequest);
+    EXPECT_EQ(held.passes, (std::vector<uint32_t>{380, 381, 392}));
+    EXPECT_EQ(held.pauses, (std::vector<bool>{true, false}));
+    EXPECT_GT(held.iteration, 12);
+
+    KeyPlatform back;
+    back.keys = {{2, FarBack}};
+    back.leaveAt = 5;
+    end = Run(2, back, &back, 20000);  // pass 40
+    EXPECT_TRUE(end.leftByRequest);
+    EXPECT_EQ(back.passes, (std::vector<uint32_t>{40, 41, 0, 1, 2}));
+    EXPECT_TRUE(back.pauses.empty());
 }
 
 TEST_F(Driver, BadDataStopsTheShowBeforeAnythingIsShown) {

@@ -4,8 +4,8 @@
 
 namespace {
 
-// Jumps stay within the show; steps go to the neighbouring passes of the grid also from a time
-// between its passes, and not past either end. (The loop's own test plays the rest.)
+// Jumps stay within the show, on its first and last pass; steps go to the neighbouring passes of the grid
+// also from a time between its passes, and not past either end. (The loop's own test plays the rest.)
 TEST(Player, CommandsLandWithinTheShowAndStepAlongTheGrid) {
     using enum PlayerCommand;
     const struct {
