@@ -219,6 +219,11 @@ std::string ReadWholeFile(const std::string& path, std::string& text) {
 }  // namespace
 
 ParsedScript ParseScript(std::string_view text, std::string_view name) {
+    // A byte-order mark that some editors put before UTF-8 text.
+    constexpr std::string_view UTF8_BOM = "\xEF\xBB\xBF";
+    if (text.starts_with(UTF8_BOM)) {
+        text.remove_prefix(UTF8_BOM.size());
+    }
     ParsedScript script;
     size_t lineNumber = 0;
     for (size_t begin = 0; begin <= text.size();) {
@@ -245,6 +250,10 @@ ParsedScript ParseScript(std::string_view text, std::string_view name) {
             break;
         }
         script.rows.push_back(row);
+    }
+    // A file with nothing to play is most often one caught empty while it was being saved.
+    if (script.error.empty() && script.rows.empty()) {
+        script.error = std::string(name) + ": the script has no rows";
     }
     if (!script.error.empty()) {
         script.rows.clear();

@@ -17,7 +17,8 @@ constexpr size_t MAX_SCRIPT_ROWS = 65535;
 
 // Reads a scene script in the text format of docs/script.md. `name` is the file name that
 // errors are reported under. Every row is checked as registration needs it, so a script
-// without an error registers completely.
+// without an error registers completely; a script without a row is an error. A UTF-8
+// byte-order mark at the start is passed over.
 ParsedScript ParseScript(std::string_view text, std::string_view name);
 
 // Reads the script file at `path`; an unreadable file gives the error "PATH: reason".

@@ -67,8 +67,24 @@ TEST(ScriptText, CommentsBlankLinesTabsAndWindowsLineEnds) {
                                {39.5f, 40.5f, UCHAR, LAYER(11), "amount", 0, 128},
                                {7, 8, FLOAT, LANDSCAPE, "pathPhaseX", 1.5707964f, -6.2831855f},
                                {122, 123, FLOAT, LANDSCAPE, "scaleY", 999, 1000}});
-    EXPECT_EQ(ParseScript("", "empty.txt").error, "");
-    EXPECT_EQ(ParseScript("# only a comment\n", "empty.txt").rows.size(), 0u);
+}
+
+// A byte-order mark at the start is passed over, and only there; a script without a row has
+// nothing to play and is refused, as a save caught empty or cut short is.
+TEST(ScriptText, AByteOrderMarkIsPassedOverAndAScriptNeedsARow) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const ParsedScript marked = ParseScript(bom + "0 1 char landscape.enabled 1 1\n", "bom.txt");
+    ASSERT_EQ(marked.error, "");
+    ExpectSameRows(marked.rows, {{0, 1, CHAR, LANDSCAPE, "enabled", 1, 1}});
+    EXPECT_EQ(
+        ParseScript("0 1 char landscape.enabled 1 1\n" + bom + "0 1 char landscape.enabled 1 1\n", "bom.txt")
+            .error,
+        "bom.txt:2: the start '" + std::string("???0'") + " is not a number");
+    for (const std::string& empty : {std::string(), bom, std::string("# only a comment\n\n  \n")}) {
+        const ParsedScript read = ParseScript(empty, "empty.txt");
+        EXPECT_EQ(read.error, "empty.txt: the script has no rows");
+        EXPECT_TRUE(read.rows.empty());
+    }
 }
 
 // Each kind of mistake is reported with the file, its line and the reason, and no rows.
