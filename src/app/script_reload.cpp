@@ -15,6 +15,11 @@ std::unique_ptr<ScriptWatch> WatchScriptFile(const std::string& path) {
 }
 
 std::optional<std::vector<ScriptRow>> TakeGoodSave(ScriptWatch& watch) {
+    const std::string lost = watch.TakeNotice();
+    if (!lost.empty()) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "voxelshow: %s\n", lost.c_str());
+    }
     std::optional<ParsedScript> save = watch.TakeSave();
     if (!save) {
         return std::nullopt;

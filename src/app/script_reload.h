@@ -15,7 +15,8 @@
 std::unique_ptr<ScriptWatch> WatchScriptFile(const std::string& path);
 
 // The rows of the latest save since the last call, if it has no error. A save with an error
-// prints its line on standard error and gives nothing, so the show plays on with what it has.
+// prints its line on standard error and gives nothing, so the show plays on with what it has;
+// so does a watch that was lost.
 std::optional<std::vector<ScriptRow>> TakeGoodSave(ScriptWatch& watch);
 
 // Puts the rows' tracks in place of the show's and brings the show to `target` as the new

@@ -1,18 +1,26 @@
 #pragma once
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/script_text.h"
+
+// How long a script file must stay unchanged before a save of it is read: an editor that empties
+// the file and then writes it, or writes it in pieces, is read once, whole.
+constexpr uint32_t SAVE_SETTLE_MS = 100;
 
 // Watches one script file and reads and checks each saved version on a thread of its own, so
 // that the show's loop never waits for the disk or the parser. It watches the file's folder,
 // so that a save that writes a new file and renames it over the old one is seen as well as one
-// that writes in place. Nothing here touches the show: the loop takes each result.
+// that writes in place; when the path is a symbolic link, the folder of the file it leads to as
+// well. A watched folder that is removed (or renamed away) is watched again once a folder of
+// its name is back. Nothing here touches the show: the loop takes each result.
 class ScriptWatch {
 public:
-    explicit ScriptWatch(const std::string& path);
+    explicit ScriptWatch(const std::string& path, uint32_t settleMs = SAVE_SETTLE_MS);
     ~ScriptWatch();
     ScriptWatch(const ScriptWatch&) = delete;
     ScriptWatch& operator=(const ScriptWatch&) = delete;
@@ -24,16 +32,36 @@ public:
     // saves are dropped.
     std::optional<ParsedScript> TakeSave();
 
+    // Why the watch was lost while the show played ("FOLDER: cannot watch for saves: reason"),
+    // once; empty if it was not. No save is read after it.
+    std::string TakeNotice();
+
+    // One name watched in one folder: the script's path as given, or the file it leads to.
+    struct WatchedName {
+        std::string folder;
+        std::string name;
+        int watch = -1;  // the folder's inotify watch, -1 while it has none
+    };
+
 private:
     void Watch();
-    bool SavedSince();  // reads the pending events: true if one was a save of the file
+    // Watches the folders of the names the path has now; false, with the folder and errno,
+    // when one cannot be watched.
+    bool Arm(std::string& folder, int& error);
+    void Disarm();
+    // Reads the pending events: whether one was a change of a watched name, whether a folder's
+    // watch was lost.
+    void ReadEvents(bool& changed, bool& lost);
+    void Publish(ParsedScript script, std::string notice);
 
     std::string path;
-    std::string name;  // the file's name within its folder
+    uint32_t settleMs;
+    std::vector<WatchedName> names;
     std::string failure;
     int events = -1;  // inotify
     int stop = -1;    // eventfd that ends the thread
     std::mutex latestLock;
     std::optional<ParsedScript> latest;
+    std::string notice;
     std::thread thread;
 };

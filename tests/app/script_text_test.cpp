@@ -10,7 +10,6 @@
 #include "app/scene_script.h"
 #include "app/script_numbers.h"
 #include "app/script_text.h"
-#include "app/script_watch.h"
 #include "support/fifo.h"
 #include "test_files.h"
 
@@ -233,15 +232,6 @@ TEST(ScriptText, FilesThatCannotBeReadNameTheReason) {
               fifo + ": is a FIFO, not a regular file");
     WriteBytes(dir.File("bad.txt"), {'0', ' ', '1', '\n', '\n'});
     EXPECT_EQ(ReadScriptFile(dir.File("bad.txt")).error, dir.File("bad.txt") + ":1: " + TOO_FEW_COLUMNS);
-}
-
-// Saves by rename and in place, a broken save and the good one after it are played by the real
-// program in a window and by the headless loop of the reload test.
-TEST(ScriptWatch, AFolderThatCannotBeWatchedIsNamed) {
-    TempDir dir;
-    ScriptWatch watch(dir.File("missing/show.txt"));
-    EXPECT_EQ(watch.Failure(), dir.File("missing") + ": cannot watch for saves: No such file or directory");
-    EXPECT_FALSE(watch.TakeSave().has_value());
 }
 
 }  // namespace
