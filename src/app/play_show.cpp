@@ -1,5 +1,8 @@
 #include "app/play_show.h"
 
+#include <SDL2/SDL_hints.h>
+
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -14,6 +17,34 @@
 namespace {
 
 constexpr const char* SHADER_FILE = "shaders.glsl";  // in the working directory, else beside the program
+
+// The signal that asked the show to end (SIGINT, SIGTERM), 0 if none: the loop ends cleanly at
+// its next pass and the program exits with 128 + the signal's number, as the shell reports a
+// program that the signal ended.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void NoteStopSignal(int signal) {
+    stopSignal = signal;
+}
+
+// Catches SIGINT and SIGTERM once each: a second one, if the show does not end, ends the program
+// at once. SDL is told to leave them alone; it would turn them into a quit event, which ends the
+// show as a closed window does, with status 0.
+void CatchStopSignals() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    struct sigaction action {};
+    action.sa_handler = NoteStopSignal;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM}) {
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+// The window's platform, which also leaves when a stop signal came.
+struct StoppablePlatform : SdlPlatform {
+    bool ShouldLeave() override { return stopSignal != 0 || SdlPlatform::ShouldLeave(); }
+};
 
 uint8_t WindowKindFor(const Options& options) {
     return options.windowed ? WINDOW_WINDOWED : WINDOW_FULLSCREEN;
@@ -31,6 +62,7 @@ struct WindowSession {
 }  // namespace
 
 int PlayShow(const Options& options) {
+    CatchStopSignals();
     std::string failure;
     if (!InitWindow(WindowKindFor(options), options.presenterFlags, failure)) {
         std::fprintf(stderr,
@@ -39,7 +71,7 @@ int PlayShow(const Options& options) {
                      failure.c_str());
         return 1;
     }
-    SdlPlatform platform;
+    StoppablePlatform platform;
     platform.mute = options.mute;
     platform.software.keepAspect = options.aspect == Aspect::Keep;
     WindowSession session{platform};
@@ -49,5 +81,5 @@ int PlayShow(const Options& options) {
     }
     TicksClock clock;
     RunShow(SettingsFor(options), platform, clock);
-    return 0;
+    return stopSignal != 0 ? 128 + stopSignal : 0;
 }
