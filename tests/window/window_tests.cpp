@@ -310,14 +310,15 @@ protected:
         }
     }
 
-    // The exit status, or nothing if the show still runs after `seconds`.
+    // The exit status, or minus the signal that ended the program, or nothing if the show still
+    // runs after `seconds`.
     std::optional<int> WaitForExit(double seconds) {
         int status = 0;
         if (!WaitUntil(seconds, 0.01, [&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
             return std::nullopt;
         }
         pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
     }
 
     // Starts the show, waits for its window and then reads its title every few milliseconds until
@@ -376,7 +377,7 @@ protected:
     // Escape held down for a moment, as a user presses it.
     void ExpectEscapeEndsTheShow(Window window) {
         RunXdotool("windowfocus " + std::to_string(window));
-        // The show reads the key's state once a pass, so the key stays down until the show has ended.
+        // The key stays down until the show has ended (a tap is tried by the input test).
         RunXdotool("keydown Escape");
         const auto status = WaitForExit(10.0);
         RunXdotool("keyup Escape");
@@ -674,6 +675,80 @@ TEST_F(ShowInWindow, StartJumpAndPauseMovePictureAndMusicTogether) {
     const std::optional<size_t> resumed = FindInMusic(captured, resumedAt, music, expected - 2, expected + 3);
     ASSERT_TRUE(resumed.has_value()) << "the music did not go on from " << jumped << " ms";
     EXPECT_GT(MatchingFrames(captured, resumedAt, music, *resumed), RATE / 4);
+}
+
+// Moves the pointer `moves` times to and fro over a rectangle, as fast as the X server takes it.
+void FloodWithMotion(const WindowPlace& over, int moves) {
+    std::string command;
+    for (int i = 0; i < moves; ++i) {
+        command += " mousemove " + std::to_string(over.x + 10 + (i % 2) * (over.width - 20)) + " " +
+                   std::to_string(over.y + over.height / 2 + i % 7);
+    }
+    RunXdotool(command);
+}
+
+// The demo clock once it has held still for 0.3 s (the show paused), or 0 after 20 s.
+uint32_t PausedTimer(Display* display, Window window) {
+    uint32_t seen = 0;
+    return WaitForTitleTimer(display, window, [&](uint32_t timer) {
+        const bool steady = timer == seen;
+        seen = timer;
+        if (!steady) {
+            Sleep(0.3);
+        }
+        return steady;
+    });
+}
+
+// Keys act on the next pass however many mouse moves came before them: Space pauses and goes on
+// at once (before, a pass took one event, and the show took seconds to work through the moves
+// first), and a tap of Escape, pressed and released between two passes, ends the show, paused or
+// playing (before, only a key still held at a pass's test was seen).
+TEST_F(ShowInWindow, KeysActAtOnceWhileTheMouseMoves) {
+    for (const bool tapWhilePaused : {true, false}) {
+        SCOPED_TRACE(tapWhilePaused ? "full screen, tapped while paused" : "windowed, tapped while playing");
+        const Window window =
+            StartUntilFps("--data '" + dataDir + "' --mute" + (tapWhilePaused ? "" : " --windowed"));
+        ASSERT_NE(window, 0u);
+        const WindowPlace place = PlaceOnScreen(display, window);
+        RunXdotool("windowfocus " + std::to_string(window));
+
+        FloodWithMotion(place, 3000);
+        const uint32_t before = TitleTimer(WindowTitle(display, window));
+        RunXdotool("key space");
+        const uint32_t paused = PausedTimer(display, window);
+        ASSERT_GT(paused, 0u) << "the show did not pause";
+        // A pass takes a few milliseconds; the key's way from this test to the show takes some more.
+        EXPECT_LT(paused - before, 1000u) << "paused at " << paused << " ms, the key sent at " << before;
+
+        if (!tapWhilePaused) {
+            FloodWithMotion(place, 3000);
+            RunXdotool("key space");
+            EXPECT_GT(
+                WaitForTitleTimer(display, window, [&](uint32_t timer) { return timer > paused + 200; }),
+                paused + 200)
+                << "the show did not go on";
+        }
+        FloodWithMotion(place, 3000);
+        RunXdotool("key Escape");
+        const auto status = WaitForExit(10.0);
+        ASSERT_TRUE(status.has_value()) << "still running 10 s after a tap of Escape";
+        EXPECT_EQ(*status, 0) << ReadTextFile(stderrPath);
+    }
+}
+
+// SIGINT and SIGTERM end the show as Escape does, and the program then exits with the status a
+// shell gives a program the signal ended.
+TEST_F(ShowInWindow, StopSignalsEndTheShowWithTheShellsStatus) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        ASSERT_NE(StartUntilFps("--data '" + dataDir + "' --mute --windowed"), 0u);
+        kill(pid, signal);
+        const auto status = WaitForExit(10.0);
+        ASSERT_TRUE(status.has_value()) << "still running 10 s after the signal";
+        EXPECT_EQ(*status, 128 + signal) << "(negative: ended by the signal itself, not by the show)";
+        EXPECT_EQ(ReadTextFile(stderrPath), "");
+    }
 }
 
 // The software frames show when the GPU presenter only adds to them or cannot be used; missing
