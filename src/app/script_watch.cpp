@@ -192,6 +192,7 @@ void ScriptWatch::Watch() {
         const int timeout = !armed ? REARM_MS : readAt != NEVER ? MillisecondsUntil(readAt) : -1;
         pollfd waits[2] = {{events, POLLIN, 0}, {stop, POLLIN, 0}};
         if (poll(waits, 2, timeout) < 0 && errno != EINTR) {
+            Publish({}, CannotWatch(names[0].folder, errno) + "; the script is no longer reloaded");
             return;
         }
         if (waits[1].revents != 0) {
