@@ -10,6 +10,7 @@
 
 #include "app/builtin_script.h"
 #include "app/scene_script.h"
+#include "app/script_reload.h"
 #include "app/seek.h"
 #include "app/show.h"
 #include "support/generated_script.h"
@@ -43,6 +44,23 @@ void SeekAnywhere(benchmark::State& state) {
     }
 }
 
+// What the loop does on the main thread when a save of the script arrives, read and checked on
+// the watch's thread: the rows registered in place of the tracks, and the seek to the moment
+// shown (here 125 s). The keys wait this long. The script is the built-in one over and over, up
+// to `rows` rows, so that the landscape draws at every pass as in the show and the seek draws the
+// one pass.
+void Reload(benchmark::State& state) {
+    std::unique_ptr<Show> show = ShowWith(0);
+    const std::vector<ScriptRow> builtIn = BuiltInScript();
+    std::vector<ScriptRow> rows;
+    for (size_t i = 0; i < static_cast<size_t>(state.range(0)); ++i) {
+        rows.push_back(builtIn[i % builtIn.size()]);
+    }
+    for (auto _ : state) {
+        SwitchScript(*show, rows, StepsFor(Renderer::Fast), {125000, 60});
+    }
+}
+
 void Fast(benchmark::State& state) {
     SeekToTheEnd(state, TrackReplayMode::Fast);
 }
@@ -52,6 +70,7 @@ void Reference(benchmark::State& state) {
 }
 
 BENCHMARK(Fast)->Arg(0)->Arg(2000)->Arg(20000)->Arg(65535)->Unit(benchmark::kMillisecond);
+BENCHMARK(Reload)->Arg(65535)->Unit(benchmark::kMillisecond);
 BENCHMARK(SeekAnywhere)->Arg(0)->Arg(65535)->Unit(benchmark::kMillisecond);
 // Seconds a seek at the larger sizes: once is enough to see the growth.
 BENCHMARK(Reference)->Arg(0)->Arg(2000)->Arg(20000)->Iterations(1)->Unit(benchmark::kMillisecond);
