@@ -63,26 +63,43 @@ void EvaluateTrack(BaseVariable& track, float time, bool clockDriven) {
     }
 }
 
+// Calls visit(T{}) with the element type of the track's type byte, the first tag bit set
+// deciding; visits nothing for a type byte without an element type.
+template <typename Visit>
+void WithTrackType(uint8_t type, Visit&& visit) {
+    if (type & TYPE_CHAR) {
+        visit(int8_t{});
+    } else if (type & TYPE_UCHAR) {
+        visit(uint8_t{});
+    } else if (type & TYPE_SHORT) {
+        visit(int16_t{});
+    } else if (type & TYPE_USHORT) {
+        visit(uint16_t{});
+    } else if (type & TYPE_INT) {
+        visit(int32_t{});
+    } else if (type & TYPE_UINT) {
+        visit(uint32_t{});
+    } else if (type & TYPE_FLOAT) {
+        visit(float{});
+    }
+}
+
 }  // namespace
 
 void UpdateVariable(BaseVariable& track, float time) {
-    uint8_t type = track.type;
-    bool clockDriven = (type & CLOCK_DRIVEN) != 0;
-    if (type & TYPE_CHAR) {
-        EvaluateTrack<int8_t>(track, time, clockDriven);
-    } else if (type & TYPE_UCHAR) {
-        EvaluateTrack<uint8_t>(track, time, clockDriven);
-    } else if (type & TYPE_SHORT) {
-        EvaluateTrack<int16_t>(track, time, clockDriven);
-    } else if (type & TYPE_USHORT) {
-        EvaluateTrack<uint16_t>(track, time, clockDriven);
-    } else if (type & TYPE_INT) {
-        EvaluateTrack<int32_t>(track, time, clockDriven);
-    } else if (type & TYPE_UINT) {
-        EvaluateTrack<uint32_t>(track, time, clockDriven);
-    } else if (type & TYPE_FLOAT) {
-        EvaluateTrack<float>(track, time, clockDriven);
-    }
+    const bool clockDriven = (track.type & CLOCK_DRIVEN) != 0;
+    WithTrackType(track.type,
+                  [&](auto element) { EvaluateTrack<decltype(element)>(track, time, clockDriven); });
+}
+
+void* TargetOf(BaseVariable& track) {
+    void* target = nullptr;
+    WithTrackType(track.type, [&](auto element) {
+        Value<decltype(element)> view;
+        track.GetValue(&view);
+        target = view.target;
+    });
+    return target;
 }
 
 void UpdateVariables(VariableList& list, float time) {

@@ -34,10 +34,28 @@ bool PassRewritesFrame(Show& show) {
     return BeginLandscapeFrame(*show.landscape).kind != ViewKind::None || LayersCoverFrame(show.layers);
 }
 
+// The tracks over the passes of one seek, in the seek's way.
+struct SeekTracks {
+    TrackReplayMode mode;
+    TrackReplay replay;
+};
+
+void StartTracks(SeekTracks& tracks, VariableList& list) {
+    if (tracks.mode == TrackReplayMode::Reference) {
+        RearmVariables(list);
+    } else {
+        StartReplay(tracks.replay, list);
+    }
+}
+
 // The tracks of one pass, on the demo clock of that pass.
-void ReplayTracks(Show& show, TrackReplay& replay, const SeekPasses& passes, uint64_t pass) {
+void ReplayTracks(Show& show, SeekTracks& tracks, const SeekPasses& passes, uint64_t pass) {
     SetDemoClock(passes.Milliseconds(pass));
-    ReplayVariables(replay, show.tracks, demoTime);
+    if (tracks.mode == TrackReplayMode::Reference) {
+        UpdateVariables(show.tracks, demoTime);
+    } else {
+        ReplayVariables(tracks.replay, show.tracks, demoTime);
+    }
 }
 
 struct Replayed {
@@ -47,12 +65,12 @@ struct Replayed {
 
 // Passes 0 to end - 1 without drawing: their tracks and what their drawing steps leave in the
 // objects, from the fields of start-up.
-Replayed ReplayWithoutDrawing(Show& show, TrackReplay& replay, const SeekPasses& passes, uint64_t end) {
+Replayed ReplayWithoutDrawing(Show& show, SeekTracks& tracks, const SeekPasses& passes, uint64_t end) {
     RestoreFields(show, show.startup);
-    StartReplay(replay, show.tracks);
+    StartTracks(tracks, show.tracks);
     Replayed replayed;
     for (uint64_t pass = 0; pass < end; ++pass) {
-        ReplayTracks(show, replay, passes, pass);
+        ReplayTracks(show, tracks, passes, pass);
         if (PassRewritesFrame(show)) {
             replayed.lastRewrite = pass;
         }
@@ -78,11 +96,11 @@ void RewindShow(Show& show) {
     std::fill_n(frameBuffer, FRAME_PIXELS, 0u);
 }
 
-void SeekShow(Show& show, const DrawingSteps& steps, const SeekTarget& target) {
+void SeekShow(Show& show, const DrawingSteps& steps, const SeekTarget& target, TrackReplayMode mode) {
     const SeekPasses passes = PassesUpTo(target);
-    TrackReplay replay;
-    const Replayed before = ReplayWithoutDrawing(show, replay, passes, passes.last);
-    ReplayTracks(show, replay, passes, passes.last);
+    SeekTracks tracks{mode, {}};
+    const Replayed before = ReplayWithoutDrawing(show, tracks, passes, passes.last);
+    ReplayTracks(show, tracks, passes, passes.last);
     if (PassRewritesFrame(show)) {
         SkipRandom(before.draws);
         DrawFrame(show, steps);
@@ -94,9 +112,9 @@ void SeekShow(Show& show, const DrawingSteps& steps, const SeekTarget& target) {
     if (!before.lastRewrite) {
         std::fill_n(frameBuffer, FRAME_PIXELS, 0u);
     }
-    SkipRandom(ReplayWithoutDrawing(show, replay, passes, first).draws);
+    SkipRandom(ReplayWithoutDrawing(show, tracks, passes, first).draws);
     for (uint64_t pass = first; pass <= passes.last; ++pass) {
-        ReplayTracks(show, replay, passes, pass);
+        ReplayTracks(show, tracks, passes, pass);
         DrawFrame(show, steps);
     }
 }

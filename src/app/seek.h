@@ -21,6 +21,12 @@ uint64_t LastPassOfShow(uint32_t fps);
 // tracks re-armed, the frame black.
 void RewindShow(Show& show);
 
+// How a seek replays the tracks over the passes before its target.
+enum class TrackReplayMode {
+    Fast,       // one track a field and pass, the one whose write stands (TrackReplay)
+    Reference,  // every track at every pass, as the loop evaluates them: what Fast must equal
+};
+
 // Brings a built show to the state and the frame that an uninterrupted run on the target's grid
 // leaves after drawing the target pass, whatever was drawn before: the fields of start-up, the
 // tracks re-armed and replayed over the earlier passes without drawing, the generator skipped
@@ -29,4 +35,6 @@ void RewindShow(Show& show);
 // part of the frame standing. demoTime and demoTimeTens are left at the target; the frame
 // timer and the clock are the caller's. The landscape's `light` (the shading of the last sample
 // drawn, which no pass reads) is the one field left as the passes actually drawn leave it.
-void SeekShow(Show& show, const DrawingSteps& steps, const SeekTarget& target);
+// The cost of the track replay grows with the passes and the fields written, not with the tracks.
+void SeekShow(Show& show, const DrawingSteps& steps, const SeekTarget& target,
+              TrackReplayMode mode = TrackReplayMode::Fast);

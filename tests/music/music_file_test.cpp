@@ -38,11 +38,13 @@ TEST_F(MusicFileTest, SectionsGrowLouderTowardsTheClimaxAroundANearSilentBreak) 
     EXPECT_LT(Loudness(196, 200), -80.0);  // ends in silence
 }
 
+// Each cut is heard as an accent within 5 ms of it. The one at 123 s follows the jolt's crash and
+// impact, which ring loud into it; the mix dips before it so that it rises 12 dB too.
 TEST_F(MusicFileTest, EveryCutOfTheShowFallsOnAnOnset) {
     for (const double cut : {15.0, 27.0, 39.0, 51.0, 57.0, 123.0, 147.0, 159.0, 171.0, 183.0}) {
         const Onset onset = SharpestRiseNear(*audio, cut, 0.1);
-        EXPECT_NEAR(onset.seconds, cut, 0.030) << "cut at " << cut << " s";
-        EXPECT_GT(onset.riseDb, 6.0) << "cut at " << cut << " s";
+        EXPECT_NEAR(onset.seconds, cut, 0.005) << "cut at " << cut << " s";
+        EXPECT_GT(onset.riseDb, cut == 123.0 ? 12.0 : 10.0) << "cut at " << cut << " s";
     }
 }
 

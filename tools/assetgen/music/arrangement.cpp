@@ -217,6 +217,10 @@ std::vector<Ramp> Ramps() {
 
         // Half time after the jolt, then the sway: the plucks open up over the whole build.
         {master, level, 122, 122, -1, -1},
+        // A breath before the downbeat at 123 s: the jolt's crash and impact ring loud into it,
+        // so the mix dips for the last 40 ms and the cut lands on a rise like the other cuts'.
+        {master, level, 122.94, 122.96, -1, -7},
+        {master, level, 122.999, 123, -7, -1},
         {master, level, 130, 159, -5, -1},
         {pad, brightness, 123, 124, 2000, 2000},
         {arp, level, 130, 140, -10, 0},
