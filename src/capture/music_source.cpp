@@ -62,6 +62,12 @@ void OpenConverter(MusicSource& music, int rate, int channels) {
     av_channel_layout_uninit(&inputLayout);
     av_channel_layout_uninit(&outputLayout);
     Check(made, "cannot set up the music's conversion");
+    if (channels == 1) {
+        // The show plays a mono link on both sides at its own level; the converter's own
+        // mix would lower it by 3 dB.
+        const double bothSides[MUSIC_CHANNELS] = {1.0, 1.0};
+        Check(swr_set_matrix(music.converter, bothSides, 1), "cannot set up the music's conversion");
+    }
     Check(swr_init(music.converter), "cannot set up the music's conversion");
     music.converterRate = rate;
     music.converterChannels = channels;

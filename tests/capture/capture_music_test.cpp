@@ -56,6 +56,14 @@ TEST_F(ChainedMusic, EveryLinkPlaysAtItsPitchAndLengthInTheTracksFormat) {
         const double middle = 0.5 * link + 0.15;
         EXPECT_GT(ToneShare(track, TRACK_RATE, middle, 440.0), 0.2) << "link " << link;
     }
+    // The mono links sound on both sides at their own level (a 0.5 sine), as the show plays them.
+    for (double at : {0.2, 2.2}) {
+        const auto start = track.begin() + static_cast<ptrdiff_t>(at * TRACK_RATE) * 2;
+        const float peak = std::abs(*std::max_element(
+            start, start + TRACK_RATE / 10, [](float a, float b) { return std::abs(a) < std::abs(b); }));
+        EXPECT_NEAR(peak, 0.5f, 0.05f) << at << " s";
+        EXPECT_EQ(start[0], start[1]) << at << " s";
+    }
     // 2.5 s of music, each link resampled whole; then silence.
     EXPECT_NEAR(SoundingFrames(track), 2.5 * TRACK_RATE, TRACK_RATE / 100);
 }
