@@ -28,7 +28,7 @@ struct PictureCodecChoice {
 // frame costs more than it saves in a show where every pixel moves.
 constexpr PictureCodecChoice PICTURE_CODECS[] = {
     {CaptureFormat::Mp4, "libx264", AV_PIX_FMT_YUV420P, "preset=superfast:crf=18:profile=high"},
-    {CaptureFormat::Mkv, "ffv1", AV_PIX_FMT_BGR0, "level=3:slicecrc=1"},  // slices: FfvSlicesFor
+    {CaptureFormat::Mkv, "ffv1", AV_PIX_FMT_BGR0, "level=3:slicecrc=1:threads=0"},  // slices: FfvSlicesFor
     {CaptureFormat::Webm, "libvpx-vp9", AV_PIX_FMT_YUV420P,
      "crf=31:b=0:deadline=realtime:cpu-used=8:row-mt=1:tile-columns=1:threads=0"},
     {CaptureFormat::Webp, "libwebp", AV_PIX_FMT_BGRA, "quality=80:lossless=0:compression_level=0"},
