@@ -22,10 +22,11 @@ struct PictureCodecChoice {
 // (about 85 with "veryfast"), which leaves two cores room to write it in a quarter of its
 // running time; CRF 18 keeps the quality high enough to survive a video site's re-encoding.
 // VP9 at its real-time deadline and speed 8 on both cores (rows in parallel, two tile
-// columns) spends a sixth of the CPU time of its "good" deadline at speed 5 for the same
-// picture (within 0.1 dB PSNR) and a file a fifth larger. WebP frames are encoded each on its
-// own at the fastest method: the animation encoder's search for the changed part of each
-// frame costs more than it saves in a show where every pixel moves.
+// columns) spends at most a sixth of the CPU time of its "good" deadline at speed 5 for the
+// same picture (within 0.2 dB PSNR) and a file a fifth larger. WebP frames are encoded each on
+// its own at the fastest method: the animation encoder, which searches each frame for what
+// changed (little, in a show where every pixel moves), took over twice the CPU time for a file
+// 1.6 times smaller, too slow to keep up with the show.
 constexpr PictureCodecChoice PICTURE_CODECS[] = {
     {CaptureFormat::Mp4, "libx264", AV_PIX_FMT_YUV420P, "preset=superfast:crf=18:profile=high"},
     {CaptureFormat::Mkv, "ffv1", AV_PIX_FMT_BGR0, "level=3:slicecrc=1:threads=0"},  // slices: FfvSlicesFor
