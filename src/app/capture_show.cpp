@@ -1,6 +1,8 @@
 #include "app/capture_show.h"
 
 #include <cstdio>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "app/capture_loader.h"
@@ -83,7 +85,12 @@ int CaptureShow(const Options& options) {
         HeadlessPlatform platform;
         FixedStepClock clock(settings.span.fps);
         CaptureFeeder feeder(*module, guard.session, platform, settings.span);
-        RunShow(showSettings, platform, clock, &feeder);
+        try {
+            RunShow(showSettings, platform, clock, &feeder);
+        } catch (const std::bad_alloc&) {
+            // The guard removes what was written; the line says which step ran out.
+            throw std::runtime_error(settings.path + ": out of memory while drawing the show");
+        }
     }
     CaptureSession* session = guard.session;
     guard.session = nullptr;

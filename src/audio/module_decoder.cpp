@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <vector>
 
 #include "audio/audio_layer.h"
@@ -19,8 +20,12 @@ constexpr uint64_t SKIP_FRAMES = 4096;  // frames rendered and dropped at a time
 
 int OpenModuleDecoder(Decoder& decoder, const char* path, int rate, bool loop, bool ramps) {
     std::vector<char> bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        return AUDIO_ERROR_FILE_OPEN;
+    try {
+        if (!ReadWholeFile(path, bytes)) {
+            return AUDIO_ERROR_FILE_OPEN;
+        }
+    } catch (const std::bad_alloc&) {
+        return AUDIO_ERROR_MEMORY;
     }
     int error = 0;
     openmpt_module* module =

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/input_file.h"
+#include "audio/file_reading.h"
 
 uint32_t musicStream = 0;
 uint32_t musicModule = 0;
@@ -14,17 +14,14 @@ constexpr uint32_t MUSIC_RATE = 44100;
 constexpr uint32_t REQUIRED_VERSION = 0x0204;
 constexpr size_t ERROR_TEXT_SIZE = 200;
 
-// The audio layer gives codes only; for a file it could not open, the system's reason is
+// The audio layer gives codes only; for a file it could not open or read, the reason is
 // found by trying the file once more.
 std::string Reason(int code, const char* resource) {
-    std::string reason = AudioErrorText(code);
-    std::string why;
+    const std::string reason = AudioErrorText(code);
     if (code != AUDIO_ERROR_FILE_OPEN) {
         return reason;
     }
-    if (std::FILE* file = OpenInputFile(resource, why)) {
-        std::fclose(file);
-    }
+    const std::string why = MusicFileProblem(resource, MusicKind == MUSIC_MODULE);
     return why.empty() ? reason : reason + ": " + why;
 }
 

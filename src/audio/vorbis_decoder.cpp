@@ -26,6 +26,13 @@ int OpenVorbisDecoder(Decoder& decoder, const char* path) {
         ov_clear(file.get());
         return AUDIO_ERROR_FILE_FORMAT;
     }
+    // Read from where it is left after the open, a chained file begins with its second link:
+    // libvorbisfile skips the first (seen with links of one to several pages). A seek to the
+    // first sample puts it there, as it does for a seek of the played show.
+    if (ov_seekable(file.get()) != 0 && ov_pcm_seek(file.get(), 0) != 0) {
+        ov_clear(file.get());
+        return AUDIO_ERROR_FILE_FORMAT;
+    }
     decoder.vorbis = file.release();
     decoder.kind = DecoderKind::VORBIS;
     decoder.rate = static_cast<int>(info->rate);

@@ -1,6 +1,7 @@
 #include "capture/capture_module.h"
 
 #include <memory>
+#include <new>
 
 #include "capture/capture_session.h"
 #include "capture/interruption.h"
@@ -13,6 +14,10 @@ CaptureSession* Start(const CaptureSettings& settings, int& status) {
         StartCapture(*session, settings);
     } catch (const CaptureError& error) {
         status = ReportFailedStart(*session, error);
+        return nullptr;
+    } catch (const std::bad_alloc&) {
+        status = ReportFailedStart(*session,
+                                   CaptureError(settings.path + ": out of memory while opening the file"));
         return nullptr;
     }
     status = 0;

@@ -7,6 +7,7 @@ extern "C" {
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "capture/capture_error.h"
 #include "capture/interruption.h"
@@ -43,6 +44,8 @@ void EncodeFrames(CaptureSession& session) {
         }
     } catch (const CaptureError& failure) {
         session.error = failure.what();
+    } catch (const std::bad_alloc&) {
+        session.error = session.settings.path + ": out of memory while encoding";
     }
     StopFrameQueue(session.queue);
 }
@@ -92,6 +95,10 @@ void StartCapture(CaptureSession& session, const CaptureSettings& settings) {
     // The libraries' own messages would come on top of the one line a failure gets.
     av_log_set_level(AV_LOG_QUIET);
     session.settings = settings;
+    if (settings.span.frameCount == 0) {
+        // Nothing would be written but an empty file, in place of one that may hold a show.
+        throw CaptureError(settings.path + ": no pass of the show lies in the span; nothing is written");
+    }
     if (!settings.musicPath.empty() && InfoOf(settings.format).sound) {
         OpenMusicSource(session.music, settings.musicPath);
         session.musicOpen = true;

@@ -1,4 +1,5 @@
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
@@ -91,11 +92,14 @@ void MediaFile::OpenContainer() {
         throw CaptureError(reason);
     }
     const ContainerChoice& choice = ChoiceFor(settings.format);
-    Check(avformat_alloc_output_context2(&container, nullptr, choice.muxer, output.temporary.c_str()),
+    // The libraries take a name as a URL: "pipe:1/x.mp4" would write to standard output and
+    // "cut:1/x.mp4" find no protocol. Named through their file protocol, the whole name is the
+    // file's path. The MP4 muxer opens the file again by this name to move its index first.
+    const std::string url = "file:" + output.temporary;
+    Check(avformat_alloc_output_context2(&container, nullptr, choice.muxer, url.c_str()),
           "cannot set up the file");
     container->interrupt_callback = AVIOInterruptCB{IsInterrupted, nullptr};
-    Check(avio_open2(&container->pb, output.temporary.c_str(), AVIO_FLAG_WRITE,
-                     &container->interrupt_callback, nullptr),
+    Check(avio_open2(&container->pb, url.c_str(), AVIO_FLAG_WRITE, &container->interrupt_callback, nullptr),
           "cannot write");
 }
 
@@ -109,15 +113,21 @@ void MediaFile::Open() {
         OpenVideoEncoder(video, container, settings.format, settings.width, settings.height, span.fps);
     }
     if (hasSound) {
-        const int rate = music->decoder.rate;
+        const int rate = music->rate;
         const int outputRate = SoundRateFor(settings.format, rate);
-        OpenSoundEncoder(sound, container, settings.format, rate, music->decoder.channels,
+        OpenSoundEncoder(sound, container, settings.format, rate, MUSIC_CHANNELS,
                          SamplesBeforeFrame(span.frameCount, span.fps, outputRate));
         SkipMusic(*music, SamplesBeforeFrame(span.firstPass, span.fps, rate));
     }
     AVDictionary* options = nullptr;
     Check(av_dict_parse_string(&options, ChoiceFor(settings.format).options, "=", ":", 0),
           "bad file options");
+    if (hasSound && settings.format == CaptureFormat::Mp4) {
+        // The edit list that cuts the encoder's priming states the track's length in the
+        // movie's time units, by default milliseconds: a length between two of them would lose
+        // up to one. In units of the sound's samples it is exact.
+        av_dict_set_int(&options, "movie_timescale", sound.codec->sample_rate, 0);
+    }
     const int written = avformat_write_header(container, &options);
     av_dict_free(&options);
     Check(written, "cannot write the file's header");
@@ -127,11 +137,11 @@ void MediaFile::EncodeSoundUntil(uint32_t frames) {
     if (!hasSound) {
         return;
     }
-    const int64_t wanted = SamplesBeforeFrame(frames, settings.span.fps, music->decoder.rate) - samplesRead;
+    const int64_t wanted = SamplesBeforeFrame(frames, settings.span.fps, music->rate) - samplesRead;
     if (wanted <= 0) {
         return;
     }
-    samples.resize(static_cast<size_t>(wanted) * music->decoder.channels);
+    samples.resize(static_cast<size_t>(wanted) * MUSIC_CHANNELS);
     ReadMusic(*music, samples.data(), static_cast<int>(wanted));
     EncodeSound(sound, container, samples.data(), static_cast<int>(wanted));
     samplesRead += wanted;

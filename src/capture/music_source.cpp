@@ -1,22 +1,111 @@
+extern "C" {
+#include <libavutil/channel_layout.h>
+#include <libswresample/swresample.h>
+}
+
 #include "capture/music_source.h"
 
 #include <algorithm>
 
 #include "audio/audio_layer.h"
+#include "audio/decoder_formats.h"
+#include "audio/file_reading.h"
 #include "audio/music_playback.h"
 #include "capture/capture_error.h"
+#include "capture/encoding.h"
 
 namespace {
 
 // The show renders modules at its output device's rate.
 constexpr int MODULE_RATE = 44100;
+constexpr int DECODE_FRAMES = 4096;  // frames asked of the decoder at a time
 constexpr int SKIP_CHUNK_FRAMES = 4096;
+
+void FreeConverter(MusicSource& music) {
+    swr_free(&music.converter);
+    music.converterRate = 0;
+    music.converterChannels = 0;
+}
+
+// Converts `count` frames of the link's format (none: the converter's delayed rest) and adds
+// them to the ready frames; returns how many it added.
+int Convert(MusicSource& music, const float* input, int count) {
+    const int room = Check(swr_get_out_samples(music.converter, count), "cannot convert the music");
+    const size_t before = music.ready.size();
+    music.ready.resize(before + static_cast<size_t>(room) * MUSIC_CHANNELS);
+    auto* output = reinterpret_cast<uint8_t*>(music.ready.data() + before);
+    const auto* in = reinterpret_cast<const uint8_t*>(input);
+    const int got =
+        Check(swr_convert(music.converter, &output, room, input != nullptr ? &in : nullptr, count),
+              "cannot convert the music");
+    music.ready.resize(before + static_cast<size_t>(got) * MUSIC_CHANNELS);
+    return got;
+}
+
+// Ends the present link's conversion: what the converter still holds comes first.
+void DrainConverter(MusicSource& music) {
+    if (music.converter == nullptr) {
+        return;
+    }
+    while (Convert(music, nullptr, 0) > 0) {
+    }
+    FreeConverter(music);
+}
+
+void OpenConverter(MusicSource& music, int rate, int channels) {
+    AVChannelLayout inputLayout{};
+    AVChannelLayout outputLayout{};
+    av_channel_layout_default(&inputLayout, channels);
+    av_channel_layout_default(&outputLayout, MUSIC_CHANNELS);
+    const int made = swr_alloc_set_opts2(&music.converter, &outputLayout, AV_SAMPLE_FMT_FLT, music.rate,
+                                         &inputLayout, AV_SAMPLE_FMT_FLT, rate, 0, nullptr);
+    av_channel_layout_uninit(&inputLayout);
+    av_channel_layout_uninit(&outputLayout);
+    Check(made, "cannot set up the music's conversion");
+    if (channels == 1) {
+        // The show plays a mono link on both sides at its own level; the converter's own
+        // mix would lower it by 3 dB.
+        const double bothSides[MUSIC_CHANNELS] = {1.0, 1.0};
+        Check(swr_set_matrix(music.converter, bothSides, 1), "cannot set up the music's conversion");
+    }
+    Check(swr_init(music.converter), "cannot set up the music's conversion");
+    music.converterRate = rate;
+    music.converterChannels = channels;
+}
+
+// Decodes the next frames into `ready`, converted where the link's format is not the track's.
+void DecodeMore(MusicSource& music) {
+    music.ready.clear();
+    music.readyAt = 0;
+    const int got = ReadDecoder(music.decoder, music.decoded.data(), DECODE_FRAMES);
+    if (got <= 0) {
+        DrainConverter(music);
+        music.ended = true;
+        return;
+    }
+    const int rate = music.decoder.rate;
+    const int channels = music.decoder.channels;
+    const bool asTrack = rate == music.rate && channels == MUSIC_CHANNELS;
+    if (music.converter != nullptr && (rate != music.converterRate || channels != music.converterChannels)) {
+        DrainConverter(music);
+    }
+    if (asTrack) {
+        music.ready.insert(music.ready.end(), music.decoded.begin(),
+                           music.decoded.begin() + static_cast<ptrdiff_t>(got) * MUSIC_CHANNELS);
+        return;
+    }
+    if (music.converter == nullptr) {
+        OpenConverter(music, rate, channels);
+    }
+    Convert(music, music.decoded.data(), got);
+}
 
 }  // namespace
 
 void OpenMusicSource(MusicSource& music, const std::string& path) {
+    const uint8_t kind = MusicKindForName(path, MUSIC_NONE);
     int result = AUDIO_ERROR_FILE_FORMAT;
-    switch (MusicKindForName(path, MUSIC_NONE)) {
+    switch (kind) {
         case MUSIC_MODULE:
             // The show loads modules looping and with volume ramps.
             result = OpenModuleDecoder(music.decoder, path.c_str(), MODULE_RATE, true, true);
@@ -28,13 +117,19 @@ void OpenMusicSource(MusicSource& music, const std::string& path) {
             throw CaptureError(path + ": not a music file the show plays (mod, s3m, xm, it, mp3, ogg)");
     }
     if (result != AUDIO_OK) {
-        throw CaptureError(path + ": cannot load music: " + AudioErrorText(result));
+        const std::string why =
+            result == AUDIO_ERROR_FILE_OPEN ? MusicFileProblem(path.c_str(), kind == MUSIC_MODULE) : "";
+        throw CaptureError(path + ": cannot load music: " + (why.empty() ? AudioErrorText(result) : why));
     }
+    music.rate = music.decoder.rate;
     music.ended = false;
+    music.decoded.assign(static_cast<size_t>(DECODE_FRAMES) * MAX_DECODER_CHANNELS, 0.0f);
+    music.ready.clear();
+    music.readyAt = 0;
 }
 
 void SkipMusic(MusicSource& music, int64_t frames) {
-    std::vector<float> chunk(static_cast<size_t>(SKIP_CHUNK_FRAMES) * music.decoder.channels);
+    std::vector<float> chunk(static_cast<size_t>(SKIP_CHUNK_FRAMES) * MUSIC_CHANNELS);
     while (frames > 0) {
         const int count = static_cast<int>(std::min<int64_t>(frames, SKIP_CHUNK_FRAMES));
         ReadMusic(music, chunk.data(), count);
@@ -43,18 +138,25 @@ void SkipMusic(MusicSource& music, int64_t frames) {
 }
 
 void ReadMusic(MusicSource& music, float* frames, int count) {
-    const int channels = music.decoder.channels;
-    int done = 0;
-    while (done < count && !music.ended) {
-        const int got =
-            ReadDecoder(music.decoder, frames + static_cast<size_t>(done) * channels, count - done);
-        music.ended = got <= 0;
-        done += std::max(got, 0);
+    const size_t wanted = static_cast<size_t>(count) * MUSIC_CHANNELS;
+    size_t done = 0;
+    while (done < wanted) {
+        if (music.readyAt == music.ready.size()) {
+            if (music.ended) {
+                break;
+            }
+            DecodeMore(music);
+            continue;
+        }
+        const size_t taken = std::min(wanted - done, music.ready.size() - music.readyAt);
+        std::copy_n(music.ready.begin() + static_cast<ptrdiff_t>(music.readyAt), taken, frames + done);
+        music.readyAt += taken;
+        done += taken;
     }
-    std::fill(frames + static_cast<size_t>(done) * channels, frames + static_cast<size_t>(count) * channels,
-              0.0f);
+    std::fill(frames + done, frames + wanted, 0.0f);
 }
 
 void CloseMusicSource(MusicSource& music) {
+    FreeConverter(music);
     CloseDecoder(music.decoder);
 }

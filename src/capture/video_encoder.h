@@ -34,6 +34,11 @@ void EncodePicture(VideoEncoder& video, AVFormatContext* container, const uint32
 void FinishPicture(VideoEncoder& video, AVFormatContext* container);
 void CloseVideoEncoder(VideoEncoder& video);
 
+// The number of slices the lossless encoder cuts a width x height frame into: the fewest, from
+// 4 up, whose slices it takes at that size (2 x 2 up to about 20 million pixels, 3 x 2 at
+// 5000 x 4000, 3 x 3 at 7680 x 4320). Its threads, one a core, encode the slices side by side.
+int FfvSlicesFor(int width, int height);
+
 // Shared with the picture sequence: sets up the encoder `name` for `pixelFormat` (an
 // AVPixelFormat), with its converter and frame, ready to be opened; no stream.
 void SetUpPictureCodec(VideoEncoder& video, const char* name, int pixelFormat, int width, int height,

@@ -13,6 +13,7 @@
 
 #include "app/test_files.h"
 #include "audio/decoder.h"
+#include "audio/music_files.h"
 #include "capture/frame_scaler.h"
 #include "capture/media_decode.h"
 #include "capture/program_run.h"
@@ -203,8 +204,9 @@ TEST_F(Capture, SoundFilesHoldTheShowsMusicToTheSample) {
     }
 }
 
+// 91 frames: 1.51666 s, a length between two milliseconds.
 TEST_F(Capture, Mp4IsH264AndAacWithTheIndexFirst) {
-    Write({"--capture", Out("show.mp4"), "--from", "2", "--to", "3.5", "--size", "1280x720"});
+    Write({"--capture", Out("show.mp4"), "--from", "2", "--to", "3.51", "--size", "1280x720"});
     EXPECT_THAT(Mp4TopLevelBoxes(Out("show.mp4")), testing::ElementsAre("ftyp", "moov", "free", "mdat"));
     const DecodedMedia media = DecodeMedia(Out("show.mp4"), false);
     EXPECT_EQ(media.videoCodec, "h264");
@@ -212,16 +214,16 @@ TEST_F(Capture, Mp4IsH264AndAacWithTheIndexFirst) {
     EXPECT_EQ(media.width, 1280);
     EXPECT_EQ(media.height, 720);
     EXPECT_EQ(media.frameRateNum, 60 * media.frameRateDen);
-    EXPECT_EQ(media.frames, 90);
+    EXPECT_EQ(media.frames, 91);
     EXPECT_EQ(media.audioCodec, "aac");
     EXPECT_EQ(media.sampleRate, RATE);
     // The edit list cuts the encoder's priming and its last frame's padding: the track is
-    // as long as the picture. Decoders that ignore the end of the list give at most one
-    // frame (1024 samples) more.
-    EXPECT_NEAR(media.audioSeconds, 1.5, 0.001);
-    EXPECT_GE(media.samples.size() / 2, 90u * SAMPLES_PER_FRAME);
-    EXPECT_LT(media.samples.size() / 2, 90u * SAMPLES_PER_FRAME + 1024);
-    ExpectInStep(ShowMusic(120 * SAMPLES_PER_FRAME, 90 * SAMPLES_PER_FRAME), media.samples, "mp4");
+    // as long as the picture, to the sample. Decoders that ignore the end of the list give
+    // at most one frame (1024 samples) more.
+    EXPECT_NEAR(media.audioSeconds * RATE, 91.0 * SAMPLES_PER_FRAME, 0.5);
+    EXPECT_GE(media.samples.size() / 2, 91u * SAMPLES_PER_FRAME);
+    EXPECT_LT(media.samples.size() / 2, 91u * SAMPLES_PER_FRAME + 1024);
+    ExpectInStep(ShowMusic(120 * SAMPLES_PER_FRAME, 91 * SAMPLES_PER_FRAME), media.samples, "mp4");
 }
 
 TEST_F(Capture, WebmIsVp9AndOpusInStep) {
@@ -267,6 +269,9 @@ struct BadCapture {
 TEST_F(Capture, BadRequestsWriteNothing) {
     fs::create_directory(Out("taken.mp4"));
     WriteBytes(dir.File("noise.mp3"), std::vector<uint8_t>(5000, 0x55));
+    // Sparse: a module file over the cap costs no disk.
+    WriteBytes(dir.File("huge.xm"), {});
+    fs::resize_file(dir.File("huge.xm"), (uint64_t{64} << 20) + 1);
     const std::vector<BadCapture> cases = {
         {{"--capture", Out("show.avi")}, 2, "the name picks the kind of file"},
         {{"--capture", Out("frames.png")}, 2, "NAME%d.png"},
@@ -282,7 +287,10 @@ TEST_F(Capture, BadRequestsWriteNothing) {
         {{"--capture", Out("taken.mp4")}, 1, Out("taken.mp4") + ": is a directory"},
         {{"--capture", Out("show.mp4"), "--music", dir.File("gone.mp3")},
          1,
-         dir.File("gone.mp3") + ": cannot load"},
+         dir.File("gone.mp3") + ": cannot load music: No such file or directory"},
+        {{"--capture", Out("show.mp4"), "--music", dir.File("huge.xm")},
+         1,
+         dir.File("huge.xm") + ": cannot load music: larger than 64 MiB, too large for a module"},
         {{"--capture", Out("show.mp4"), "--music", dir.File("noise.mp3")},
          1,
          dir.File("noise.mp3") + ": cannot load"},
@@ -308,6 +316,46 @@ TEST_F(Capture, AFullDiskOrBadDataLeavesNothing) {
     EXPECT_EQ(noData.status, 1);
     EXPECT_THAT(ReadFileText(noData.errPath), HasSubstr(dir.File("nowhere")));
     EXPECT_EQ(FilesIn(out), std::vector<std::string>{});
+}
+
+// The open end of the span, at the highest rate, reaches the show's last pass.
+TEST_F(Capture, AnOpenEndAtAThousandFramesASecondReachesTheEnd) {
+    Write({"--capture", Out("end.mp4"), "--fps", "1000", "--from", "195.99"});
+    EXPECT_EQ(DecodeMedia(Out("end.mp4"), false).frames, 11);  // passes 195990 to 196000
+}
+
+// Names with a colon are files, never the libraries' other kinds of output.
+TEST_F(Capture, NamesAreFilesWhateverTheyLookLike) {
+    for (const char* folder : {"cut:1", "pipe:1", "file:x", "x"}) {
+        fs::create_directory(Out(folder));
+    }
+    const fs::path before = fs::current_path();
+    fs::current_path(out);
+    for (const char* name : {"cut:1/a.mp4", "pipe:1/a.wav", "file:x/a.wav"}) {
+        ProgramRun run = Run({"--capture", name, "--from", "2", "--to", "2.1"});
+        EXPECT_EQ(run.status, 0) << name << ": " << ReadFileText(run.errPath);
+        EXPECT_THAT(ReadFileText(run.outPath), HasSubstr(std::string(name) + ": 6 frames")) << name;
+    }
+    fs::current_path(before);
+    EXPECT_EQ(DecodeMedia(Out("cut:1/a.mp4"), false).frames, 6);
+    EXPECT_EQ(DecodeMedia(Out("pipe:1/a.wav"), false).samples.size(), 6u * SAMPLES_PER_FRAME * 2);
+    EXPECT_EQ(FilesIn(Out("file:x")), std::vector<std::string>{"a.wav"});
+    EXPECT_EQ(FilesIn(Out("x")), std::vector<std::string>{});
+}
+
+// A chained Ogg stream whose links change channels and rate: each keeps its pitch and its
+// place, and silence follows the last.
+TEST_F(Capture, ChainedMusicFollowsEveryLink) {
+    WriteChainedOgg(dir.File("chain.ogg"), {{2, 44100, 0.5}, {6, 96000, 0.5}, {1, 8000, 1.0}});
+    Write({"--capture", Out("music.wav"), "--music", dir.File("chain.ogg"), "--from", "0.25", "--to", "2.5"});
+    const DecodedMedia media = DecodeMedia(Out("music.wav"), false);
+    EXPECT_EQ(media.sampleRate, RATE);
+    ASSERT_EQ(media.samples.size(), 135u * SAMPLES_PER_FRAME * 2);
+    for (double at : {0.05, 0.4, 1.1, 1.6}) {  // in the first, second and third link, near its end
+        EXPECT_GT(ToneShare(media.samples, RATE, at, 440.0), 0.2) << at << " s";
+    }
+    const auto end = media.samples.begin() + static_cast<ptrdiff_t>(1.8 * RATE) * 2;
+    EXPECT_TRUE(std::all_of(end, media.samples.end(), [](float sample) { return sample == 0.0f; }));
 }
 
 // The size of the one file in `folder`, or -1 while there is none.

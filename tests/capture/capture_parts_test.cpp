@@ -57,6 +57,22 @@ TEST(CaptureSpan, HoldsThePassesWhoseClockLiesInTheSpan) {
     }
 }
 
+// A span without --to ends at the largest millisecond count; at a thousand passes a second its
+// product with the rate passes 64 bits, and once made the span empty.
+TEST(CaptureSpan, AnOpenEndReachesTheLastPassAtEveryRate) {
+    for (uint32_t fps = 1; fps <= 1000; ++fps) {
+        const uint32_t lastPass = static_cast<uint32_t>((uint64_t{196001} * fps - 1) / 1000);
+        for (uint64_t from : {uint64_t{0}, uint64_t{98765}, uint64_t{195990}}) {
+            const CaptureSpan span = SpanBetween(from, UINT64_MAX / 1000, lastPass, fps);
+            ASSERT_EQ(uint64_t{span.firstPass} + span.frameCount, uint64_t{lastPass} + 1) << fps << " fps";
+            // The first pass is the first whose clock reads `from` or later.
+            ASSERT_GE(uint64_t{span.firstPass} * 1000 / fps, from) << fps << " fps";
+            ASSERT_TRUE(span.firstPass == 0 || (uint64_t{span.firstPass} - 1) * 1000 / fps < from)
+                << fps << " fps";
+        }
+    }
+}
+
 TEST(CaptureSpan, SoundFollowsThePictureToTheSample) {
     for (uint64_t frame : {0u, 1u, 60u, 11761u}) {
         EXPECT_EQ(SamplesBeforeFrame(frame, 60, 44100), static_cast<int64_t>(frame * 735));

@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
 #include <stdexcept>
 
@@ -167,4 +168,25 @@ std::vector<std::string> Mp4TopLevelBoxes(const std::string& path) {
         offset += size;
     }
     return names;
+}
+
+double ToneShare(const std::vector<float>& samples, int rate, double fromSeconds, double frequency) {
+    const size_t start = static_cast<size_t>(fromSeconds * rate);
+    const size_t length = static_cast<size_t>(rate) / 10;
+    if ((start + length) * 2 > samples.size()) {
+        return 0.0;
+    }
+    const double coefficient = 2.0 * std::cos(2.0 * M_PI * frequency / rate);
+    double previous = 0.0;
+    double earlier = 0.0;
+    double power = 0.0;
+    for (size_t i = start; i < start + length; ++i) {
+        const double sample = samples[2 * i];
+        const double current = sample + coefficient * previous - earlier;
+        earlier = previous;
+        previous = current;
+        power += sample * sample;
+    }
+    const double atFrequency = previous * previous + earlier * earlier - coefficient * previous * earlier;
+    return power > 0.0 ? 2.0 * atFrequency / (static_cast<double>(length) * power) : 0.0;
 }

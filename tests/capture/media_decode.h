@@ -29,3 +29,8 @@ DecodedMedia DecodeMedia(const std::string& path, bool keepFrames, int sampleRat
 
 // The file's top-level box names in order (an MP4's layout: "ftyp", "moov", "mdat", ...).
 std::vector<std::string> Mp4TopLevelBoxes(const std::string& path);
+
+// The share of the power of 0.1 s of the left channel of interleaved stereo `samples`, from
+// `fromSeconds` on, that lies at `frequency` (the Goertzel filter): about 1 for a pure tone
+// at it, near 0 for a tone elsewhere or silence.
+double ToneShare(const std::vector<float>& samples, int rate, double fromSeconds, double frequency);
