@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "capture/capture_session.h"
-#include "capture/interruption.h"
+#include "platform/interruption.h"
 
 namespace {
 

@@ -24,11 +24,14 @@ expect_status() {  # expected-status description command...
 
 for args in "--nonsense" "--benchmark --fps 0" "--render-frame -3 --out f.png" "--seed abc" \
     "--render-frame 1,2 --out f.png" "--presenter" "--start -5" "--start 196" "--start 12s" "--aspect square" \
-    "--music song.wav" "--music song.MP3" "--benchmark --music song.ogg" "--mute --music song.ogg" \
-    "--dump-script - --script show.txt" "--dump-script"; do
+    "--music song.wav" "--benchmark --music song.ogg" "--mute --music song.ogg" \
+    "--dump-script - --script show.txt" "--dump-script" "--render-frame 1 --out f.jpg"; do
     # shellcheck disable=SC2086
     expect_status 2 "$args" "$program" $args
-    grep -q '^usage: voxelshow' "$work/err" || fail "$args: no usage text"
+    # The reason, and where the usage is; the usage itself would bury the reason.
+    [ "$(wc -l <"$work/err")" -eq 2 ] && grep -q '^voxelshow: ' "$work/err" &&
+        grep -qxF "Run 'voxelshow --help' for the usage." "$work/err" ||
+        fail "$args: not the reason and the pointer to --help:" "$work/err"
 done
 
 expect_status 1 "missing data" "$program" --benchmark --data "$work/none"
@@ -84,8 +87,8 @@ fi
 mkdir "$work/written"
 echo kept >"$work/written/old.png"
 echo kept >"$work/written/old.hashes"
-for args in "--render-frame 300 --out $work/written/old.png" "--render-frame 1 --out $work/written/new.bgra" \
-    "--hashes $work/written/old.hashes"; do
+for args in "--render-frame 300 --out $work/written/old.png -y" "--render-frame 1 --out $work/written/new.bgra" \
+    "--hashes $work/written/old.hashes -y"; do
     # shellcheck disable=SC2086
     expect_status 1 "$args past the file-size limit" sh -c 'ulimit -f 40 && exec "$@"' sh "$program" $args
     grep -q "^voxelshow: $work/written/[a-z.]*: cannot write: File too large\$" "$work/err" ||
