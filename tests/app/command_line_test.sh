@@ -101,6 +101,57 @@ kept" ] || {
     ls -lA "$work/written"
 }
 
+# An output that exists as a regular file is refused before any work, unless -y; a device is
+# written as before. For a picture sequence, any of its frames' names counts.
+mkdir "$work/kept"
+for name in script.txt frame.png hashes.txt show.wav f00061-%.png; do echo kept >"$work/kept/$name"; done
+for args in "--dump-script $work/kept/script.txt" "--render-frame 1 --out $work/kept/frame.png" \
+    "--hashes $work/kept/hashes.txt" "--capture $work/kept/show.wav" \
+    "--capture $work/kept/f%05d-%%.png --from 1 --to 1.1"; do
+    # shellcheck disable=SC2086
+    expect_status 1 "$args over a file" "$program" $args
+    grep -qx "voxelshow: $work/kept/[a-z0-9.%-]* exists; add -y to overwrite" "$work/err" && [ ! -s "$work/out" ] ||
+        fail "$args over a file: no refusal naming it, or work done:" "$work/out" "$work/err"
+done
+[ "$(cat "$work/kept/"*)" = "$(printf 'kept\nkept\nkept\nkept\nkept')" ] && [ "$(ls -A "$work/kept" | wc -l)" -eq 5 ] ||
+    fail "refused runs changed the folder"
+expect_status 0 "-y over a script" "$program" --dump-script "$work/kept/script.txt" -y
+expect_status 0 "-y over a frame" "$program" -y --render-frame 1 --out "$work/kept/frame.png"
+[ "$(grep -cv '^#' "$work/kept/script.txt")" -eq 187 ] && [ "$(head -c 4 "$work/kept/frame.png" | tail -c 3)" = PNG ] ||
+    fail "-y did not replace the files"
+expect_status 0 "a device needs no -y" "$program" --dump-script /dev/null
+expect_status 2 "-y without an output" "$program" --benchmark -y
+
+# --hashes -: the hashes alone on standard output, the element types on standard error.
+expect_status 0 "hashes to standard output" "$program" --hashes - --fps 1
+[ "$(wc -l <"$work/out")" -eq 197 ] && ! grep -qvE '^[0-9]+ [0-9a-f]{16}$' "$work/out" &&
+    grep -q '^float, char, ' "$work/err" || fail "--hashes - mixes other output with the hashes:" "$work/err"
+
+# A name as long as a file name may be: the temporary's name is shortened, not the target's.
+long=$(printf 'f%.0s' $(seq 1 251)).png
+expect_status 0 "a 255-character name" "$program" --render-frame 1 --out "$work/$long"
+[ -f "$work/$long" ] || fail "no frame under a 255-character name:" "$work/err"
+
+# A signal, the one of a closed terminal included, stops --hashes: the unfinished file goes,
+# one line says so, and the status tells the signal.
+mkdir "$work/stopped"
+for signal in HUP INT QUIT TERM; do
+    "$program" --hashes "$work/stopped/h.txt" >"$work/out" 2>"$work/err" &
+    pid=$!
+    tries=0
+    until [ -n "$(ls -A "$work/stopped")" ] || [ $tries -ge 3000 ]; do
+        sleep 0.01
+        tries=$((tries + 1))
+    done
+    kill -s $signal $pid
+    wait $pid
+    status=$?
+    case $signal in HUP) expected=129 ;; INT) expected=130 ;; QUIT) expected=131 ;; TERM) expected=143 ;; esac
+    [ -z "$(ls -A "$work/stopped")" ] && [ $status -eq $expected ] &&
+        grep -qxF "voxelshow: $work/stopped/h.txt: interrupted by SIG$signal; the unfinished file is removed" "$work/err" ||
+        fail "SIG$signal during --hashes: status $status, left $(ls -A "$work/stopped"):" "$work/err"
+done
+
 expect_status 0 "help" "$program" --help
 grep -q '^usage: voxelshow' "$work/out" || fail "--help prints no usage on standard output"
 expect_status 0 "version" "$program" --version
