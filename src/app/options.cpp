@@ -379,6 +379,7 @@ const char* UsageText() {
            "                      several passes: --out must contain %d, replaced by the pass number\n"
            "                      (%05d: zero-padded to 5 digits; %% for a %)\n"
            "  --out FILE          frame file: FILE.png for a PNG, FILE.bgra for raw 640x480 pixels\n"
+           "                      (bgr0: bytes blue, green, red, unused)\n"
            "  --fps F             passes per second of the fixed-step clock (default 60)\n"
            "  --benchmark         run the whole show without a display and print timings, then the\n"
            "                      time a seek to a random pass takes\n"
