@@ -1,11 +1,13 @@
 #include "app/capture_options.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "app/seek.h"
 #include "app/show.h"
 #include "capture/capture_format.h"
 #include "capture/capture_span.h"
+#include "capture/picture_sequence_name.h"
 
 namespace {
 
@@ -48,10 +50,13 @@ std::string CheckSpan(const Options& options) {
     const uint32_t lastPass = LastPassOfShow(options.fps);
     // The show's length as a file: up to the end of its last frame, rounded up to the millisecond.
     const uint64_t endMs = ((uint64_t{lastPass} + 1) * 1000 + options.fps - 1) / options.fps;
+    // The same as the summary line prints it, in hundredths of a second rounded up: a --to up to
+    // there ends with the last pass, so that the end read off a summary is taken as given.
+    const uint64_t printedEndMs = ((uint64_t{lastPass} + 1) * 100 + options.fps - 1) / options.fps * 10;
     if (options.hasTo && options.toMs <= options.fromMs) {
         return "--from must be before --to";
     }
-    if (options.hasTo && options.toMs > endMs) {
+    if (options.hasTo && options.toMs > printedEndMs) {
         return "--to " + SecondsText(options.toMs) + " is past the end of the show (" + SecondsText(endMs) +
                " s at " + std::to_string(options.fps) + " fps)";
     }
@@ -59,6 +64,24 @@ std::string CheckSpan(const Options& options) {
     if (SpanBetween(options.fromMs, toMs, lastPass, options.fps).frameCount == 0) {
         return "no pass of the show lies between --from " + SecondsText(options.fromMs) + " and " +
                SecondsText(toMs) + " at " + std::to_string(options.fps) + " fps";
+    }
+    return "";
+}
+
+// A picture sequence's name: "" unless its "%" forms are wrong or the pass number is in its
+// folder, where frames would go to folders that may not all exist.
+std::string CheckSequenceName(const std::string& path) {
+    if (path.size() < 4 || !std::equal(path.end() - 4, path.end(), ".png", [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == b;
+        })) {
+        return "";
+    }
+    const FrameNamePattern pattern = ReadFrameNamePattern(path);
+    if (!pattern.error.empty()) {
+        return "--capture: " + pattern.error;
+    }
+    if (pattern.numberInFolder) {
+        return "--capture: the pass number goes in the file's name, not in its folder: '" + path + "'";
     }
     return "";
 }
@@ -77,8 +100,9 @@ std::string ParseCaptureValue(const std::string& name, const std::string& value,
         options.capturePath = value;
         options.mode = RunMode::Capture;
     } else if (name == "--from" || name == "--to") {
-        if (!ParseSeconds(value, name == "--from" ? options.fromMs : options.toMs)) {
-            return name + " takes a time in seconds from 0 (decimals allowed), not '" + value + "'";
+        if (!ParseTime(value, name == "--from" ? options.fromMs : options.toMs)) {
+            return name + " takes a time from 0 in seconds (17.5) or minutes and seconds (1:23.5), not '" +
+                   value + "'";
         }
         options.hasTo = options.hasTo || name == "--to";
     } else if (name == "--size") {
@@ -100,6 +124,10 @@ std::string CheckCaptureOptions(const std::vector<std::string>& args, const Opti
     }
     if (options.reference) {
         return "--reference does not apply to --capture";
+    }
+    const std::string sequenceError = CheckSequenceName(options.capturePath);
+    if (!sequenceError.empty()) {
+        return sequenceError;
     }
     CaptureFormat format;
     if (!CaptureFormatForName(options.capturePath, format)) {

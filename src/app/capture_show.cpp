@@ -6,11 +6,11 @@
 #include <string>
 
 #include "app/capture_loader.h"
-#include "app/frame_file.h"
 #include "app/headless_platform.h"
 #include "app/seek.h"
 #include "app/show.h"
 #include "app/show_settings.h"
+#include "capture/picture_sequence_name.h"
 #include "platform/fixed_step_clock.h"
 #include "render/framebuffer.h"
 
@@ -60,7 +60,7 @@ CaptureSettings CaptureSettingsFor(const Options& options, const std::string& da
         settings.musicPath = options.musicPath.empty() ? MusicPath(dataDir) : options.musicPath;
     }
     const std::string pattern = options.capturePath;
-    settings.frameName = [pattern](uint32_t pass) { return FrameFileName(pattern, pass); };
+    settings.frameName = [pattern](uint32_t pass) { return FrameNameFor(pattern, pass); };
     return settings;
 }
 

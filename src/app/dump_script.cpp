@@ -6,6 +6,7 @@
 
 #include "app/builtin_script.h"
 #include "app/script_text.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 
 namespace {
@@ -37,7 +38,7 @@ int DumpScript(const std::string& path) {
     if (!failure.empty()) {
         std::fprintf(stderr, "voxelshow: %s: %s\n", toStdout ? "standard output" : path.c_str(),
                      failure.c_str());
-        return 1;
+        return InterruptingSignal() != 0 ? 128 + InterruptingSignal() : 1;
     }
     return 0;
 }

@@ -2,5 +2,6 @@
 #include <string>
 
 // Writes the built-in scene script as text to `path`, or to standard output for "-".
-// Returns the exit status: 0, or 1 after one line naming the file and the reason.
+// Returns the exit status: 0, or after one line naming the file and the reason 1, or 128 + the
+// signal that stopped the run.
 int DumpScript(const std::string& path);

@@ -3,7 +3,10 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
 #include "platform/output_file.h"
@@ -11,9 +14,12 @@
 
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& suffix) {
+bool EndsWithIgnoringCase(const std::string& text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+           std::equal(suffix.begin(), suffix.end(), text.end() - suffix.size(), [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) ==
+                      std::tolower(static_cast<unsigned char>(b));
+           });
 }
 
 std::string WriteRaw(const std::string& path, const uint32_t* pixels) {
@@ -61,20 +67,13 @@ std::string WritePng(const std::string& path, const uint32_t* pixels) {
 
 }  // namespace
 
-std::string WriteFrameFile(const std::string& path, const uint32_t* pixels) {
-    return EndsWith(path, ".bgra") ? WriteRaw(path, pixels) : WritePng(path, pixels);
+FrameFileKind FrameFileKindOf(const std::string& path) {
+    if (EndsWithIgnoringCase(path, ".png")) {
+        return FrameFileKind::Png;
+    }
+    return EndsWithIgnoringCase(path, ".bgra") ? FrameFileKind::Raw : FrameFileKind::None;
 }
 
-std::string FrameFileName(const std::string& pattern, uint32_t pass) {
-    std::string name;
-    std::string number = std::to_string(pass);
-    for (size_t i = 0; i < pattern.size(); ++i) {
-        if (pattern.compare(i, 2, "%d") == 0) {
-            name += number;
-            ++i;
-        } else {
-            name += pattern[i];
-        }
-    }
-    return name;
+std::string WriteFrameFile(const std::string& path, const uint32_t* pixels) {
+    return FrameFileKindOf(path) == FrameFileKind::Raw ? WriteRaw(path, pixels) : WritePng(path, pixels);
 }

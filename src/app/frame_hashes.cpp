@@ -10,47 +10,56 @@
 #include "app/headless_platform.h"
 #include "app/show_settings.h"
 #include "platform/fixed_step_clock.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 #include "render/framebuffer.h"
 
 namespace {
 
-// Writes the line of every pass as it is drawn; a line that cannot be written ends the run.
+// Writes the line of every pass as it is drawn; a line that cannot be written ends the run,
+// and so does an interrupting signal, after the pass it arrived in.
 struct HashWriter : PassObserver {
-    explicit HashWriter(OutputFile& out) : file(out) {}
+    HashWriter(OutputFile& out, HeadlessPlatform& headless) : file(out), platform(headless) {}
 
     void AfterDraw(uint32_t pass, const Show&) override {
-        if (std::fprintf(file.stream, "%u %s\n", pass, HashText(FrameHash(frameBuffer)).c_str()) < 0) {
+        if (std::fprintf(file.stream, "%u %s\n", pass, HashText(FrameHash(frameBuffer)).c_str()) < 0 &&
+            InterruptingSignal() == 0) {
             throw std::runtime_error(file.target + ": cannot write: " + std::strerror(errno));
         }
+        platform.leave = InterruptingSignal() != 0;
     }
 
     OutputFile& file;
+    HeadlessPlatform& platform;
 };
 
-int Fail(const std::string& path, const std::string& reason) {
+int Fail(const std::string& path, const std::string& reason, int status) {
     std::fflush(stdout);
     std::fprintf(stderr, "voxelshow: %s: %s\n", path.c_str(), reason.c_str());
-    return 1;
+    return status;
 }
 
 }  // namespace
 
 int WriteFrameHashes(const Options& options) {
     OutputFile file;
-    const std::string failure = OpenOutputFile(file, options.hashesPath);
+    const bool toStandardOutput = options.hashesPath == "-";
+    const std::string failure =
+        toStandardOutput ? OpenStandardOutput(file) : OpenOutputFile(file, options.hashesPath);
     if (!failure.empty()) {
-        return Fail(options.hashesPath, failure);
+        return Fail(file.target, failure, 1);
     }
     HeadlessPlatform platform;
     FixedStepClock clock(options.fps);
-    HashWriter writer(file);
+    HashWriter writer(file, platform);
     try {
         RunShow(SettingsFor(options), platform, clock, &writer);
     } catch (...) {
         DiscardOutputFile(file);
         throw;
     }
+    // After a signal the commit removes the unfinished file and says so.
     const std::string closing = CommitOutputFile(file);
-    return closing.empty() ? 0 : Fail(options.hashesPath, closing);
+    const int signal = InterruptingSignal();
+    return closing.empty() ? 0 : Fail(file.target, closing, signal != 0 ? 128 + signal : 1);
 }

@@ -9,8 +9,10 @@
 #include "app/dump_script.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
+#include "app/options_outputs.h"
 #include "app/play_show.h"
 #include "app/render_frames.h"
+#include "platform/interruption.h"
 
 namespace {
 
@@ -46,14 +48,27 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
-        std::fprintf(stderr, "voxelshow: %s\n%s", parsed.error.c_str(), UsageText());
+        // The reason and where the usage is, not the whole usage, which would bury the reason.
+        std::fprintf(stderr, "voxelshow: %s\n%s\n", parsed.error.c_str(), USAGE_HINT);
         return 2;
+    }
+    // Before any work: a file the user may want is not replaced unasked.
+    const std::string replaced = FirstReplacedOutput(parsed.options);
+    if (!replaced.empty()) {
+        std::fprintf(stderr, "voxelshow: %s exists; add -y to overwrite\n", replaced.c_str());
+        return 1;
+    }
+    const RunMode mode = parsed.options.mode;
+    if (mode == RunMode::RenderFrame || mode == RunMode::Hashes || mode == RunMode::DumpScript) {
+        // Their temporary files are removed when the run is stopped (the capture module
+        // catches the signals itself).
+        CatchInterruptions();
     }
     try {
         return DispatchMode(parsed.options);
     } catch (const std::exception& error) {
         std::fflush(stdout);
         std::fprintf(stderr, "voxelshow: %s\n", error.what());
-        return 1;
+        return InterruptingSignal() != 0 ? 128 + InterruptingSignal() : 1;
     }
 }

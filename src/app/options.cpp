@@ -4,8 +4,11 @@
 #include <optional>
 
 #include "app/capture_options.h"
+#include "app/frame_file.h"
 #include "app/show.h"
 #include "audio/music_playback.h"
+#include "capture/picture_sequence_name.h"
+#include "platform/output_file.h"
 #include "render/worker_pool.h"
 
 namespace {
@@ -41,6 +44,25 @@ bool ParseSeconds(const std::string& text, uint32_t& ms) {
     return true;
 }
 
+bool ParseTime(const std::string& text, uint32_t& ms) {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        return ParseSeconds(text, ms);
+    }
+    // Seconds as a clock shows them: two digits below 60, then the decimals if any.
+    const std::string seconds = text.substr(colon + 1);
+    const bool clockSeconds = seconds.size() >= 2 && AllDigits(seconds.substr(0, 2)) && seconds[0] < '6' &&
+                              (seconds.size() == 2 || seconds[2] == '.');
+    uint64_t minutes = 0;
+    uint32_t secondsMs = 0;
+    if (!clockSeconds || !ParseWhole(std::string_view(text).substr(0, colon), minutes) ||
+        minutes > MAX_SECONDS / 60 || !ParseSeconds(seconds, secondsMs)) {
+        return false;
+    }
+    ms = static_cast<uint32_t>(minutes * 60000 + secondsMs);
+    return true;
+}
+
 namespace {
 
 constexpr uint32_t MAX_FPS = 1000;  // the counter counts milliseconds
@@ -48,7 +70,7 @@ constexpr uint32_t MAX_FPS = 1000;  // the counter counts milliseconds
 // Seconds from 0 to before the show's end, as milliseconds.
 bool ParseStart(const std::string& text, uint32_t& milliseconds) {
     uint32_t ms = 0;
-    if (!ParseSeconds(text, ms) || ms >= SHOW_END_MS) {
+    if (!ParseTime(text, ms) || ms >= SHOW_END_MS) {
         return false;
     }
     milliseconds = ms;
@@ -97,6 +119,8 @@ bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) 
         options.reference = true;
     } else if (name == "--verify") {
         options.verify = true;
+    } else if (name == "-y") {
+        options.overwrite = true;
     } else if (name == "--help" || name == "-h") {
         options.mode = RunMode::Help;
     } else if (name == "--version") {
@@ -166,7 +190,8 @@ std::string ParseValue(const std::string& name, const std::string& value, Option
     } else if (name == "--start") {
         playOnlyOption = true;
         if (!ParseStart(value, options.startMs)) {
-            return "--start takes seconds from 0 to before 196 (decimals allowed), not '" + value + "'";
+            return "--start takes a time from 0 to before 196 seconds (12, 17.5 or 1:23.5), not '" + value +
+                   "'";
         }
     } else if (name == "--aspect") {
         playOnlyOption = true;
@@ -234,6 +259,30 @@ bool Has(const std::vector<std::string>& args, const char* name) {
     return false;
 }
 
+// --out: a frame file's kind and a valid pattern of names, with the pass number in the file's
+// name when there are several passes.
+std::string CheckFrameName(const Options& options) {
+    const std::string& out = options.outPath;
+    if (out.empty()) {
+        return "--render-frame needs --out FILE";
+    }
+    // A device or FIFO (/dev/stdout) has no format in its name: it gets a PNG.
+    if (FrameFileKindOf(out) == FrameFileKind::None && !IsWrittenInPlace(out)) {
+        return "--out takes a name ending in .png (a PNG picture) or .bgra (raw pixels), not '" + out + "'";
+    }
+    const FrameNamePattern pattern = ReadFrameNamePattern(out);
+    if (!pattern.error.empty()) {
+        return "--out: " + pattern.error;
+    }
+    if (pattern.numberInFolder) {
+        return "--out: the pass number goes in the file's name, not in its folder: '" + out + "'";
+    }
+    if (options.renderPasses.size() > 1 && pattern.numbers == 0) {
+        return "--out must contain %d (or %0Nd) when several passes are rendered";
+    }
+    return "";
+}
+
 // Checks that the options given belong together.
 std::string CheckCombination(const std::vector<std::string>& args, const Options& options,
                              bool playOnlyOption) {
@@ -242,8 +291,13 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
     if (modes > 1) {
         return "--render-frame, --benchmark, --hashes and --capture cannot be combined";
     }
-    if (options.mode == RunMode::DumpScript) {
-        return args.size() == 2 ? "" : "--dump-script takes no other options";
+    const RunMode mode = options.mode;
+    if (options.overwrite && mode != RunMode::Capture && mode != RunMode::RenderFrame &&
+        mode != RunMode::Hashes && mode != RunMode::DumpScript) {
+        return "-y applies only to --capture, --render-frame, --hashes and --dump-script, which write files";
+    }
+    if (mode == RunMode::DumpScript) {
+        return args.size() == 2u + options.overwrite ? "" : "--dump-script takes no other options but -y";
     }
     bool withSound = (options.mode == RunMode::Play || options.mode == RunMode::Capture) && !options.mute;
     if (Has(args, "--music") && !withSound) {
@@ -266,11 +320,9 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
         return "--out applies only to --render-frame";
     }
     if (options.mode == RunMode::RenderFrame) {
-        if (options.outPath.empty()) {
-            return "--render-frame needs --out FILE";
-        }
-        if (options.renderPasses.size() > 1 && options.outPath.find("%d") == std::string::npos) {
-            return "--out must contain %d when several passes are rendered";
+        const std::string error = CheckFrameName(options);
+        if (!error.empty()) {
+            return error;
         }
     }
     return CheckCaptureOptions(args, options);
@@ -299,12 +351,12 @@ const char* UsageText() {
     return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N]\n"
            "                 [--mute | --music FILE] [--script FILE] [--start S] [--aspect keep|stretch]\n"
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
-           "                 --out FILE\n"
+           "                 --out FILE [-y]\n"
            "       voxelshow --benchmark [--verify] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
-           "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
+           "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR] [--script FILE] [-y]\n"
            "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N]\n"
-           "                 [--data DIR] [--mute | --music FILE] [--script FILE]\n"
-           "       voxelshow --dump-script FILE\n"
+           "                 [--data DIR] [--mute | --music FILE] [--script FILE] [-y]\n"
+           "       voxelshow --dump-script FILE [-y]\n"
            "       (all but --dump-script also take [--threads N] [--simd portable|sse2|avx2], the\n"
            "       headless ones [--reference])\n"
            "       voxelshow --help | --version\n"
@@ -314,7 +366,8 @@ const char* UsageText() {
            "  --data DIR          data directory (default: ./data, else data beside the program)\n"
            "  --seed N            seed of the wave filter's jitter (default: the time; 0 when headless)\n"
            "  --mute              play, or capture, without sound\n"
-           "  --start S           begin the show S seconds in (decimals allowed), music included\n"
+           "  --start S           begin the show S seconds in (17.5, or 1:23.5 for minutes and\n"
+           "                      seconds), music included\n"
            "  --aspect A          stretch (default): the picture fills the window; keep: 4:3 between\n"
            "                      black bars\n"
            "  --music FILE        play, or capture, this module (.mod .s3m .xm .it) or stream (.mp3 .ogg)\n"
@@ -324,12 +377,17 @@ const char* UsageText() {
            "  --dump-script FILE  write the built-in scene script as text (- for standard output)\n"
            "  --render-frame N    draw pass N without a display and write its frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
-           "  --out FILE          frame file: .bgra for raw 640x480 pixels, anything else for PNG\n"
+           "                      (%05d: zero-padded to 5 digits; %% for a %)\n"
+           "  --out FILE          frame file: FILE.png for a PNG, FILE.bgra for raw 640x480 pixels\n"
+           "                      (bgr0: bytes blue, green, red, unused)\n"
            "  --fps F             passes per second of the fixed-step clock (default 60)\n"
            "  --benchmark         run the whole show without a display and print timings, then the\n"
            "                      time a seek to a random pass takes\n"
            "  --hashes FILE       run the whole show without a display and write one line per pass:\n"
-           "                      the pass number and the 64-bit hash of its frame\n"
+           "                      the pass number and the 64-bit hash of its frame (- for standard\n"
+           "                      output)\n"
+           "  -y                  replace output files that exist (without it, a run that would\n"
+           "                      replace one stops before it starts)\n"
            "  --verify            with --benchmark: also time the reference renderer and compare every "
            "frame\n"
            "  --reference         draw with the straightforward reference renderer (slow; for checks)\n"
@@ -339,7 +397,8 @@ const char* UsageText() {
            "  --capture FILE      write the show, faster than it plays, to a file whose name picks the\n"
            "                      kind: .mp4, .mkv (lossless), .webm, .webp (no sound), NAME%d.png (one\n"
            "                      picture per pass), .wav or .flac (the sound alone)\n"
-           "  --from S, --to S    capture the passes at S seconds and after, and before T (default: all)\n"
+           "  --from S, --to T    capture the passes at S seconds and after, and before T (default:\n"
+           "                      all; times as for --start)\n"
            "  --size WxH          capture at this size, the 4:3 picture centred and scaled without\n"
            "                      smoothing (default 640x480)\n"
            "\n"

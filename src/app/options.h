@@ -45,6 +45,7 @@ struct Options {
     std::string musicPath;       // --music: the soundtrack; empty: the data folder's music file
     std::string scriptPath;      // --script: the scene script's file; empty: the built-in script
     std::string dumpScriptPath;  // --dump-script: where to write the built-in script, "-" for stdout
+    bool overwrite = false;      // -y: replace output files that exist
 };
 
 struct ParsedOptions {
@@ -63,9 +64,14 @@ bool ParseWhole(std::string_view text, T& value) {
 // Seconds with optional decimals ("12", "17.5", ".25", "0.016"), rounded to the millisecond;
 // false for any other text ("1.", "1e2", "-1") or more than a million seconds.
 bool ParseSeconds(const std::string& text, uint32_t& ms);
+// A time as players write it: seconds as ParseSeconds reads them, or minutes and seconds,
+// "M:SS" or "M:SS.mmm" ("1:23.5" is 83.5 s), the seconds in two digits below 60.
+bool ParseTime(const std::string& text, uint32_t& ms);
 
 // Reads the arguments after the program name.
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
 
-// The short usage text printed by --help and after a usage error.
+// The usage text printed by --help.
 const char* UsageText();
+// The line after a usage error's reason.
+inline constexpr const char* USAGE_HINT = "Run 'voxelshow --help' for the usage.";

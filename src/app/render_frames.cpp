@@ -8,6 +8,7 @@
 #include "app/frame_file.h"
 #include "app/seek.h"
 #include "app/show_settings.h"
+#include "capture/picture_sequence_name.h"
 #include "render/framebuffer.h"
 #include "render/random.h"
 
@@ -20,7 +21,7 @@ std::vector<uint32_t> SortedPasses(std::vector<uint32_t> passes) {
 }
 
 void WriteFrame(const std::string& pattern, uint32_t pass) {
-    const std::string path = FrameFileName(pattern, pass);
+    const std::string path = FrameNameFor(pattern, pass);
     const std::string error = WriteFrameFile(path, frameBuffer);
     if (!error.empty()) {
         throw std::runtime_error(path + ": " + error);
@@ -43,6 +44,7 @@ int RenderFrames(const Options& options) {
     std::unique_ptr<Show> show = BuildShow(settings);
     for (uint32_t pass : passes) {
         SeekShow(*show, StepsFor(settings.renderer), GridPass(pass, options.fps));
+        // After an interrupting signal the frame is not committed: the run ends there.
         WriteFrame(options.outPath, pass);
     }
     return 0;

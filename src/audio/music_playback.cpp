@@ -1,5 +1,6 @@
 #include "audio/music_playback.h"
 
+#include <cctype>
 #include <cstdio>
 
 #include "audio/file_reading.h"
@@ -39,7 +40,11 @@ void ReportAudioError(const AudioLayer& layer, const char* text, const char* res
 
 uint8_t MusicKindForName(const std::string& name, uint8_t current) {
     const size_t dot = name.rfind('.');
-    const std::string extension = dot == std::string::npos ? name : name.substr(dot + 1);
+    std::string extension = dot == std::string::npos ? name : name.substr(dot + 1);
+    // In any letter case, as file managers and cameras write them (TUNE.MP3).
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     for (const char* module : {"mod", "s3m", "xm", "it"}) {
         if (extension == module) {
             return MUSIC_MODULE;

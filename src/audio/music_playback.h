@@ -34,4 +34,5 @@ void PauseMusic(AudioLayer& layer, bool paused);
 void ShutdownAudio(AudioLayer& layer);
 
 // The extension rule alone: the kind `name` selects, or `current` if its extension is not listed.
+// Extensions are compared in any letter case.
 uint8_t MusicKindForName(const std::string& name, uint8_t current);

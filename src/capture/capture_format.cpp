@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "capture/picture_sequence_name.h"
+
 namespace {
 
 struct NamedFormat {
@@ -29,9 +31,10 @@ bool EndsWithIgnoringCase(const std::string& text, const std::string& suffix) {
     });
 }
 
-bool LastComponentHasNumber(const std::string& name) {
-    const size_t slash = name.rfind('/');
-    return name.find("%d", slash == std::string::npos ? 0 : slash + 1) != std::string::npos;
+// A name of frames: a valid pattern with a pass number in the file's name and none in its folder.
+bool IsSequenceName(const std::string& name) {
+    const FrameNamePattern pattern = ReadFrameNamePattern(name);
+    return pattern.error.empty() && pattern.numbers > 0 && !pattern.numberInFolder;
 }
 
 }  // namespace
@@ -41,7 +44,7 @@ bool CaptureFormatForName(const std::string& name, CaptureFormat& format) {
         if (!EndsWithIgnoringCase(name, named.suffix)) {
             continue;
         }
-        if (named.info.format == CaptureFormat::PictureSequence && !LastComponentHasNumber(name)) {
+        if (named.info.format == CaptureFormat::PictureSequence && !IsSequenceName(name)) {
             return false;
         }
         format = named.info.format;
@@ -64,7 +67,8 @@ const char* CaptureFormatNames() {
            "  NAME.mkv    lossless video (FFV1) with FLAC sound\n"
            "  NAME.webm   VP9 video with Opus sound\n"
            "  NAME.webp   animated WebP picture, no sound\n"
-           "  NAME%d.png  one PNG per frame, %d replaced by the pass number, no sound\n"
+           "  NAME%d.png  one PNG per frame, %d replaced by the pass number (%05d: zero-padded\n"
+           "              to 5 digits, %% for a %), no sound\n"
            "  NAME.wav    the sound alone, 16-bit PCM\n"
            "  NAME.flac   the sound alone, FLAC\n";
 }

@@ -12,7 +12,8 @@ struct CaptureFormatInfo {
 };
 
 // Picks the format from the end of the name (letter case ignored); a picture sequence is a
-// name ending ".png" with "%d" in its last component. False for any other name.
+// name ending ".png" that is a valid FrameNamePattern with the pass number in the file's name
+// and not in its folder. False for any other name.
 bool CaptureFormatForName(const std::string& name, CaptureFormat& format);
 
 const CaptureFormatInfo& InfoOf(CaptureFormat format);

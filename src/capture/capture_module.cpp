@@ -4,7 +4,7 @@
 #include <new>
 
 #include "capture/capture_session.h"
-#include "capture/interruption.h"
+#include "platform/interruption.h"
 
 namespace {
 

@@ -10,7 +10,7 @@ extern "C" {
 #include <new>
 
 #include "capture/capture_error.h"
-#include "capture/interruption.h"
+#include "platform/interruption.h"
 #include "render/framebuffer.h"
 
 namespace {
@@ -79,10 +79,10 @@ int Fail(CaptureSession& session, const std::string& line, int status) {
 // A signal wins over the failure it may have caused (the libraries' I/O gives up on it).
 int FailInterrupted(CaptureSession& session) {
     const int signal = InterruptingSignal();
-    return Fail(session,
-                session.settings.path + ": interrupted by " + (signal == SIGINT ? "SIGINT" : "SIGTERM") +
-                    "; the unfinished file is removed",
-                128 + signal);
+    return Fail(
+        session,
+        session.settings.path + ": interrupted by " + SignalName(signal) + "; the unfinished file is removed",
+        128 + signal);
 }
 
 }  // namespace
@@ -129,9 +129,13 @@ int FinishCapture(CaptureSession& session) {
     const int64_t bytes = session.writer->BytesWritten();
     Release(session);
     EndProgress(session.progress);
-    std::printf("%s\n", SummaryLine(session.settings.path, session.framesDone, session.settings.span.fps,
-                                    bytes, SecondsSinceStart(session.progress))
-                            .c_str());
+    std::string summary = SummaryLine(session.settings.path, session.framesDone, session.settings.span.fps,
+                                      bytes, SecondsSinceStart(session.progress));
+    if (session.settings.format == CaptureFormat::PictureSequence) {
+        // The number in the first frame's name, for a tool that reads the sequence back from it.
+        summary += ", first frame " + std::to_string(session.settings.span.firstPass);
+    }
+    std::printf("%s\n", summary.c_str());
     return 0;
 }
 

@@ -7,10 +7,10 @@ extern "C" {
 
 #include "capture/capture_error.h"
 #include "capture/encoding.h"
-#include "capture/interruption.h"
 #include "capture/media_file.h"
 #include "capture/sound_encoder.h"
 #include "capture/video_encoder.h"
+#include "platform/interruption.h"
 #include "platform/output_file.h"
 
 namespace {

@@ -3,6 +3,8 @@ extern "C" {
 #include <libavutil/pixfmt.h>
 }
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -56,7 +58,8 @@ void PictureSequence::Open() {
 OutputFile& PictureSequence::Reserve(uint32_t pass) {
     OutputFile file;
     const std::string name = settings.frameName(pass);
-    const std::string reason = ReserveOutputFile(file, name);
+    // The frames share their folder, held open once.
+    const std::string reason = ReserveOutputFile(file, name, files.empty() ? nullptr : &files.back());
     if (!reason.empty()) {
         throw CaptureError(name + ": " + reason);
     }
@@ -77,16 +80,26 @@ void PictureSequence::WritePicture(const uint32_t* pixels) {
 }
 
 void PictureSequence::WritePacket(const OutputFile& file) {
-    std::FILE* out = std::fopen(file.temporary.c_str(), "wb");
-    if (out == nullptr) {
+    const int out = OpenReservedFile(file);
+    if (out < 0) {
         throw CaptureError(file.target + ": cannot write: " + std::strerror(errno));
     }
     const size_t size = static_cast<size_t>(png.packet->size);
-    const bool written = std::fwrite(png.packet->data, 1, size, out) == size && std::fflush(out) == 0;
-    const int writeError = errno;
-    const bool closed = std::fclose(out) == 0;
-    if (!written || !closed) {
-        throw CaptureError(file.target + ": cannot write: " + std::strerror(written ? errno : writeError));
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t wrote = write(out, png.packet->data + done, size - done);
+        if (wrote < 0 && errno == EINTR) {
+            continue;
+        }
+        if (wrote <= 0) {
+            const int error = wrote < 0 ? errno : EIO;
+            close(out);
+            throw CaptureError(file.target + ": cannot write: " + std::strerror(error));
+        }
+        done += static_cast<size_t>(wrote);
+    }
+    if (close(out) != 0) {
+        throw CaptureError(file.target + ": cannot write: " + std::strerror(errno));
     }
     bytes += static_cast<int64_t>(size);
 }
@@ -95,7 +108,7 @@ void PictureSequence::Commit() {
     CloseVideoEncoder(png);
     std::vector<std::string> renamed;
     for (OutputFile& file : files) {
-        const bool inPlace = file.temporary == file.target;  // a device, never to be removed
+        const bool inPlace = file.folder == nullptr;  // a device, never to be removed
         const std::string reason = CommitOutputFile(file);
         if (!reason.empty()) {
             // Half a sequence is no better than a truncated file: the frames already renamed go too.

@@ -1,7 +1,7 @@
 #include "platform/output_file.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,7 +9,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/interruption.h"
+
 namespace {
+
+constexpr const char* PART_MARK = ".part-";
+constexpr size_t RANDOM_LETTERS = 6;
 
 // The file that a write to `target` replaces: the target, or where its symbolic link leads.
 std::string ReplacedFile(const std::string& target) {
@@ -32,36 +37,84 @@ std::string FolderOf(const std::string& path) {
     return folder.empty() ? "." : folder;
 }
 
-// The permissions of the file replaced, or those a new file gets.
-mode_t PermissionsFor(const std::string& replaced) {
-    struct stat old {};
-    if (stat(replaced.c_str(), &old) == 0) {
-        return old.st_mode & 07777;
+// The folder of `replaced`, the sibling's if it is the same, else opened now; "" or the reason.
+std::string UseFolder(OutputFile& file, const std::string& replaced, const OutputFile* sibling) {
+    const std::string path = FolderOf(replaced);
+    if (sibling != nullptr && sibling->folder != nullptr && sibling->folder->path == path) {
+        file.folder = sibling->folder;
+        return "";
     }
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    auto folder = std::make_shared<OutputFolder>();
+    folder->path = path;
+    folder->descriptor = open(path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder->descriptor < 0) {
+        return "cannot write in " + path + ": " + std::strerror(errno);
+    }
+    file.folder = folder;
+    return "";
 }
 
-// Creates the hidden temporary beside `replaced`, named after it so that a leftover is easy
-// to recognise, and returns its descriptor, or -1 with the reason.
-int CreateTemporary(OutputFile& file, const std::string& replaced, std::string& reason) {
-    const std::string folder = FolderOf(replaced);
-    std::string name = folder + "/." + std::filesystem::path(replaced).filename().string() + ".part-XXXXXX";
-    const int descriptor = mkostemp(name.data(), O_CLOEXEC);
-    if (descriptor < 0) {
-        reason = "cannot write in " + folder + ": " + std::strerror(errno);
-        return -1;
+// ".NAME.part-", NAME cut (at a character's start) so that the whole name with its random
+// letters is no longer than the folder's file systems allow.
+std::string TemporaryPrefix(const std::string& name, int folder) {
+    const long longest = fpathconf(folder, _PC_NAME_MAX);
+    const size_t room =
+        static_cast<size_t>(longest > 0 ? longest : 255) - 1 - std::strlen(PART_MARK) - RANDOM_LETTERS;
+    size_t keep = std::min(name.size(), room);
+    while (keep > 0 && keep < name.size() && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) {
+        --keep;  // not inside a UTF-8 character
     }
-    fchmod(descriptor, PermissionsFor(replaced));
-    file.temporary = name;
-    return descriptor;
+    std::string prefix = ".";
+    return prefix.append(name, 0, keep).append(PART_MARK);
+}
+
+std::string RandomLetters() {
+    static constexpr char LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char bytes[RANDOM_LETTERS] = {};
+    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+        const auto fallback = static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(clock());
+        for (size_t i = 0; i < sizeof bytes; ++i) {
+            bytes[i] = static_cast<unsigned char>(fallback >> (i * 5));
+        }
+    }
+    std::string letters;
+    for (unsigned char byte : bytes) {
+        letters += LETTERS[byte % (sizeof LETTERS - 1)];
+    }
+    return letters;
+}
+
+// Creates the hidden temporary in the folder, named after the file it replaces so that a
+// leftover is easy to recognise, with that file's permissions or those a new file gets.
+// Returns its descriptor, or -1 with the reason.
+int CreateTemporary(OutputFile& file, const std::string& replaced, std::string& reason) {
+    const int folder = file.folder->descriptor;
+    const std::string prefix = TemporaryPrefix(file.finalName, folder);
+    struct stat old {};
+    const bool replacing = stat(replaced.c_str(), &old) == 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = prefix + RandomLetters();
+        const int descriptor = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0) {
+            if (replacing) {
+                fchmod(descriptor, old.st_mode & 07777);
+            }
+            file.temporaryName = name;
+            file.temporary = file.folder->path + "/" + name;
+            return descriptor;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
+    }
+    reason = "cannot write in " + file.folder->path + ": " + std::strerror(errno);
+    return -1;
 }
 
 // Starts a write to `target`: its temporary is made, or is the target itself for a device.
 // Returns the temporary's descriptor (-1 for a device) and "" or the reason it cannot.
-std::string Start(OutputFile& file, const std::string& target, int& descriptor) {
-    file = OutputFile{target, "", nullptr};
+std::string Start(OutputFile& file, const std::string& target, const OutputFile* sibling, int& descriptor) {
+    file = OutputFile{target, "", nullptr, nullptr, "", ""};
     descriptor = -1;
     if (IsDirectory(target)) {
         return "is a directory";
@@ -71,8 +124,15 @@ std::string Start(OutputFile& file, const std::string& target, int& descriptor) 
         file.temporary = target;
         return "";
     }
-    std::string reason;
+    std::string reason = UseFolder(file, replaced, sibling);
+    if (!reason.empty()) {
+        return reason;
+    }
+    file.finalName = std::filesystem::path(replaced).filename().string();
     descriptor = CreateTemporary(file, replaced, reason);
+    if (descriptor < 0) {
+        file.folder.reset();
+    }
     return reason;
 }
 
@@ -98,14 +158,24 @@ std::string CloseStream(OutputFile& file) {
 
 }  // namespace
 
+OutputFolder::~OutputFolder() {
+    if (descriptor >= 0) {
+        close(descriptor);
+    }
+}
+
 bool IsDirectory(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-std::string ReserveOutputFile(OutputFile& file, const std::string& target) {
+bool IsWrittenInPlace(const std::string& path) {
+    return !IsDirectory(path) && ExistsAsNonRegularFile(path);
+}
+
+std::string ReserveOutputFile(OutputFile& file, const std::string& target, const OutputFile* sibling) {
     int descriptor = -1;
-    const std::string reason = Start(file, target, descriptor);
+    const std::string reason = Start(file, target, sibling, descriptor);
     if (descriptor >= 0) {
         close(descriptor);
     }
@@ -114,7 +184,7 @@ std::string ReserveOutputFile(OutputFile& file, const std::string& target) {
 
 std::string OpenOutputFile(OutputFile& file, const std::string& target) {
     int descriptor = -1;
-    const std::string reason = Start(file, target, descriptor);
+    const std::string reason = Start(file, target, nullptr, descriptor);
     if (!reason.empty()) {
         return reason;
     }
@@ -130,20 +200,52 @@ std::string OpenOutputFile(OutputFile& file, const std::string& target) {
     return "";
 }
 
+std::string OpenStandardOutput(OutputFile& file) {
+    file = OutputFile{"standard output", "", nullptr, nullptr, "", ""};
+    std::fflush(stdout);
+    const int descriptor = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (descriptor < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        const std::string failure = WriteReason(errno);
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+        return failure;
+    }
+    file.stream = fdopen(descriptor, "wb");
+    if (file.stream == nullptr) {
+        const std::string failure = WriteReason(errno);
+        close(descriptor);
+        return failure;
+    }
+    return "";
+}
+
+int OpenReservedFile(const OutputFile& file) {
+    if (file.folder == nullptr) {
+        return open(file.temporary.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    }
+    return openat(file.folder->descriptor, file.temporaryName.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+}
+
 std::string CommitOutputFile(OutputFile& file) {
-    const std::string failure = file.stream != nullptr ? CloseStream(file) : "";
+    std::string failure = file.stream != nullptr ? CloseStream(file) : "";
+    if (failure.empty() && InterruptingSignal() != 0) {
+        failure = "interrupted by " + SignalName(InterruptingSignal()) +
+                  (file.folder != nullptr ? "; the unfinished file is removed" : "");
+    }
     if (!failure.empty()) {
         DiscardOutputFile(file);
         return failure;
     }
-    if (file.temporary != file.target &&
-        std::rename(file.temporary.c_str(), ReplacedFile(file.target).c_str()) != 0) {
+    if (file.folder != nullptr && renameat(file.folder->descriptor, file.temporaryName.c_str(),
+                                           file.folder->descriptor, file.finalName.c_str()) != 0) {
         const std::string reason =
             std::string("cannot rename the finished file into place: ") + std::strerror(errno);
         DiscardOutputFile(file);
         return reason;
     }
     file.temporary.clear();
+    file.folder.reset();
     return "";
 }
 
@@ -152,8 +254,9 @@ void DiscardOutputFile(OutputFile& file) {
         std::fclose(file.stream);
         file.stream = nullptr;
     }
-    if (!file.temporary.empty() && file.temporary != file.target) {
-        unlink(file.temporary.c_str());
+    if (file.folder != nullptr && !file.temporaryName.empty()) {
+        unlinkat(file.folder->descriptor, file.temporaryName.c_str(), 0);
     }
     file.temporary.clear();
+    file.folder.reset();
 }

@@ -24,11 +24,14 @@ expect_status() {  # expected-status description command...
 
 for args in "--nonsense" "--benchmark --fps 0" "--render-frame -3 --out f.png" "--seed abc" \
     "--render-frame 1,2 --out f.png" "--presenter" "--start -5" "--start 196" "--start 12s" "--aspect square" \
-    "--music song.wav" "--music song.MP3" "--benchmark --music song.ogg" "--mute --music song.ogg" \
-    "--dump-script - --script show.txt" "--dump-script"; do
+    "--music song.wav" "--benchmark --music song.ogg" "--mute --music song.ogg" \
+    "--dump-script - --script show.txt" "--dump-script" "--render-frame 1 --out f.jpg"; do
     # shellcheck disable=SC2086
     expect_status 2 "$args" "$program" $args
-    grep -q '^usage: voxelshow' "$work/err" || fail "$args: no usage text"
+    # The reason, and where the usage is; the usage itself would bury the reason.
+    [ "$(wc -l <"$work/err")" -eq 2 ] && grep -q '^voxelshow: ' "$work/err" &&
+        grep -qxF "Run 'voxelshow --help' for the usage." "$work/err" ||
+        fail "$args: not the reason and the pointer to --help:" "$work/err"
 done
 
 expect_status 1 "missing data" "$program" --benchmark --data "$work/none"
@@ -84,8 +87,8 @@ fi
 mkdir "$work/written"
 echo kept >"$work/written/old.png"
 echo kept >"$work/written/old.hashes"
-for args in "--render-frame 300 --out $work/written/old.png" "--render-frame 1 --out $work/written/new.bgra" \
-    "--hashes $work/written/old.hashes"; do
+for args in "--render-frame 300 --out $work/written/old.png -y" "--render-frame 1 --out $work/written/new.bgra" \
+    "--hashes $work/written/old.hashes -y"; do
     # shellcheck disable=SC2086
     expect_status 1 "$args past the file-size limit" sh -c 'ulimit -f 40 && exec "$@"' sh "$program" $args
     grep -q "^voxelshow: $work/written/[a-z.]*: cannot write: File too large\$" "$work/err" ||
@@ -97,6 +100,57 @@ kept" ] || {
     fail "failed writes changed the output folder:"
     ls -lA "$work/written"
 }
+
+# An output that exists as a regular file is refused before any work, unless -y; a device is
+# written as before. For a picture sequence, any of its frames' names counts.
+mkdir "$work/kept"
+for name in script.txt frame.png hashes.txt show.wav f00061-%.png; do echo kept >"$work/kept/$name"; done
+for args in "--dump-script $work/kept/script.txt" "--render-frame 1 --out $work/kept/frame.png" \
+    "--hashes $work/kept/hashes.txt" "--capture $work/kept/show.wav" \
+    "--capture $work/kept/f%05d-%%.png --from 1 --to 1.1"; do
+    # shellcheck disable=SC2086
+    expect_status 1 "$args over a file" "$program" $args
+    grep -qx "voxelshow: $work/kept/[a-z0-9.%-]* exists; add -y to overwrite" "$work/err" && [ ! -s "$work/out" ] ||
+        fail "$args over a file: no refusal naming it, or work done:" "$work/out" "$work/err"
+done
+[ "$(cat "$work/kept/"*)" = "$(printf 'kept\nkept\nkept\nkept\nkept')" ] && [ "$(ls -A "$work/kept" | wc -l)" -eq 5 ] ||
+    fail "refused runs changed the folder"
+expect_status 0 "-y over a script" "$program" --dump-script "$work/kept/script.txt" -y
+expect_status 0 "-y over a frame" "$program" -y --render-frame 1 --out "$work/kept/frame.png"
+[ "$(grep -cv '^#' "$work/kept/script.txt")" -eq 187 ] && [ "$(head -c 4 "$work/kept/frame.png" | tail -c 3)" = PNG ] ||
+    fail "-y did not replace the files"
+expect_status 0 "a device needs no -y" "$program" --dump-script /dev/null
+expect_status 2 "-y without an output" "$program" --benchmark -y
+
+# --hashes -: the hashes alone on standard output, the element types on standard error.
+expect_status 0 "hashes to standard output" "$program" --hashes - --fps 1
+[ "$(wc -l <"$work/out")" -eq 197 ] && ! grep -qvE '^[0-9]+ [0-9a-f]{16}$' "$work/out" &&
+    grep -q '^float, char, ' "$work/err" || fail "--hashes - mixes other output with the hashes:" "$work/err"
+
+# A name as long as a file name may be: the temporary's name is shortened, not the target's.
+long=$(printf 'f%.0s' $(seq 1 251)).png
+expect_status 0 "a 255-character name" "$program" --render-frame 1 --out "$work/$long"
+[ -f "$work/$long" ] || fail "no frame under a 255-character name:" "$work/err"
+
+# A signal, the one of a closed terminal included, stops --hashes: the unfinished file goes,
+# one line says so, and the status tells the signal.
+mkdir "$work/stopped"
+for signal in HUP INT QUIT TERM; do
+    "$program" --hashes "$work/stopped/h.txt" >"$work/out" 2>"$work/err" &
+    pid=$!
+    tries=0
+    until [ -n "$(ls -A "$work/stopped")" ] || [ $tries -ge 3000 ]; do
+        sleep 0.01
+        tries=$((tries + 1))
+    done
+    kill -s $signal $pid
+    wait $pid
+    status=$?
+    case $signal in HUP) expected=129 ;; INT) expected=130 ;; QUIT) expected=131 ;; TERM) expected=143 ;; esac
+    [ -z "$(ls -A "$work/stopped")" ] && [ $status -eq $expected ] &&
+        grep -qxF "voxelshow: $work/stopped/h.txt: interrupted by SIG$signal; the unfinished file is removed" "$work/err" ||
+        fail "SIG$signal during --hashes: status $status, left $(ls -A "$work/stopped"):" "$work/err"
+done
 
 expect_status 0 "help" "$program" --help
 grep -q '^usage: voxelshow' "$work/out" || fail "--help prints no usage on standard output"

@@ -6,9 +6,9 @@
 
 #include "app/capture_show.h"
 #include "app/data_directory.h"
-#include "app/frame_file.h"
 #include "app/options.h"
 #include "app/show_settings.h"
+#include "capture/picture_sequence_name.h"
 #include "test_files.h"
 
 namespace {
@@ -153,10 +153,67 @@ TEST(CommandLine, HeadlessDefaults) {
     EXPECT_EQ(SettingsFor(options).threads, 5u);
 }
 
-TEST(FrameFiles, PassNumberReplacesEveryPercentD) {
-    EXPECT_EQ(FrameFileName("out/f%d.png", 60), "out/f60.png");
-    EXPECT_EQ(FrameFileName("a%d-%d.bgra", 7), "a7-7.bgra");
-    EXPECT_EQ(FrameFileName("plain%s%n.png", 7), "plain%s%n.png");  // nothing else is a format
+TEST(FrameNames, PassNumberPaddedOrNotAndALiteralPercent) {
+    EXPECT_EQ(FrameNameFor("out/f%d.png", 60), "out/f60.png");
+    EXPECT_EQ(FrameNameFor("a%d-%d.bgra", 7), "a7-7.bgra");
+    EXPECT_EQ(FrameNameFor("f%05d.png", 7500), "f07500.png");
+    EXPECT_EQ(FrameNameFor("f%02d.png", 7500), "f7500.png");  // wider numbers are not cut
+    EXPECT_EQ(FrameNameFor("100%%/f%%d%d.png", 3), "100%/f%d3.png");
+
+    EXPECT_EQ(ReadFrameNamePattern("100%%/f%%d%d.png").numbers, 1);
+    EXPECT_FALSE(ReadFrameNamePattern("100%%/f%%d%d.png").numberInFolder);
+    EXPECT_TRUE(ReadFrameNamePattern("p%03d/f%d.png").numberInFolder);
+    EXPECT_EQ(ReadFrameNamePattern("f%%d.png").numbers, 0);
+    for (const char* bad : {"f%5d.png", "f%s.png", "f%00d.png", "f%010d.png", "f%.png", "f%", "%%%"}) {
+        EXPECT_NE(ReadFrameNamePattern(bad).error, "") << bad;
+    }
+}
+
+TEST(CommandLine, FrameAndCaptureNames) {
+    for (const char* out : {"X.PNG", "f.Bgra", "f%03d.png"}) {
+        EXPECT_EQ(ParseOptions({"--render-frame", "1,2", "--out", out}).error.empty(), out[1] == '%') << out;
+        EXPECT_EQ(ParseOptions({"--render-frame", "1", "--out", out}).error, "") << out;
+    }
+    for (const char* out : {"x.jpg", "x.bmp", "x", "x.png.txt", "%d/x.png", "x%.png"}) {
+        EXPECT_NE(ParseOptions({"--render-frame", "1", "--out", out}).error, "") << out;
+    }
+    EXPECT_NE(ParseOptions({"--render-frame", "1", "--out", "x.jpg"}).error.find(".png"), std::string::npos);
+    for (const char* name : {"SHOW.MP4", "f%05d.png", "a%%b%d.PNG"}) {
+        EXPECT_EQ(ParseOptions({"--capture", name}).error, "") << name;
+    }
+    for (const char* name : {"f%%d.png", "f%5d.png", "f%d/g%d.png"}) {
+        EXPECT_NE(ParseOptions({"--capture", name}).error, "") << name;
+    }
+    EXPECT_EQ(ParseOptions({"--music", "SONG.MP3"}).error, "");
+    EXPECT_EQ(ParseOptions({"--music", "tune.XM", "--capture", "a.wav"}).error, "");
+}
+
+// Minutes and seconds as players write them, and the show's end as the capture's summary
+// prints it.
+TEST(CommandLine, TimesInSecondsOrMinutesAndSeconds) {
+    for (const auto& [text, ms] : {std::pair<const char*, uint32_t>{"1:23.5", 83500},
+                                   {"01:23.5", 83500},
+                                   {"2:05", 125000},
+                                   {"0:00.25", 250},
+                                   {"3:15.999", 195999}}) {
+        ParsedOptions started = ParseOptions({"--start", text});
+        ASSERT_EQ(started.error, "") << text;
+        EXPECT_EQ(started.options.startMs, ms) << text;
+        ParsedOptions span = ParseOptions({"--capture", "a.mkv", "--from", text, "--to", "3:16.02"});
+        ASSERT_EQ(span.error, "") << text;
+        EXPECT_EQ(span.options.fromMs, ms) << text;
+    }
+    for (const char* bad : {"1:60", "1:5", "1:234", "1:2:3", ":30", "1:", "1:23.", "3:16", "-1:00", "1:2x"}) {
+        EXPECT_NE(ParseOptions({"--start", bad}).error, "") << bad;
+    }
+    for (const char* end : {"196.02", "3:16.02", "196.017"}) {
+        ParsedOptions whole = ParseOptions({"--capture", "a.mkv", "--from", "196", "--to", end});
+        ASSERT_EQ(whole.error, "") << end;
+        EXPECT_EQ(CaptureSettingsFor(whole.options, "d").span.frameCount, 1u) << end;  // pass 11760
+    }
+    EXPECT_NE(ParseOptions({"--capture", "a.mkv", "--to", "196.03"}).error, "");
+    EXPECT_EQ(ParseOptions({"--capture", "a.mkv", "--to", "196.04", "--fps", "30"}).error, "");
+    EXPECT_NE(ParseOptions({"--capture", "a.mkv", "--to", "196.05", "--fps", "30"}).error, "");
 }
 
 // Runs in a fresh working directory and returns to the old one afterwards.

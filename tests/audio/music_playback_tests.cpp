@@ -11,16 +11,18 @@
 
 namespace {
 
-// (The show's own .mp3, a .mod and an unknown .MP3 are held by the window and playback tests.)
-TEST(MusicKindRule, ExactLowerCaseExtensionsAfterTheLastDot) {
+// (The show's own .mp3, a .mod and an unknown .wav are held by the window and playback tests.)
+TEST(MusicKindRule, ExtensionsAfterTheLastDotInAnyCase) {
     EXPECT_EQ(MusicKindForName("a.ogg", MUSIC_NONE), MUSIC_STREAM);
+    EXPECT_EQ(MusicKindForName("A.MP3", MUSIC_NONE), MUSIC_STREAM);
+    EXPECT_EQ(MusicKindForName("tune.Xm", MUSIC_STREAM), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("tune.s3m", MUSIC_NONE), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("dir.mp3/tune.xm", MUSIC_NONE), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("tune.it", MUSIC_STREAM), MUSIC_MODULE);
     // No dot: the whole name is the extension.
     EXPECT_EQ(MusicKindForName("it", MUSIC_NONE), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("xm", MUSIC_NONE), MUSIC_MODULE);
-    // Unknown or differently written extensions keep the kind chosen before.
+    // Unknown extensions keep the kind chosen before.
     EXPECT_EQ(MusicKindForName("tune.wav", MUSIC_MODULE), MUSIC_MODULE);
     EXPECT_EQ(MusicKindForName("tune.", MUSIC_STREAM), MUSIC_STREAM);
 }
@@ -52,7 +54,7 @@ TEST(MusicPlayback, FailuresAreReportedAndNothingPlays) {
         {"/nonexistent/song.xm", true, "Can't load music\n(error code: 5)\n", MUSIC_MODULE},
         {mp3, false, "Can't initialize device\n(error code: 1)\nCan't open stream\n(error code: 4)\n",
          MUSIC_STREAM},
-        {"/nonexistent/MUSIC.MP3", true, "", MUSIC_NONE},  // an unknown extension opens nothing
+        {"/nonexistent/MUSIC.WAV", true, "", MUSIC_NONE},  // an unknown extension opens nothing
     };
     for (const auto& failure : cases) {
         StartDiskCapture("voxelshow_playback_failure.raw");

@@ -194,8 +194,9 @@ TEST_F(Capture, LosslessVideoHoldsTheRenderedFramesAndTheExactSound) {
 TEST_F(Capture, SoundFilesHoldTheShowsMusicToTheSample) {
     // 2 s to 3.5 s: 90 frames of picture time.
     const std::vector<float> music = ShowMusic(120 * SAMPLES_PER_FRAME, 90 * SAMPLES_PER_FRAME);
+    std::ofstream(Out("music.wav")) << "an older file, replaced as -y asks";
     for (const char* name : {"music.wav", "music.flac"}) {
-        Write({"--capture", Out(name), "--from", "2", "--to", "3.5"});
+        Write({"--capture", Out(name), "--from", "0:02", "--to", "0:03.5", "-y"});
         const DecodedMedia media = DecodeMedia(Out(name), false);
         EXPECT_EQ(media.videoCodec, "") << name;
         EXPECT_EQ(media.sampleRate, RATE) << name;
@@ -248,13 +249,16 @@ TEST_F(Capture, MutedVideoAndWebpHaveNoSound) {
 
 // 17.5 s: the first text over the landscape.
 TEST_F(Capture, PictureSequenceIsOneScaledPngPerPass) {
-    Write({"--capture", Out("f%d.png"), "--from", "17.5", "--to", "17.55", "--size", "1000x1000"});
-    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"f1050.png", "f1051.png", "f1052.png"}));
+    const ProgramRun run =
+        Run({"--capture", Out("f%05d-%%.png"), "--from", "17.5", "--to", "17.55", "--size", "1000x1000"});
+    ASSERT_EQ(run.status, 0) << ReadFileText(run.errPath);
+    EXPECT_EQ(FilesIn(out), (std::vector<std::string>{"f01050-%.png", "f01051-%.png", "f01052-%.png"}));
+    EXPECT_THAT(ReadFileText(run.outPath), HasSubstr(", first frame 1050\n"));
     Write({"--render-frame", "1052", "--out", dir.File("pass.bgra")});
     const FrameScaler scaler = MakeFrameScaler(1000, 1000);
     std::vector<uint32_t> scaled(1000 * 1000);
     ScaleFrame(scaler, PixelsOfRawFrame(dir.File("pass.bgra")).data(), scaled.data());
-    const DecodedMedia picture = DecodeMedia(Out("f1052.png"), true);
+    const DecodedMedia picture = DecodeMedia(Out("f01052-%.png"), true);
     EXPECT_EQ(picture.pixelFormat, "rgb24");
     ASSERT_EQ(picture.rgbFrames.size(), 1u);
     EXPECT_TRUE(picture.rgbFrames[0] == Rgb(scaled));
@@ -364,6 +368,40 @@ int64_t SizeOfOnlyFile(const std::string& folder) {
     std::error_code error;
     const auto size = names.size() == 1 ? fs::file_size(folder + "/" + names[0], error) : 0;
     return names.size() == 1 && !error ? static_cast<int64_t>(size) : -1;
+}
+
+// Waits until `done` holds, for two minutes at most; whether it holds.
+template <typename Condition>
+bool WaitFor(Condition done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return done();
+}
+
+// A closed terminal (SIGHUP), SIGQUIT and a reader gone away (SIGPIPE) stop a capture as SIGINT
+// does: none of a picture sequence's hidden frames stays.
+TEST_F(Capture, EverySignalThatEndsARunRemovesAPictureSequence) {
+    for (auto [signal, name] : {std::pair{SIGHUP, "SIGHUP"}, {SIGQUIT, "SIGQUIT"}, {SIGPIPE, "SIGPIPE"}}) {
+        ProgramRun run = StartProgram({"--data", VOXELSHOW_DATA_DIR, "--capture", Out("f%d.png")}, dir.path);
+        ASSERT_TRUE(WaitFor([&] { return FilesIn(out).size() >= 3; })) << name << ": no frames written";
+        kill(run.pid, signal);
+        EXPECT_EQ(WaitForProgram(run), 128 + signal) << name;
+        EXPECT_THAT(ReadFileText(run.errPath), HasSubstr(Out("f%d.png") + ": interrupted by " + name))
+            << name;
+        EXPECT_EQ(FilesIn(out), std::vector<std::string>{}) << name;
+    }
+}
+
+// The folder is held open from the start: renamed during the capture, it keeps no temporary.
+TEST_F(Capture, AFolderRenamedDuringTheCaptureKeepsNoTemporary) {
+    ProgramRun run = StartProgram({"--data", VOXELSHOW_DATA_DIR, "--capture", Out("show.mkv")}, dir.path);
+    ASSERT_TRUE(WaitFor([&] { return SizeOfOnlyFile(out) > 100000; })) << "the capture never got that far";
+    fs::rename(out, dir.File("moved"));
+    kill(run.pid, SIGINT);
+    EXPECT_EQ(WaitForProgram(run), 130);
+    EXPECT_EQ(FilesIn(dir.File("moved")), std::vector<std::string>{});
 }
 
 TEST_F(Capture, ASignalStopsTheCaptureAndRemovesTheUnfinishedFile) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -58,6 +59,46 @@ TEST(OutputFile, ReservesAHiddenFileForAWriterThatOpensItByName) {
     ASSERT_EQ(ReserveOutputFile(file, dir.File("next.mkv")), "");
     DiscardOutputFile(file);
     EXPECT_EQ(FilesIn(dir.path), std::vector<std::string>{"show.mkv"});
+}
+
+// The folder is held open from the start of a write: renamed meanwhile, the file is completed in
+// it, or removed from it, all the same.
+TEST(OutputFile, FollowsItsFolderWhenItIsRenamed) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("a"));
+    OutputFile kept;
+    OutputFile dropped;
+    ASSERT_EQ(OpenOutputFile(kept, dir.File("a/kept.txt")), "");
+    ASSERT_EQ(ReserveOutputFile(dropped, dir.File("a/dropped.mkv")), "");
+    std::fputs("whole", kept.stream);
+    std::filesystem::rename(dir.File("a"), dir.File("b"));
+    DiscardOutputFile(dropped);
+    ASSERT_EQ(CommitOutputFile(kept), "");
+    EXPECT_EQ(FilesIn(dir.File("b")), std::vector<std::string>{"kept.txt"});
+    EXPECT_EQ(ReadFileText(dir.File("b/kept.txt")), "whole");
+}
+
+// A name as long as the file system allows: the temporary's name is the one shortened, and
+// frames written into one folder share it.
+TEST(OutputFile, ALongestNameGetsAShortenedTemporary) {
+    TempDir dir;
+    const std::string longest = std::string(251, 'f') + ".png";
+    OutputFile first;
+    OutputFile second;
+    ASSERT_EQ(ReserveOutputFile(first, dir.File(longest)), "");
+    ASSERT_EQ(ReserveOutputFile(second, dir.File("g.png"), &first), "");
+    const std::string temporary = std::filesystem::path(first.temporary).filename().string();
+    EXPECT_EQ(temporary.size(), 255u);
+    EXPECT_EQ(temporary.rfind("." + std::string(242, 'f') + ".part-", 0), 0u) << temporary;
+    EXPECT_EQ(second.folder, first.folder);
+    const int descriptor = OpenReservedFile(first);
+    ASSERT_GE(descriptor, 0);
+    ASSERT_EQ(write(descriptor, "png", 3), 3);
+    close(descriptor);
+    ASSERT_EQ(CommitOutputFile(first), "");
+    DiscardOutputFile(second);
+    EXPECT_EQ(FilesIn(dir.path), std::vector<std::string>{longest});
+    EXPECT_EQ(ReadFileText(dir.File(longest)), "png");
 }
 
 // A device cannot be replaced by a file: a writer that opens it by name writes it in place, and

@@ -1,6 +1,7 @@
-#include "capture/interruption.h"
+#include "platform/interruption.h"
 
 #include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -17,8 +18,9 @@ void CatchInterruptions() {
     struct sigaction action {};
     action.sa_handler = NoteSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
+        sigaction(signal, &action, nullptr);
+    }
 }
 
 int InterruptingSignal() {
@@ -27,4 +29,9 @@ int InterruptingSignal() {
 
 int IsInterrupted(void*) {
     return caughtSignal != 0;
+}
+
+std::string SignalName(int signal) {
+    const char* abbreviation = sigabbrev_np(signal);
+    return abbreviation != nullptr ? std::string("SIG") + abbreviation : "signal " + std::to_string(signal);
 }
