@@ -82,6 +82,11 @@ int64_t Command(WebPlayer& web, PlayerCommand command, uint32_t now) {
     return JumpTo(web, *target);
 }
 
+uint32_t SeekTo(WebPlayer& web, uint32_t elapsed, uint32_t now) {
+    web.clock.now = now;
+    return JumpTo(web, std::min(elapsed, SHOW_END_MS));
+}
+
 void SwitchWebScript(WebPlayer& web, const std::string& path, uint32_t now) {
     std::vector<ScriptRow> rows = LoadScript(path);  // throws before anything changes
     web.clock.now = now;

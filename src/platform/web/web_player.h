@@ -43,6 +43,10 @@ bool PlayPass(WebPlayer& web, uint32_t now);
 // that a jump landed on, so that the page moves the music there, or -1 if nothing jumped.
 int64_t Command(WebPlayer& web, PlayerCommand command, uint32_t now);
 
+// Jumps to `elapsed` ms of the demo clock (within the show) as a key's jump does, from the seek
+// bar. Returns where it landed.
+uint32_t SeekTo(WebPlayer& web, uint32_t elapsed, uint32_t now);
+
 // Plays the script file's rows from the moment shown (the frame on screen drawn again while
 // paused). A script with an error throws std::runtime_error "FILE:LINE: reason" and the old
 // tracks play on.
