@@ -77,7 +77,7 @@ function showPass(module, pass) {
   module._web_command(1, now);  // paused: the frame stays
   module._web_seek(Math.floor(pass * 1000 / 60), now);
   const player = new Player(module, new Sound(), state);
-  player.present();
+  player.present(now);
   state.phase = 'still';
 }
 
@@ -118,6 +118,7 @@ async function main() {
     showMessage(error.message.startsWith('data/') ? error.message : `data/${MUSIC_FILE}: cannot decode: ${error.message}`);
   });
   const player = new Player(module, sound, state);
+  Object.defineProperty(state, 'sound', { value: sound, enumerable: false });  // for the sound tests
   // The overlay takes the click once the music is decoded too, so that the show starts at once.
   const start = $('start');
   start.textContent = 'loading…';

@@ -30,11 +30,11 @@ export class Player {
     this.running = false;
     this.idleTimer = 0;
     this.seeking = false;
-    this.passes = 0;
+    this.holdUntil = 0;  // the counter's reading before which the frame shown stays (the music's start)
   }
 
   // The framebuffer (0x00RRGGBB words) onto the canvas as opaque RGBA bytes.
-  present() {
+  present(counter) {
     const frame = new Uint32Array(this.module.HEAPU8.buffer, this.module._web_frame(), 640 * 480);
     const out = this.pixels;
     for (let i = 0; i < out.length; ++i) {
@@ -43,6 +43,7 @@ export class Player {
     }
     this.context2d.putImageData(this.image, 0, 0);
     this.state.shownMs = this.module._web_shown_ms();
+    this.state.counter = counter;  // the clock's reading the frame was drawn at
     this.state.paused = this.module._web_paused() === 1;
     this.state.presented = (this.state.presented ?? 0) + 1;
   }
@@ -56,10 +57,11 @@ export class Player {
   }
 
   async start() {
-    const now = this.sound.now();
-    this.module._web_begin(now);
-    this.sound.playFrom(0);
-    this.present();
+    const at = this.sound.aheadNow();
+    this.module._web_begin(at);
+    this.sound.playFrom(0, at);
+    this.holdUntil = at;
+    this.present(at);
     this.state.firstFrameAt = performance.now();
     this.state.phase = 'playing';
     this.setUpControls();
@@ -71,8 +73,13 @@ export class Player {
     if (this.running) return;
     this.running = true;
     const frame = () => {
-      const playing = this.module._web_pass(this.sound.now()) === 1;
-      if (!this.state.paused) this.present();
+      const now = this.sound.now();
+      if (((now - this.holdUntil) | 0) < 0) {  // the music has not reached the frame shown yet
+        requestAnimationFrame(frame);
+        return;
+      }
+      const playing = this.module._web_pass(now) === 1;
+      if (!this.state.paused) this.present(now);
       this.updateBar();
       if (!playing) {
         this.running = false;
@@ -95,26 +102,31 @@ export class Player {
 
   // A key's or a button's command; a jump moves the music to where the picture landed.
   command(code) {
-    const landed = this.module._web_command(code, this.sound.now());
+    // A jump's frame is shown from the reading at which its music starts; a pause goes on from
+    // the reading of the frame on screen, the audio clock having stood still meanwhile.
+    const at = code === COMMAND.pause ? this.state.counter : this.sound.aheadNow();
+    const landed = this.module._web_command(code, at);
     if (code === COMMAND.pause) {
       this.state.paused = this.module._web_paused() === 1;
       this.sound.pause(this.state.paused);
       this.state.phase = this.state.paused ? 'paused' : 'playing';
     }
-    if (landed >= 0) this.landed(landed);
+    if (landed >= 0) this.landed(landed, at);
     this.updateBar();
   }
 
-  landed(ms) {
-    this.sound.playFrom(ms);
-    this.present();
+  landed(ms, at) {
+    this.sound.playFrom(ms, at);
+    this.holdUntil = at;
+    this.present(at);
     $('again').hidden = true;
     if (this.state.phase === 'ended') this.state.phase = this.state.paused ? 'paused' : 'playing';
     this.loop();
   }
 
   seekTo(ms) {
-    this.landed(this.module._web_seek(ms, this.sound.now()));
+    const at = this.sound.aheadNow();
+    this.landed(this.module._web_seek(ms, at), at);
     this.updateBar();
   }
 
@@ -125,7 +137,7 @@ export class Player {
     if (!FS.analyzePath('/scripts').exists) FS.mkdir('/scripts');
     FS.chdir('/scripts');
     FS.writeFile(name, text);
-    const status = this.module.ccall('web_switch_script', 'number', ['string', 'number'], [name, this.sound.now()]);
+    const status = this.module.ccall('web_switch_script', 'number', ['string', 'number'], [name, this.state.counter]);
     if (status !== 0) {
       // The old tracks play on; the error names the file and the line.
       this.showError(this.module.UTF8ToString(this.module._web_error()));
@@ -134,7 +146,7 @@ export class Player {
     $('message').hidden = true;
     this.state.message = '';
     this.state.script = name;
-    this.present();
+    this.present(this.state.counter);
     this.markCuts();
     this.updateBar();
   }

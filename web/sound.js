@@ -1,3 +1,5 @@
+const START_LEAD = 0.1;  // seconds between starting a source and its first sample
+
 // The music through the browser's own decoder, and the audio clock that the picture follows.
 export class Sound {
   constructor() {
@@ -9,8 +11,6 @@ export class Sound {
     }
     this.buffer = null;
     this.source = null;
-    this.offset = 0;       // seconds into the music at which the playing source started
-    this.startedAt = 0;    // the context's time at which it started
   }
 
   async load(bytes) {
@@ -27,16 +27,27 @@ export class Sound {
     return Math.floor(performance.now()) >>> 0;
   }
 
-  // Plays from `ms` into the music (also while suspended: it then starts when resumed).
-  playFrom(ms) {
+  // The counter's reading a little ahead, at which music started now reaches its speakers' side:
+  // the context's time as the page reads it trails the time its audio thread renders by up to a
+  // buffer (about 40 ms in Chromium), so a source started "now" would start late by that much.
+  aheadNow() {
+    if (this.context === null) return this.now();
+    return Math.ceil((this.context.currentTime + START_LEAD) * 1000) >>> 0;
+  }
+
+  // Plays from `ms` into the music from the counter's reading `at` (from aheadNow), also while
+  // suspended: it then starts when resumed.
+  playFrom(ms, at) {
     if (!this.ready) return;
     this.stop();
     this.source = this.context.createBufferSource();
     this.source.buffer = this.buffer;
     this.source.connect(this.tap ?? this.context.destination);
-    this.offset = ms / 1000;
-    this.startedAt = this.context.currentTime;
-    this.source.start(this.startedAt, Math.min(this.offset, this.buffer.duration));
+    // Both on whole sample frames (within 12 microseconds at 44.1 kHz), so that the source plays
+    // the decoded samples themselves rather than ones interpolated between them.
+    const rate = this.context.sampleRate;
+    const frames = (ms) => Math.round((ms * rate) / 1000) / rate;
+    this.source.start(frames(at), Math.min(frames(ms), this.buffer.duration));
   }
 
   stop() {
