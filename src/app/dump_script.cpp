@@ -6,7 +6,7 @@
 
 #include "app/builtin_script.h"
 #include "app/script_text.h"
-#include "platform/output_file.h"
+#include "files/output_file.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/output_file.h"
+#include "files/output_file.h"
 #include "render/framebuffer.h"
 
 namespace {

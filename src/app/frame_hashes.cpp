@@ -9,8 +9,8 @@
 #include "app/frame_hash.h"
 #include "app/headless_platform.h"
 #include "app/show_settings.h"
+#include "files/output_file.h"
 #include "platform/fixed_step_clock.h"
-#include "platform/output_file.h"
 #include "render/framebuffer.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/input_file.h"
+#include "files/input_file.h"
 
 bool ReadWholeFile(const char* path, std::vector<char>& bytes) {
     std::string reason;

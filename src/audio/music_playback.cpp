@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/input_file.h"
+#include "files/input_file.h"
 
 uint32_t musicStream = 0;
 uint32_t musicModule = 0;

@@ -10,7 +10,7 @@ extern "C" {
 #include "capture/media_file.h"
 #include "capture/sound_encoder.h"
 #include "capture/video_encoder.h"
-#include "platform/output_file.h"
+#include "files/output_file.h"
 
 namespace {
 

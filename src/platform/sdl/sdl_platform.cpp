@@ -1,10 +1,10 @@
-#include "platform/sdl_platform.h"
+#include "platform/sdl/sdl_platform.h"
 
 #include <cstdio>
 
 #include "audio/music_playback.h"
-#include "platform/destroyed_window.h"
-#include "platform/display_settings.h"
+#include "platform/sdl/destroyed_window.h"
+#include "platform/sdl/display_settings.h"
 
 namespace {
 
