@@ -142,3 +142,24 @@ test('a missing data file shows one line naming it', async () => {
     other.server.close();
   }
 });
+
+test('at the end the last frame stays with a button that plays the show again', async () => {
+  const { page, errors } = await openPage();
+  await startShow(page);
+  await page.$eval('#seek', (seek) => {
+    seek.value = '195700';
+    seek.dispatchEvent(new Event('change'));
+  });
+  const ended = await waitForState(page, () => window.voxelshow.phase === 'ended');
+  assert.ok(ended.shownMs >= 195700 && ended.shownMs <= 196000, `the last frame shown is at ${ended.shownMs} ms`);
+  const presented = ended.presented;
+  await page.evaluate(() => new Promise((done) => setTimeout(done, 200)));
+  assert.equal(await page.evaluate(() => window.voxelshow.presented), presented, 'nothing is drawn after the end');
+  assert.equal(await page.$eval('#again', (b) => !b.hidden && b.textContent), 'play again');
+  await page.click('#again');
+  const again = await waitForState(page, () => window.voxelshow.phase === 'playing' && window.voxelshow.shownMs > 0);
+  assert.ok(again.shownMs < 5000, `played again from the start (${again.shownMs} ms)`);
+  assert.equal(await page.$eval('#again', (b) => b.hidden), true);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
