@@ -11,6 +11,8 @@ export class Sound {
     }
     this.buffer = null;
     this.source = null;
+    this.heldSince = null;  // without sound: when the pause began
+    this.heldTotal = 0;     // and how long the pauses before it lasted, in milliseconds
   }
 
   async load(bytes) {
@@ -24,7 +26,9 @@ export class Sound {
   // music, which stands still while it is suspended.
   now() {
     if (this.context !== null) return Math.floor(this.context.currentTime * 1000) >>> 0;
-    return Math.floor(performance.now()) >>> 0;
+    // Without sound: the page's own clock, standing still while paused as the audio clock does.
+    const held = this.heldSince !== null ? performance.now() - this.heldSince : 0;
+    return Math.floor(performance.now() - this.heldTotal - held) >>> 0;
   }
 
   // The counter's reading a little ahead, at which music started now reaches its speakers' side:
@@ -59,7 +63,14 @@ export class Sound {
   }
 
   async pause(paused) {
-    if (this.context === null) return;
+    if (this.context === null) {
+      if (paused && this.heldSince === null) this.heldSince = performance.now();
+      if (!paused && this.heldSince !== null) {
+        this.heldTotal += performance.now() - this.heldSince;
+        this.heldSince = null;
+      }
+      return;
+    }
     if (paused) await this.context.suspend();
     else await this.context.resume();
   }

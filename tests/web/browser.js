@@ -27,8 +27,8 @@ export async function launch(extraArgs = []) {
   });
 }
 
-// Waits until the page's state satisfies `predicate` (a function of window.voxelshow).
-export async function waitForState(page, predicate, timeout = 120000) {
-  await page.waitForFunction(predicate, { timeout, polling: 50 });
+// Waits until `predicate` (run in the page with `args`) holds of its state, window.voxelshow.
+export async function waitForState(page, predicate, timeout = 120000, ...args) {
+  await page.waitForFunction(predicate, { timeout, polling: 50 }, ...args);
   return page.evaluate(() => ({ ...window.voxelshow }));
 }

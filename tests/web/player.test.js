@@ -143,6 +143,29 @@ test('a missing data file shows one line naming it', async () => {
   }
 });
 
+test('without its music the show plays silently on the page\'s clock, which stands still while paused', async () => {
+  const silent = join(work, 'silent');
+  cpSync(SITE, silent, { recursive: true, dereference: true, filter: (path) => !path.endsWith('.mp3') });
+  const other = await startSite(silent);
+  try {
+    const { page, errors } = await openPage(other.url);
+    const ready = await waitForState(page, () => window.voxelshow.phase === 'ready');
+    assert.equal(ready.message, 'data/ostrel&vandt_-_cube.mp3: cannot fetch: 404 Not Found');
+    await page.click('#start');
+    await waitForState(page, () => window.voxelshow.shownMs > 300);
+    await page.keyboard.press('Space');
+    const held = (await waitForState(page, () => window.voxelshow.paused)).shownMs;
+    await page.evaluate(() => new Promise((done) => setTimeout(done, 1500)));
+    await page.keyboard.press('Space');
+    const going = await waitForState(page, (from) => window.voxelshow.shownMs > from, 20000, held);
+    assert.ok(going.shownMs - held < 1000, `the show goes on from ${held} ms, not past the pause (${going.shownMs} ms)`);
+    assert.deepEqual(errors, []);
+    await page.close();
+  } finally {
+    other.server.close();
+  }
+});
+
 test('at the end the last frame stays with a button that plays the show again', async () => {
   const { page, errors } = await openPage();
   await startShow(page);

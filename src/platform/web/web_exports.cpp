@@ -66,7 +66,9 @@ EMSCRIPTEN_KEEPALIVE double web_command(int command, uint32_t now) {
     return static_cast<double>(Command(web, static_cast<PlayerCommand>(command), now));
 }
 
-EMSCRIPTEN_KEEPALIVE uint32_t web_seek(uint32_t elapsed, uint32_t now) { return SeekTo(web, elapsed, now); }
+EMSCRIPTEN_KEEPALIVE uint32_t web_seek(uint32_t elapsed, uint32_t now) {
+    return SeekTo(web, elapsed, now);
+}
 
 EMSCRIPTEN_KEEPALIVE int web_switch_script(const char* path, uint32_t now) {
     return Guarded([&] { SwitchWebScript(web, path, now); });
