@@ -202,17 +202,20 @@ export class Player {
       event.preventDefault();  // the page does not scroll on the show's keys
       this.command(code);
     });
-    $('play').addEventListener('click', () => {
-      if (this.state.phase === 'ended') this.command(COMMAND.toStart);
-      else this.command(COMMAND.pause);
+    // After a button, the keys go to the show again (a focused button would take Space itself).
+    const button = (id, action) => $(id).addEventListener('click', () => {
+      action();
+      this.canvas.focus();
     });
-    $('again').addEventListener('click', () => this.command(COMMAND.toStart));
-    $('fullscreen').addEventListener('click', () => this.toggleFullscreen());
+    button('play', () => this.command(this.state.phase === 'ended' ? COMMAND.toStart : COMMAND.pause));
+    button('again', () => this.command(COMMAND.toStart));
+    button('fullscreen', () => this.toggleFullscreen());
     const seek = $('seek');
     seek.addEventListener('input', () => { this.seeking = true; });
     seek.addEventListener('change', () => {
       this.seeking = false;
       this.seekTo(Number(seek.value));
+      this.canvas.focus();
     });
     $('script-file').addEventListener('change', (event) => {
       const file = event.target.files[0];
