@@ -62,3 +62,33 @@ test('the canvas at ?pass=N holds --render-frame N\'s pixels', async () => {
   assert.equal(differing, 0, `${differing} pixels differ from the native frame`);
   await page.close();
 });
+
+// The RGBA pixels of PNG files as the browser decodes them.
+async function decodePngs(page, files) {
+  return page.evaluate(async (encoded) => Promise.all(encoded.map(async (base64) => {
+    const bytes = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    const bitmap = await createImageBitmap(new Blob([bytes], { type: 'image/png' }));
+    const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+    const context = canvas.getContext('2d');
+    context.drawImage(bitmap, 0, 0);
+    return { width: bitmap.width, height: bitmap.height,
+      data: Array.from(context.getImageData(0, 0, bitmap.width, bitmap.height).data) };
+  })), files.map((file) => file.toString('base64')));
+}
+
+test('a screenshot of the page at ?pass=N, where the picture is 640x480, is --render-frame N\'s PNG', async () => {
+  const pass = 7500;  // the tunnel at 125 s
+  const png = join(work, 'frame.png');
+  native('--render-frame', String(pass), '--out', png);
+  const page = await browser.newPage();
+  await page.setViewport({ width: 640, height: 480, deviceScaleFactor: 1 });
+  await page.goto(`${site.url}?pass=${pass}`);
+  await waitForState(page, () => ['still', 'error'].includes(window.voxelshow.phase));
+  const shot = await page.screenshot({ type: 'png', clip: { x: 0, y: 0, width: 640, height: 480 } });
+  const [seen, expected] = await decodePngs(page, [shot, readFileSync(png)]);
+  assert.equal(`${seen.width}x${seen.height}`, '640x480');
+  let differing = 0;
+  for (let i = 0; i < expected.data.length; ++i) differing += seen.data[i] !== expected.data[i];
+  assert.equal(differing, 0, `${differing} bytes of the screenshot differ from the native PNG`);
+  await page.close();
+});
