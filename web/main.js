@@ -1,6 +1,6 @@
 // The page: loads the core and the data, then plays the show, or with ?hashes=F or
 // ?benchmark runs the matching headless mode and shows its text.
-import { loadData, fetchData, MUSIC_FILE } from './data.js';
+import { loadData, fetchData, DATA_FILES, MUSIC_FILE } from './data.js';
 import { Player } from './player.js';
 import { Sound } from './sound.js';
 
@@ -30,80 +30,69 @@ function report(status, text, fileName) {
   }
 }
 
-// Lets the page paint before a long synchronous run.
-const nextPaint = () => new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
+// A headless mode in a worker, on data fetched here; resolves with its text, rejects with the
+// failure's one line.
+async function runInWorker(mode, fps) {
+  const files = {};
+  const names = [...DATA_FILES];
+  const bytes = await Promise.all(names.map(fetchData));
+  names.forEach((name, i) => { files[name] = bytes[i]; });
+  return new Promise((resolve, reject) => {
+    const worker = new Worker('headless_worker.js');
+    worker.onmessage = ({ data }) => {
+      worker.terminate();
+      if (data.error) reject(new Error(data.error));
+      else resolve(data);
+    };
+    worker.onerror = (event) => {
+      worker.terminate();
+      reject(new Error(`headless_worker.js: ${event.message}`));
+    };
+    worker.postMessage({ mode, fps, files }, bytes.map((b) => b.buffer));
+  });
+}
 
-async function runHashes(module, fps) {
+async function runHashes(fps) {
   report(`drawing every pass at ${fps} passes a second…`, '');
-  await nextPaint();
-  const started = performance.now();
-  const status = module.ccall('web_hashes', 'number', ['number', 'string', 'string'], [fps, '/hashes.txt', '']);
-  if (status !== 0) {
-    state.phase = 'error';
-    showMessage(module.UTF8ToString(module._web_error()) || 'the hashes run failed');
-    return;
-  }
-  module.FS.chmod('/hashes.txt', 0o644);
-  const text = module.FS.readFile('/hashes.txt', { encoding: 'utf8' });
+  const { text, seconds } = await runInWorker('hashes', fps);
   const passes = text.split('\n').length - 1;
-  const seconds = ((performance.now() - started) / 1000).toFixed(1);
-  report(`${passes} passes at ${fps} a second, drawn in ${seconds} s: compare with voxelshow --hashes FILE --fps ${fps}`,
+  report(`${passes} passes at ${fps} a second, drawn in ${seconds.toFixed(1)} s: compare with voxelshow --hashes FILE --fps ${fps}`,
     text, `voxelshow-hashes-${fps}.txt`);
   state.phase = 'done';
 }
 
-async function runBenchmark(module, printed) {
+async function runBenchmark() {
   report('timing every pass of the show…', '');
-  await nextPaint();
-  const status = module.ccall('web_benchmark', 'number', ['number', 'string'], [60, '']);
-  if (status !== 0) {
-    state.phase = 'error';
-    showMessage(module.UTF8ToString(module._web_error()) || 'the benchmark failed');
-    return;
-  }
-  // From the renderer's line on: the element types that registration printed before it are not figures.
-  const first = Math.max(0, printed.findIndex((line) => line.startsWith('renderer:')));
-  report('the benchmark in this browser, one thread, portable renderer', printed.slice(first).join('\n') + '\n');
+  const { text } = await runInWorker('benchmark', 60);
+  report('the benchmark in this browser, one thread, portable renderer', text);
   state.phase = 'done';
 }
 
-// ?pass=N: pass N of the 60-a-second grid, as --render-frame N draws it, standing still.
-function showPass(module, pass) {
-  if (!Number.isInteger(pass) || pass < 0) {
-    state.phase = 'error';
-    showMessage(`?pass=${params.get('pass')}: not a pass number`);
+async function main() {
+  if (params.has('hashes') || params.has('benchmark')) {
+    const fps = params.has('hashes') ? Number(params.get('hashes')) : 60;
+    if (!Number.isInteger(fps) || fps < 1 || fps > 1000) {
+      state.phase = 'error';
+      showMessage(`?hashes=${params.get('hashes')}: passes a second must be a whole number from 1 to 1000`);
+      return;
+    }
+    try {
+      await (params.has('hashes') ? runHashes(fps) : runBenchmark());
+    } catch (error) {
+      state.phase = 'error';
+      showMessage(error.message);
+    }
     return;
   }
-  const now = Math.floor(performance.now()) >>> 0;
-  module._web_begin(now);
-  module._web_command(1, now);  // paused: the frame stays
-  module._web_seek(Math.floor(pass * 1000 / 60), now);
-  const player = new Player(module, new Sound(), state);
-  player.present(now);
-  state.phase = 'still';
-}
-
-async function main() {
-  const printed = [];
   let module;
   try {
-    module = await createVoxelshow({ print: (line) => printed.push(line), printErr: (line) => console.warn(line) });
+    module = await createVoxelshow({ printErr: (line) => console.warn(line) });
     await loadData(module);
   } catch (error) {
     state.phase = 'error';
     showMessage(error.message);
     return;
   }
-  if (params.has('hashes')) {
-    const fps = Number(params.get('hashes'));
-    if (!Number.isInteger(fps) || fps < 1 || fps > 1000) {
-      state.phase = 'error';
-      showMessage(`?hashes=${params.get('hashes')}: passes a second must be a whole number from 1 to 1000`);
-      return;
-    }
-    return runHashes(module, fps);
-  }
-  if (params.has('benchmark')) return runBenchmark(module, printed);
 
   const seed = Math.floor(Date.now() / 1000) >>> 0;
   if (module.ccall('web_start', 'number', ['string', 'number'], ['', seed]) !== 0) {

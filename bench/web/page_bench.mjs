@@ -6,7 +6,8 @@ import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
 import { startSite, launch, waitForState, SITE } from '../../tests/web/browser.js';
 
-const CODE = ['voxelshow.wasm', 'voxelshow.js', 'main.js', 'player.js', 'sound.js', 'data.js', 'index.html', 'style.css'];
+const CODE = ['voxelshow.wasm', 'voxelshow.js', 'main.js', 'player.js', 'sound.js', 'data.js', 'headless_worker.js', 'index.html',
+  'style.css'];
 const CLICKS = 5;
 
 const site = await startSite();
