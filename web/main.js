@@ -68,6 +68,22 @@ async function runBenchmark() {
   state.phase = 'done';
 }
 
+// ?pass=N: pass N of the 60-a-second grid, as --render-frame N draws it, standing still.
+function showPass(module, pass) {
+  if (!Number.isInteger(pass) || pass < 0) {
+    state.phase = 'error';
+    showMessage(`?pass=${params.get('pass')}: not a pass number`);
+    return;
+  }
+  const now = Math.floor(performance.now()) >>> 0;
+  module._web_begin(now);
+  module._web_command(1, now);  // paused: the frame stays
+  module._web_seek(Math.floor(pass * 1000 / 60), now);
+  const player = new Player(module, new Sound(), state);
+  player.present(now);
+  state.phase = 'still';
+}
+
 async function main() {
   if (params.has('hashes') || params.has('benchmark')) {
     const fps = params.has('hashes') ? Number(params.get('hashes')) : 60;
