@@ -6,8 +6,8 @@
 
 #include "app/builtin_script.h"
 #include "app/script_text.h"
-#include "platform/interruption.h"
-#include "platform/output_file.h"
+#include "files/interruption.h"
+#include "files/output_file.h"
 
 namespace {
 

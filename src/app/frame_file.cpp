@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/output_file.h"
+#include "files/output_file.h"
 #include "render/framebuffer.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include "app/frame_hash.h"
 #include "app/headless_platform.h"
 #include "app/show_settings.h"
+#include "files/output_file.h"
 #include "platform/fixed_step_clock.h"
-#include "platform/interruption.h"
-#include "platform/output_file.h"
+#include "files/interruption.h"
 #include "render/framebuffer.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "app/options_outputs.h"
 #include "app/play_show.h"
 #include "app/render_frames.h"
-#include "platform/interruption.h"
+#include "files/interruption.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "app/show.h"
 #include "audio/music_playback.h"
 #include "capture/picture_sequence_name.h"
-#include "platform/output_file.h"
+#include "files/output_file.h"
 #include "render/worker_pool.h"
 
 namespace {

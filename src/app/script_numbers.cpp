@@ -4,6 +4,8 @@
 #include <cmath>
 #include <system_error>
 
+#include "portability.h"
+
 namespace {
 
 // A plain decimal: an optional minus, digits with an optional fraction, an optional
@@ -31,7 +33,7 @@ NumberRead ReadDecimal(std::string_view text, float& value) {
         return NumberRead::NotANumber;
     }
     const char* end = text.data() + text.size();
-    auto [last, error] = std::from_chars(text.data(), end, value, std::chars_format::general);
+    auto [last, error] = FloatFromChars(text.data(), end, value);
     if (last != end || error == std::errc::invalid_argument) {
         return NumberRead::NotANumber;
     }
@@ -79,11 +81,8 @@ NumberRead ReadNumber(std::string_view text, float& value) {
 }
 
 std::string FormatNumber(float value) {
-    char text[128];  // a float's longest fixed form is under 60 characters
-    auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-    if (result.ec != std::errc()) {
-        result = std::to_chars(text, text + sizeof text, value);
-    }
+    char text[128];  // a float's longest fixed form is under 60 characters, so it always fits
+    const auto result = FloatToFixedChars(text, text + sizeof text, value);
     return std::string(text, result.ptr);
 }
 

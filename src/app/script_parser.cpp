@@ -8,7 +8,7 @@
 #include "app/script_fields.h"
 #include "app/script_numbers.h"
 #include "app/script_text.h"
-#include "platform/input_file.h"
+#include "files/input_file.h"
 
 namespace {
 

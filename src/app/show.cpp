@@ -8,6 +8,7 @@
 #include "anim/evaluation.h"
 #include "app/scene_script.h"
 #include "app/script_source.h"
+#include "portability.h"
 #include "render/asset_loader.h"
 #include "render/compositor.h"
 #include "render/compositor_reference.h"
@@ -110,7 +111,7 @@ void LoadLandscapeMaps(Show& show, const std::string& dataDir) {
 }
 
 void BuildWaveFilter(WaveFilter& wave) {
-    wave.copy = std::make_unique_for_overwrite<uint32_t[]>(FRAME_PIXELS);  // not cleared
+    wave.copy = MakeUninitialized<uint32_t[]>(FRAME_PIXELS);  // not cleared
     wave.enabled = 0;
     wave.width = FRAME_WIDTH;
     wave.height = FRAME_HEIGHT;

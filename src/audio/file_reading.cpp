@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/input_file.h"
+#include "files/input_file.h"
 
 namespace {
 

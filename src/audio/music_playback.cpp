@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "audio/file_reading.h"
+#include "files/input_file.h"
 
 uint32_t musicStream = 0;
 uint32_t musicModule = 0;

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "capture/capture_session.h"
-#include "platform/interruption.h"
+#include "files/interruption.h"
 
 namespace {
 

@@ -10,7 +10,7 @@ extern "C" {
 #include <new>
 
 #include "capture/capture_error.h"
-#include "platform/interruption.h"
+#include "files/interruption.h"
 #include "render/framebuffer.h"
 
 namespace {

@@ -10,8 +10,8 @@ extern "C" {
 #include "capture/media_file.h"
 #include "capture/sound_encoder.h"
 #include "capture/video_encoder.h"
-#include "platform/interruption.h"
-#include "platform/output_file.h"
+#include "files/interruption.h"
+#include "files/output_file.h"
 
 namespace {
 

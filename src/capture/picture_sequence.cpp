@@ -14,7 +14,7 @@ extern "C" {
 #include "capture/encoding.h"
 #include "capture/picture_sequence.h"
 #include "capture/video_encoder.h"
-#include "platform/output_file.h"
+#include "files/output_file.h"
 
 namespace {
 

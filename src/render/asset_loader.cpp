@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/input_file.h"
+#include "files/input_file.h"
 #include "render/png_decoder.h"
 
 namespace {

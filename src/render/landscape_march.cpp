@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "portability.h"
 #include "render/float_trig.h"
 #include "render/framebuffer.h"
 #include "render/landscape_columns.h"
@@ -104,6 +105,20 @@ struct MarchSetup {
     bool fade;
 };
 
+// The eight-column pass over a band, one column per lane.
+template <class View, bool kSway>
+void MarchEight(const View& view, const MarchSetup& march, const ViewSetup& setup, StripBand& strips,
+                int stripRows, int first, int end) {
+    const ColumnDrawer<LaneSamples> draw = DrawerFor<LaneSamples>(march.light, march.fade);
+    SamplesOfEight found;
+    for (int group = first; group < end; group += LANES) {
+        FindSamplesOfEight<View, kSway>(view, march.heights, group, setup.startLine, found);
+        for (int lane = 0; lane < LANES; ++lane) {
+            draw(march.shading, LaneSamples{found, lane}, Strip(strips, group - first + lane), stripRows - 1);
+        }
+    }
+}
+
 // Marches the band of STRIP_BAND_COLUMNS columns from `first` on and copies it into the target.
 template <class View, bool kSway>
 void MarchBand(const Landscape& l, const View& view, const MarchSetup& march, const ViewSetup& setup,
@@ -112,17 +127,14 @@ void MarchBand(const Landscape& l, const View& view, const MarchSetup& march, co
     StripBand strips;
     ArrangeStrips(strips, stripRows);
     const SimdLevel level = l.hardware.simd;
-    if (level == SimdLevel::Avx2) {
-        const ColumnDrawer<LaneSamples> draw = DrawerFor<LaneSamples>(march.light, march.fade);
-        SamplesOfEight found;
-        for (int group = first; group < end; group += LANES) {
-            FindSamplesOfEight<View, kSway>(view, march.heights, group, setup.startLine, found);
-            for (int lane = 0; lane < LANES; ++lane) {
-                draw(march.shading, LaneSamples{found, lane}, Strip(strips, group - first + lane),
-                     stripRows - 1);
-            }
+    bool marched = false;
+    if constexpr (X86_VECTORS) {  // the eight-column pass is compiled for x86 processors alone
+        if (level == SimdLevel::Avx2) {
+            MarchEight<View, kSway>(view, march, setup, strips, stripRows, first, end);
+            marched = true;
         }
-    } else {
+    }
+    if (!marched) {
         const ColumnDrawer<DrawnSamples> draw = DrawerFor<DrawnSamples>(march.light, march.fade);
         DrawnSamples drawn;
         for (int column = first; column < end; ++column) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "portability.h"
 #include "render/framebuffer.h"
 #include "render/landscape_tables.h"
 #include "render/worker_pool.h"
@@ -34,7 +35,7 @@ void ForEachPixelOfBand(int band, Visit visit) {
 }  // namespace
 
 void BuildTiledRemap(TiledRemap& remap, const PolarTable& table, WorkerPool* pool) {
-    remap.indices = std::make_unique_for_overwrite<uint32_t[]>(FRAME_PIXELS);
+    remap.indices = MakeUninitialized<uint32_t[]>(FRAME_PIXELS);
     RunTasks(pool, BANDS, [&](int band) {
         uint32_t* out = remap.indices.get() + band * BAND_PIXELS;
         ForEachPixelOfBand(

@@ -77,7 +77,7 @@ __attribute__((target("avx2"))) void RowAvx2(const PaddedRow& padded, const uint
 }  // namespace
 
 void ComputeLightIndices(const uint8_t* shadeMap, uint16_t* indices, int8_t biasX, int8_t biasY,
-                         SimdLevel level) {
+                         [[maybe_unused]] SimdLevel level) {
     const SlopeOffsets add{static_cast<uint8_t>(biasX - 128), static_cast<uint8_t>(biasY - 128)};
     PaddedRow padded{};
     for (int y = 0; y < MAP_SIDE; ++y) {

@@ -100,7 +100,8 @@ __attribute__((target("avx2"))) void TransposeBlockAvx2(const uint32_t* in, int 
 #endif
 
 // A whole block of BLOCK strips by BLOCK rows.
-void TransposeBlock(const uint32_t* in, int stride, uint32_t* out, int columns, SimdLevel level) {
+void TransposeBlock(const uint32_t* in, int stride, uint32_t* out, int columns,
+                    [[maybe_unused]] SimdLevel level) {
 #ifdef __SSE2__
     if (level == SimdLevel::Avx2) {
         TransposeBlockAvx2(in, stride, out, columns);

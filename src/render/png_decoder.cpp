@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "portability.h"
 #include "render/asset_loader.h"
 #include "render/heap_block.h"
 
@@ -120,7 +121,7 @@ std::unique_ptr<Image> DecodePng(std::FILE* file, const std::string& path,
     image->height = static_cast<uint16_t>(height);
     // Every pixel is written by the decoder, so the block is not cleared first.
     const size_t pixels = static_cast<size_t>(width) * height;
-    image->pixels = std::make_unique_for_overwrite<uint32_t[]>(pixels);
+    image->pixels = MakeUninitialized<uint32_t[]>(pixels);
     PrefaultForWriting(image->pixels.get(), pixels * sizeof(uint32_t));
     std::vector<png_bytep> rows(height);
     for (uint32_t y = 0; y < height; ++y) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "portability.h"
 #include "render/framebuffer.h"
 #include "render/polar_geometry.h"
 #include "render/worker_pool.h"
@@ -77,7 +78,7 @@ void BuildRows(PolarEntry* entries, uint8_t flags, int first, int end) {
 }  // namespace
 
 PolarTable& BuildPolarTable(PolarTable& table, uint8_t flags, WorkerPool* pool) {
-    table.entries = std::make_unique_for_overwrite<PolarEntry[]>(FRAME_PIXELS);  // each entry set below
+    table.entries = MakeUninitialized<PolarEntry[]>(FRAME_PIXELS);  // each entry set below
     RunBands(pool, FRAME_HEIGHT, BAND_ROWS,
              [&](int first, int end) { BuildRows(table.entries.get(), flags, first, end); });
     return table;

@@ -1,7 +1,7 @@
-#include "platform/window.h"
+#include "platform/sdl/window.h"
 
-#include "platform/destroyed_window.h"
-#include "platform/display_settings.h"
+#include "platform/sdl/destroyed_window.h"
+#include "platform/sdl/display_settings.h"
 
 namespace {
 

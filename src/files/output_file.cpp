@@ -1,4 +1,4 @@
-#include "platform/output_file.h"
+#include "files/output_file.h"
 
 #include <fcntl.h>
 #include <sys/random.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/interruption.h"
+#include "files/interruption.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "platform/shader_program.h"
+#include "platform/sdl/shader_program.h"
 
 #include <vector>
 
-#include "platform/input_file.h"
+#include "files/input_file.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "audio/audio_layer.h"
-#include "platform/gpu_presenter.h"
 #include "platform/platform.h"
-#include "platform/software_presenter.h"
+#include "platform/sdl/gpu_presenter.h"
+#include "platform/sdl/software_presenter.h"
 
 // The show's platform on a real machine: the SDL window opened by InitWindow, its
 // presenters, the keyboard and the music through the audio layer.

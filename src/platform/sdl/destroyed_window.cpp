@@ -1,4 +1,4 @@
-#include "platform/destroyed_window.h"
+#include "platform/sdl/destroyed_window.h"
 
 #include <SDL_syswm.h>
 

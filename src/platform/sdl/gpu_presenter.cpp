@@ -1,4 +1,4 @@
-#include "platform/gpu_presenter.h"
+#include "platform/sdl/gpu_presenter.h"
 
 #include <cstddef>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/display_settings.h"
+#include "platform/sdl/display_settings.h"
 
 uint16_t displayWidth = 0;
 uint16_t displayHeight = 0;

@@ -1,4 +1,4 @@
-#include "platform/ticks_clock.h"
+#include "platform/sdl/ticks_clock.h"
 
 #include <SDL2/SDL_timer.h>
 

@@ -1,4 +1,4 @@
-#include "platform/software_presenter.h"
+#include "platform/sdl/software_presenter.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/shader_program.h"
+#include "platform/sdl/shader_program.h"
 
 // The GPU presenter: an OpenGL 3.3 core context on the window that clears to dark blue and
 // draws one triangle with a red, a green and a blue corner on every present. It never shows

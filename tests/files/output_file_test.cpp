@@ -1,4 +1,4 @@
-#include "platform/output_file.h"
+#include "files/output_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

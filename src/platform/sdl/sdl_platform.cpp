@@ -1,11 +1,11 @@
-#include "platform/sdl_platform.h"
+#include "platform/sdl/sdl_platform.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "audio/music_playback.h"
-#include "platform/destroyed_window.h"
-#include "platform/display_settings.h"
+#include "platform/sdl/destroyed_window.h"
+#include "platform/sdl/display_settings.h"
 
 namespace {
 

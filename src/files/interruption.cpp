@@ -1,4 +1,4 @@
-#include "platform/interruption.h"
+#include "files/interruption.h"
 
 #include <csignal>
 #include <cstring>

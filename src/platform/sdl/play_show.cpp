@@ -9,10 +9,10 @@
 #include "app/data_directory.h"
 #include "app/show.h"
 #include "app/show_settings.h"
-#include "platform/display_settings.h"
-#include "platform/sdl_platform.h"
-#include "platform/ticks_clock.h"
-#include "platform/window.h"
+#include "platform/sdl/display_settings.h"
+#include "platform/sdl/sdl_platform.h"
+#include "platform/sdl/ticks_clock.h"
+#include "platform/sdl/window.h"
 
 namespace {
 

@@ -1,0 +1,121 @@
+// The functions the page calls. Each returns a status and leaves any failure's one line (the
+// file and the reason) for web_error, so that no exception crosses into JavaScript.
+#include <emscripten/emscripten.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "app/benchmark.h"
+#include "app/frame_hashes.h"
+#include "app/options.h"
+#include "platform/frame_stats.h"
+#include "platform/web/web_player.h"
+#include "render/framebuffer.h"
+
+namespace {
+
+// The page's one show and the last failure's text.
+WebPlayer web;
+std::string lastError;
+std::string cutsText;
+
+template <class Step>
+int Guarded(Step step) {
+    try {
+        step();
+        return 0;
+    } catch (const std::exception& error) {
+        lastError = error.what();
+    }
+    return 1;
+}
+
+// The options of a headless run on the page's data, on the one thread the page has.
+Options HeadlessOptions(RunMode mode, uint32_t fps, const char* scriptPath) {
+    Options options;
+    options.mode = mode;
+    options.dataDir = "/data";
+    options.fps = fps;
+    options.threads = 1;
+    options.scriptPath = scriptPath;
+    return options;
+}
+
+}  // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE const char* web_error() {
+    return lastError.c_str();
+}
+
+EMSCRIPTEN_KEEPALIVE int web_start(const char* scriptPath, uint32_t seed) {
+    return Guarded([&] { StartWebPlayer(web, "/data", scriptPath, seed); });
+}
+
+EMSCRIPTEN_KEEPALIVE void web_begin(uint32_t now) {
+    BeginShow(web, now);
+}
+
+EMSCRIPTEN_KEEPALIVE int web_pass(uint32_t now) {
+    return PlayPass(web, now) ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE double web_command(int command, uint32_t now) {
+    return static_cast<double>(Command(web, static_cast<PlayerCommand>(command), now));
+}
+
+EMSCRIPTEN_KEEPALIVE uint32_t web_seek(uint32_t elapsed, uint32_t now) {
+    return SeekTo(web, elapsed, now);
+}
+
+EMSCRIPTEN_KEEPALIVE int web_switch_script(const char* path, uint32_t now) {
+    return Guarded([&] { SwitchWebScript(web, path, now); });
+}
+
+EMSCRIPTEN_KEEPALIVE int web_paused() {
+    return web.player.paused ? 1 : 0;
+}
+
+EMSCRIPTEN_KEEPALIVE uint32_t web_shown_ms() {
+    return web.player.shownMs;
+}
+
+EMSCRIPTEN_KEEPALIVE const char* web_title() {
+    return titleText;
+}
+
+EMSCRIPTEN_KEEPALIVE const uint32_t* web_frame() {
+    return frameBuffer;
+}
+
+// The cuts as seconds separated by spaces.
+EMSCRIPTEN_KEEPALIVE const char* web_cuts() {
+    cutsText.clear();
+    for (float cut : Cuts(web.rows)) {
+        cutsText += std::to_string(cut) + " ";
+    }
+    return cutsText.c_str();
+}
+
+// The --hashes run written to `outPath` in the page's file system; 0 when it succeeded.
+EMSCRIPTEN_KEEPALIVE int web_hashes(uint32_t fps, const char* outPath, const char* scriptPath) {
+    int status = 1;
+    const int failed = Guarded([&] {
+        Options options = HeadlessOptions(RunMode::Hashes, fps, scriptPath);
+        options.hashesPath = outPath;
+        status = WriteFrameHashes(options);
+    });
+    return failed != 0 ? 1 : status;
+}
+
+// The --benchmark run, its figures printed on standard output.
+EMSCRIPTEN_KEEPALIVE int web_benchmark(uint32_t fps, const char* scriptPath) {
+    int status = 1;
+    const int failed =
+        Guarded([&] { status = RunBenchmark(HeadlessOptions(RunMode::Benchmark, fps, scriptPath)); });
+    std::fflush(stdout);
+    return failed != 0 ? 1 : status;
+}
+}

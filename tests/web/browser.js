@@ -1,0 +1,34 @@
+// What the browser tests share: the built site served on a free loopback port as a static host
+// serves it, and Debian's Chromium driven headless by puppeteer-core (nothing downloaded).
+import { createRequire } from 'node:module';
+import { fileURLToPath } from 'node:url';
+import { dirname, join } from 'node:path';
+
+const root = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
+const require = createRequire(join(root, 'web', 'package.json'));
+const puppeteer = require('puppeteer-core');
+const { serve } = await import(join(root, 'web', 'serve.js'));
+
+export const SITE = join(root, 'build-web', 'site');
+export const NATIVE = join(root, 'build', 'voxelshow');
+export const DATA = join(root, 'build', 'data');
+
+export async function startSite(site = SITE) {
+  const server = await serve(site, '127.0.0.1', 0);
+  return { server, url: `http://127.0.0.1:${server.address().port}/` };
+}
+
+export async function launch(extraArgs = []) {
+  return puppeteer.launch({
+    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
+    headless: true,
+    args: ['--no-sandbox', '--headless=new', '--autoplay-policy=no-user-gesture-required',
+      '--mute-audio', ...extraArgs],
+  });
+}
+
+// Waits until `predicate` (run in the page with `args`) holds of its state, window.voxelshow.
+export async function waitForState(page, predicate, timeout = 120000, ...args) {
+  await page.waitForFunction(predicate, { timeout, polling: 50 }, ...args);
+  return page.evaluate(() => ({ ...window.voxelshow }));
+}
