@@ -1,8 +1,8 @@
 #include "anim/track_replay.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
+#include <cstring>
 #include <numeric>
 #include <unordered_map>
 #include <utility>
@@ -15,7 +15,8 @@ using Span = TrackReplay::Span;
 
 // A float's bits as an unsigned key in the float's order (for every value but NaN).
 uint32_t OrderedBits(float value) {
-    const uint32_t bits = std::bit_cast<uint32_t>(value);
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
     return (bits & 0x80000000u) ? ~bits : bits | 0x80000000u;
 }
 

@@ -1,7 +1,6 @@
 #include "files/interruption.h"
 
 #include <csignal>
-#include <cstring>
 
 namespace {
 
@@ -32,6 +31,19 @@ int IsInterrupted(void*) {
 }
 
 std::string SignalName(int signal) {
-    const char* abbreviation = sigabbrev_np(signal);
-    return abbreviation != nullptr ? std::string("SIG") + abbreviation : "signal " + std::to_string(signal);
+    // The caught signals by name: the C library's own table of names is not portable.
+    switch (signal) {
+        case SIGINT:
+            return "SIGINT";
+        case SIGTERM:
+            return "SIGTERM";
+        case SIGHUP:
+            return "SIGHUP";
+        case SIGQUIT:
+            return "SIGQUIT";
+        case SIGPIPE:
+            return "SIGPIPE";
+        default:
+            return "signal " + std::to_string(signal);
+    }
 }

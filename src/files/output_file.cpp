@@ -1,13 +1,13 @@
 #include "files/output_file.h"
 
 #include <fcntl.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <random>
 
 #include "files/interruption.h"
 
@@ -70,16 +70,10 @@ std::string TemporaryPrefix(const std::string& name, int folder) {
 
 std::string RandomLetters() {
     static constexpr char LETTERS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char bytes[RANDOM_LETTERS] = {};
-    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
-        const auto fallback = static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(clock());
-        for (size_t i = 0; i < sizeof bytes; ++i) {
-            bytes[i] = static_cast<unsigned char>(fallback >> (i * 5));
-        }
-    }
+    std::random_device source;
     std::string letters;
-    for (unsigned char byte : bytes) {
-        letters += LETTERS[byte % (sizeof LETTERS - 1)];
+    for (size_t i = 0; i < RANDOM_LETTERS; ++i) {
+        letters += LETTERS[source() % (sizeof LETTERS - 1)];
     }
     return letters;
 }

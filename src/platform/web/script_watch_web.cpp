@@ -3,7 +3,7 @@
 // for a folder it cannot open.
 #include "app/script_watch.h"
 
-ScriptWatch::ScriptWatch(const std::string& file) : path(file) {
+ScriptWatch::ScriptWatch(const std::string& file, uint32_t settle) : path(file), settleMs(settle) {
     failure = path + ": files are not watched in the browser; open or drop the script on the page";
 }
 
@@ -11,4 +11,8 @@ ScriptWatch::~ScriptWatch() = default;
 
 std::optional<ParsedScript> ScriptWatch::TakeSave() {
     return std::nullopt;
+}
+
+std::string ScriptWatch::TakeNotice() {
+    return {};
 }
