@@ -65,6 +65,14 @@ bool WindowWasDestroyed() {
     return watch.destroyed;
 }
 
+bool WindowIsGoneNow() {
+    if (!watch.destroyed && watch.display != nullptr) {
+        watch.lastAskedMs = SDL_GetTicks64();
+        AskWhetherTheWindowExists();
+    }
+    return watch.destroyed;
+}
+
 void StopWatchingWindow() {
     if (watch.display != nullptr) {
         XSync(watch.display, False);

@@ -11,6 +11,11 @@ void WatchForDestroyedWindow(SDL_Window* window);
 // True once an X request failed because the watched window was gone; asks the server about
 // the window itself every tenth of a second.
 bool WindowWasDestroyed();
+// Asks the server now, and true if the window is gone. Called right before each drawing into the
+// window: the GL library's software rasteriser reads the window's size from the server before it
+// draws, and when that request fails it takes whatever its stack held for the size, then
+// allocates and clears a buffer of up to gigabytes (tens of seconds on a busy machine).
+bool WindowIsGoneNow();
 // After the window is closed: waits for the answers to its last requests, so that failures of
 // the close itself reach the watch before SDL gives the display's errors back to Xlib.
 void StopWatchingWindow();

@@ -14,7 +14,14 @@ bool ShowsSoftwareFrames(const SdlPlatform& platform) {
            ((presenterFlags & PRESENTER_SOFTWARE_BIT) != 0 || !platform.gpuReady);
 }
 
+// Nothing is drawn into a window that another client destroyed (see WindowIsGoneNow). A redraw
+// asked for by a window event must ask too: in full screen, the window's unmapping by its
+// destroyer reaches the show as a window event that asks for a redraw, which would otherwise be
+// drawn into the vanished window every time.
 void RedrawWindow(SdlPlatform& platform) {
+    if (WindowIsGoneNow()) {
+        return;
+    }
     if (ShowsSoftwareFrames(platform)) {
         RedrawSoftwareFrame(platform.software);
     } else if (platform.gpuReady) {
@@ -107,6 +114,9 @@ bool SdlPlatform::ShouldLeave() {
 }
 
 void SdlPlatform::Present(const uint32_t* frame) {
+    if (WindowIsGoneNow()) {
+        return;
+    }
     if (ShowsSoftwareFrames(*this)) {
         PresentSoftwareFrame(software, frame);
     } else if (gpuReady) {
