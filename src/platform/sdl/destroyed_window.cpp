@@ -2,6 +2,14 @@
 
 #include <SDL_syswm.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
 namespace {
 
 // Xlib's error handler takes no user data, so what it needs lives here, set once.
@@ -9,9 +17,17 @@ struct DestroyedWindowWatch {
     Display* display = nullptr;
     XID window = 0;
     XErrorHandler previous = nullptr;
-    bool destroyed = false;
+    std::atomic<bool> destroyed = false;
     Uint64 lastAskedMs = 0;
+    // The guard that ends the program when the show does not stop after the window is gone.
+    std::thread guard;
+    std::mutex guardLock;
+    std::condition_variable guardWake;
+    bool stopping = false;
 };
+
+// How long the show may take to stop once its window is gone before the guard ends it.
+constexpr auto STOP_GRACE = std::chrono::seconds(2);
 
 // How often the server is asked whether the window is still there.
 constexpr Uint64 ASK_EVERY_MS = 100;
@@ -39,6 +55,24 @@ void AskWhetherTheWindowExists() {
     XSetErrorHandler(before);
 }
 
+// Runs beside the show while its window exists. The GL library's software rasteriser may draw
+// once more after the window is destroyed: it asks the server for the window's size, and when
+// that request fails it takes whatever its stack held for the size, then allocates and clears
+// a buffer of up to gigabytes, which takes tens of seconds on a busy machine. The failed request
+// reaches the watch's error handler first, so once the window is known to be gone and the show
+// has not stopped within the grace, the guard ends the program as a closed window would: there
+// is nothing left to show and nothing to save.
+void GuardTheEnd() {
+    std::unique_lock lock(watch.guardLock);
+    while (!watch.stopping) {
+        watch.guardWake.wait_for(lock, std::chrono::milliseconds(ASK_EVERY_MS));
+        if (watch.destroyed && !watch.guardWake.wait_for(lock, STOP_GRACE, [] { return watch.stopping; })) {
+            std::fflush(nullptr);
+            std::_Exit(0);
+        }
+    }
+}
+
 }  // namespace
 
 void WatchForDestroyedWindow(SDL_Window* window) {
@@ -54,6 +88,8 @@ void WatchForDestroyedWindow(SDL_Window* window) {
     if (previous != TakeErrorOnTheWindowAsClosing) {
         watch.previous = previous;
     }
+    watch.stopping = false;
+    watch.guard = std::thread(GuardTheEnd);
 }
 
 bool WindowWasDestroyed() {
@@ -74,6 +110,14 @@ bool WindowIsGoneNow() {
 }
 
 void StopWatchingWindow() {
+    if (watch.guard.joinable()) {
+        {
+            const std::lock_guard lock(watch.guardLock);
+            watch.stopping = true;
+        }
+        watch.guardWake.notify_one();
+        watch.guard.join();
+    }
     if (watch.display != nullptr) {
         XSync(watch.display, False);
     }

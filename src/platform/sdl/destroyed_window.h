@@ -6,7 +6,8 @@
 // default error handler ends the program with status 1 at the first one. Once the window
 // exists, this watch takes such failures as the window having been closed; every other X
 // error goes on to the handler that was there before. Nothing happens under other video
-// drivers than X11.
+// drivers than X11. Once the window is gone, a guard thread ends the program with status 0
+// if the show has not stopped within two seconds (see GuardTheEnd).
 void WatchForDestroyedWindow(SDL_Window* window);
 // True once an X request failed because the watched window was gone; asks the server about
 // the window itself every tenth of a second.
@@ -16,6 +17,6 @@ bool WindowWasDestroyed();
 // draws, and when that request fails it takes whatever its stack held for the size, then
 // allocates and clears a buffer of up to gigabytes (tens of seconds on a busy machine).
 bool WindowIsGoneNow();
-// After the window is closed: waits for the answers to its last requests, so that failures of
-// the close itself reach the watch before SDL gives the display's errors back to Xlib.
+// After the window is closed: stops the guard, waits for the answers to its last requests, so that failures
+// of the close itself reach the watch before SDL gives the display's errors back to Xlib.
 void StopWatchingWindow();
