@@ -11,6 +11,7 @@
 #include "app/options.h"
 #include "app/play_show.h"
 #include "app/render_frames.h"
+#include "platform/portability.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ int DispatchMode(const Options& options) {
 int main(int argc, char** argv) {
     // Past a file-size limit a write then fails with EFBIG and is reported like any other
     // failed write, instead of the signal ending the program halfway through a file.
-    std::signal(SIGXFSZ, SIG_IGN);
+    IgnoreFileSizeSignal();
     ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "voxelshow: %s\n%s", parsed.error.c_str(), UsageText());
