@@ -1,0 +1,18 @@
+#include "app/script_watch.h"
+
+// Watching the script for saves is a Linux feature: here the watch says so and sees nothing.
+ScriptWatch::ScriptWatch(const std::string& scriptPath) : path(scriptPath) {
+    failure = "reloading the script when it is saved is a Linux feature";
+}
+
+ScriptWatch::~ScriptWatch() = default;
+
+std::optional<ParsedScript> ScriptWatch::TakeSave() {
+    return std::nullopt;
+}
+
+void ScriptWatch::Watch() {}
+
+bool ScriptWatch::SavedSince() {
+    return false;
+}
