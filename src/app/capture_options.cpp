@@ -144,3 +144,20 @@ std::string CheckCaptureOptions(const std::vector<std::string>& args, const Opti
     std::string error = CheckSize(options, info);
     return error.empty() ? CheckSpan(options) : error;
 }
+
+CaptureSettings CaptureSettingsFor(const Options& options, const std::string& dataDir) {
+    CaptureSettings settings;
+    settings.path = options.capturePath;
+    CaptureFormatForName(options.capturePath, settings.format);
+    settings.width = options.captureWidth;
+    settings.height = options.captureHeight;
+    const uint32_t lastPass = LastPassOfShow(options.fps);
+    const uint64_t toMs = options.hasTo ? options.toMs : UINT64_MAX / 1000;
+    settings.span = SpanBetween(options.fromMs, toMs, lastPass, options.fps);
+    if (!options.mute) {
+        settings.musicPath = options.musicPath.empty() ? MusicPath(dataDir) : options.musicPath;
+    }
+    const std::string pattern = options.capturePath;
+    settings.frameName = [pattern](uint32_t pass) { return FrameNameFor(pattern, pass); };
+    return settings;
+}

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "capture/capture_settings.h"
 
 // The options of --capture: the target, the span (--from, --to) and the size.
 bool IsCaptureOption(const std::string& name);
@@ -14,3 +15,6 @@ std::string CheckCaptureOptions(const std::vector<std::string>& args, const Opti
 // The largest frame a capture writes (8K UHD); encoders refuse or choke beyond it.
 constexpr int MAX_CAPTURE_WIDTH = 7680;
 constexpr int MAX_CAPTURE_HEIGHT = 4320;
+
+// What the capture writes, from the options and the data directory the run uses.
+CaptureSettings CaptureSettingsFor(const Options& options, const std::string& dataDir);

@@ -10,7 +10,6 @@
 #include "app/seek.h"
 #include "app/show.h"
 #include "app/show_settings.h"
-#include "capture/picture_sequence_name.h"
 #include "platform/fixed_step_clock.h"
 #include "render/framebuffer.h"
 
@@ -46,23 +45,6 @@ struct SessionGuard {
 };
 
 }  // namespace
-
-CaptureSettings CaptureSettingsFor(const Options& options, const std::string& dataDir) {
-    CaptureSettings settings;
-    settings.path = options.capturePath;
-    CaptureFormatForName(options.capturePath, settings.format);
-    settings.width = options.captureWidth;
-    settings.height = options.captureHeight;
-    const uint32_t lastPass = LastPassOfShow(options.fps);
-    const uint64_t toMs = options.hasTo ? options.toMs : UINT64_MAX / 1000;
-    settings.span = SpanBetween(options.fromMs, toMs, lastPass, options.fps);
-    if (!options.mute) {
-        settings.musicPath = options.musicPath.empty() ? MusicPath(dataDir) : options.musicPath;
-    }
-    const std::string pattern = options.capturePath;
-    settings.frameName = [pattern](uint32_t pass) { return FrameNameFor(pattern, pass); };
-    return settings;
-}
 
 int CaptureShow(const Options& options) {
     ShowSettings showSettings = SettingsFor(options);

@@ -1,10 +1,10 @@
 #include "app/frame_file.h"
 
-#include <SDL2/SDL.h>
-#include <SDL2/SDL_image.h>
+#include <png.h>
 
 #include <algorithm>
 #include <cctype>
+#include <csetjmp>
 #include <cstdio>
 #include <string_view>
 #include <vector>
@@ -38,6 +38,39 @@ std::string WriteRaw(const std::string& path, const uint32_t* pixels) {
     return CommitOutputFile(file);
 }
 
+// libpng's errors end the encoding through its jump buffer; its messages are for the failure
+// reported by the caller, not for standard error.
+[[noreturn]] void PngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void PngWarning(png_structp, png_const_charp) {}
+
+// Encodes `rgb` (rows of red, green, blue bytes) as a PNG into `stream`; the reason on failure.
+std::string EncodePng(std::FILE* stream, std::vector<uint8_t>& rgb) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
+    png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
+    if (info == nullptr) {
+        png_destroy_write_struct(&png, nullptr);
+        return "cannot write PNG: out of memory";
+    }
+    std::vector<png_bytep> rows(FRAME_HEIGHT);
+    for (int y = 0; y < FRAME_HEIGHT; ++y) {
+        rows[y] = rgb.data() + static_cast<size_t>(y) * FRAME_WIDTH * 3;
+    }
+    if (setjmp(png_jmpbuf(png)) != 0) {
+        png_destroy_write_struct(&png, &info);
+        return "cannot write PNG";
+    }
+    png_init_io(png, stream);
+    png_set_IHDR(png, info, FRAME_WIDTH, FRAME_HEIGHT, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_rows(png, info, rows.data());
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return "";
+}
+
 std::string WritePng(const std::string& path, const uint32_t* pixels) {
     // Red, green and blue only: the fourth byte is never shown.
     std::vector<uint8_t> rgb(FRAME_PIXELS * 3);
@@ -46,23 +79,18 @@ std::string WritePng(const std::string& path, const uint32_t* pixels) {
         rgb[i * 3 + 1] = static_cast<uint8_t>(pixels[i] >> 8);
         rgb[i * 3 + 2] = static_cast<uint8_t>(pixels[i]);
     }
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(rgb.data(), FRAME_WIDTH, FRAME_HEIGHT, 24,
-                                                              FRAME_WIDTH * 3, SDL_PIXELFORMAT_RGB24);
-    if (surface == nullptr) {
-        return SDL_GetError();
-    }
     OutputFile file;
     std::string failure = OpenOutputFile(file, path);
-    SDL_RWops* stream = failure.empty() ? SDL_RWFromFP(file.stream, SDL_FALSE) : nullptr;
-    // The encoder does not check its writes; the stream's error flag keeps them for the close.
-    if (stream != nullptr && IMG_SavePNG_RW(surface, stream, 1) == 0) {
-        failure = CommitOutputFile(file);
-    } else if (failure.empty()) {
-        failure = std::string("cannot write PNG: ") + IMG_GetError();
-        DiscardOutputFile(file);
+    if (!failure.empty()) {
+        return failure;
     }
-    SDL_FreeSurface(surface);
-    return failure;
+    // The encoder's writes go through the stream, whose error flag the close checks.
+    failure = EncodePng(file.stream, rgb);
+    if (!failure.empty() && std::ferror(file.stream) == 0) {
+        DiscardOutputFile(file);
+        return failure;
+    }
+    return CommitOutputFile(file);  // a failed write is reported with its reason
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "app/play_show.h"
 #include "app/render_frames.h"
 #include "files/interruption.h"
+#include "platform/portability.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ int DispatchMode(const Options& options) {
 int main(int argc, char** argv) {
     // Past a file-size limit a write then fails with EFBIG and is reported like any other
     // failed write, instead of the signal ending the program halfway through a file.
-    std::signal(SIGXFSZ, SIG_IGN);
+    IgnoreFileSizeSignal();
     ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.error.empty()) {
         // The reason and where the usage is, not the whole usage, which would bury the reason.

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/capture_show.h"
+#include "app/capture_options.h"
 #include "capture/picture_sequence_name.h"
 
 namespace {

@@ -10,9 +10,8 @@ constexpr int SAMPLE_BYTES = static_cast<int>(sizeof(float));
 
 // A converter from the decoder's present format to the device's, remembered with the channel.
 bool NewConverter(AudioChannel& channel) {
-    SDL_AudioStream* converter =
-        SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(channel.decoder.channels), channel.decoder.rate,
-                           AUDIO_F32SYS, OUTPUT_CHANNELS, channel.outputRate);
+    SampleConverter* converter =
+        NewSampleConverter(channel.decoder.channels, channel.decoder.rate, channel.outputRate);
     if (converter == nullptr) {
         return false;
     }
@@ -30,24 +29,22 @@ bool FollowDecoderFormat(AudioChannel& channel) {
         channel.decoder.channels == channel.converterChannels) {
         return true;
     }
-    SDL_AudioStream* old = channel.converter;
+    SampleConverter* old = channel.converter;
     if (!NewConverter(channel)) {
         return false;
     }
-    SDL_AudioStreamFlush(old);
+    ConverterFlush(old);
     const size_t carriedBefore = channel.carried.size();
-    channel.carried.resize(carriedBefore + SDL_AudioStreamAvailable(old) / SAMPLE_BYTES);
-    const int got =
-        SDL_AudioStreamGet(old, channel.carried.data() + carriedBefore,
-                           static_cast<int>(channel.carried.size() - carriedBefore) * SAMPLE_BYTES);
+    channel.carried.resize(carriedBefore + ConverterAvailable(old) / SAMPLE_BYTES);
+    const int got = ConverterGet(old, channel.carried.data() + carriedBefore,
+                                 static_cast<int>(channel.carried.size() - carriedBefore) * SAMPLE_BYTES);
     channel.carried.resize(carriedBefore + std::max(got, 0) / SAMPLE_BYTES);
-    SDL_FreeAudioStream(old);
+    FreeSampleConverter(old);
     return true;
 }
 
 int ConvertedBytes(const AudioChannel& channel) {
-    return static_cast<int>(channel.carried.size()) * SAMPLE_BYTES +
-           SDL_AudioStreamAvailable(channel.converter);
+    return static_cast<int>(channel.carried.size()) * SAMPLE_BYTES + ConverterAvailable(channel.converter);
 }
 
 // Feeds the converter until it holds `wantedBytes` or the decoder has ended.
@@ -56,11 +53,11 @@ void FillConverter(AudioChannel& channel, int wantedBytes) {
         const int frames = ReadDecoder(channel.decoder, channel.decodeBuffer.data(), CHUNK_FRAMES);
         if (frames <= 0 || !FollowDecoderFormat(channel)) {
             channel.decoderEnded = true;
-            SDL_AudioStreamFlush(channel.converter);
+            ConverterFlush(channel.converter);
             break;
         }
         const int bytes = frames * channel.decoder.channels * SAMPLE_BYTES;
-        if (SDL_AudioStreamPut(channel.converter, channel.decodeBuffer.data(), bytes) != 0) {
+        if (!ConverterPut(channel.converter, channel.decodeBuffer.data(), bytes)) {
             channel.decoderEnded = true;
         }
     }
@@ -76,7 +73,7 @@ int TakeConverted(AudioChannel& channel, float* samples, int wanted) {
         return wanted;
     }
     const int gotBytes =
-        SDL_AudioStreamGet(channel.converter, samples + fromCarried, (wanted - fromCarried) * SAMPLE_BYTES);
+        ConverterGet(channel.converter, samples + fromCarried, (wanted - fromCarried) * SAMPLE_BYTES);
     return fromCarried + std::max(gotBytes, 0) / SAMPLE_BYTES;
 }
 
@@ -94,7 +91,7 @@ bool PrepareChannel(AudioChannel& channel, int outputRate) {
 
 void SeekChannel(AudioChannel& channel, uint64_t milliseconds) {
     SeekDecoder(channel.decoder, milliseconds * static_cast<uint64_t>(channel.decoder.rate) / 1000);
-    SDL_AudioStreamClear(channel.converter);
+    ConverterClear(channel.converter);
     channel.carried.clear();
     channel.decoderEnded = false;
 }
@@ -118,7 +115,7 @@ void MixChannel(AudioChannel& channel, float* output, int sampleCount) {
 
 void ReleaseChannel(AudioChannel& channel) {
     if (channel.converter != nullptr) {
-        SDL_FreeAudioStream(channel.converter);
+        FreeSampleConverter(channel.converter);
         channel.converter = nullptr;
     }
     CloseDecoder(channel.decoder);

@@ -1,10 +1,9 @@
 #pragma once
-#include <SDL.h>
-
 #include <cstdint>
 #include <vector>
 
 #include "audio/decoder.h"
+#include "audio/sample_converter.h"
 
 // One loaded module or stream: its decoder, the converter from the decoder's rate and
 // channel count to the device's stereo float frames, and its playback state.
@@ -12,7 +11,7 @@ struct AudioChannel {
     uint32_t handle = 0;
     bool isModule = false;
     Decoder decoder;
-    SDL_AudioStream* converter = nullptr;
+    SampleConverter* converter = nullptr;
     int converterRate = 0;  // the rate and channel count the converter takes
     int converterChannels = 0;
     int outputRate = 0;  // the device's frames per second

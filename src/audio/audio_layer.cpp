@@ -5,9 +5,6 @@
 
 namespace {
 
-constexpr int OUTPUT_CHANNELS = 2;
-constexpr Uint16 DEVICE_BUFFER_FRAMES = 1024;
-
 bool Fail(AudioLayer& layer, int code) {
     layer.lastError = code;
     return false;
@@ -18,11 +15,9 @@ bool Succeed(AudioLayer& layer) {
     return true;
 }
 
-// Runs on SDL's audio thread with the device locked: the sum of every playing channel.
-void MixPlayingChannels(void* userdata, Uint8* stream, int length) {
+// Runs on the device's thread with the device locked: the sum of every playing channel.
+void MixPlayingChannels(void* userdata, float* output, int sampleCount) {
     auto& layer = *static_cast<AudioLayer*>(userdata);
-    auto* output = reinterpret_cast<float*>(stream);
-    const int sampleCount = length / static_cast<int>(sizeof(float));
     std::fill(output, output + sampleCount, 0.0f);
     for (auto& channel : layer.channels) {
         if (channel->playing) {
@@ -32,10 +27,6 @@ void MixPlayingChannels(void* userdata, Uint8* stream, int length) {
     for (int i = 0; i < sampleCount; ++i) {
         output[i] = std::clamp(output[i], -1.0f, 1.0f);
     }
-}
-
-const char* DeviceName(int device) {
-    return device == AUDIO_DEFAULT_DEVICE ? nullptr : SDL_GetAudioDeviceName(device - 1, 0);
 }
 
 AudioChannel* FindChannel(AudioLayer& layer, uint32_t handle) {
@@ -49,9 +40,9 @@ AudioChannel* FindChannel(AudioLayer& layer, uint32_t handle) {
 
 // Locks the audio thread out while the channel list or a channel's state changes.
 struct DeviceLock {
-    explicit DeviceLock(SDL_AudioDeviceID id) : device(id) { SDL_LockAudioDevice(device); }
-    ~DeviceLock() { SDL_UnlockAudioDevice(device); }
-    SDL_AudioDeviceID device;
+    explicit DeviceLock(OutputDevice* output) : device(output) { device->Lock(); }
+    ~DeviceLock() { device->Unlock(); }
+    OutputDevice* device;
 };
 
 uint32_t AddChannel(AudioLayer& layer, std::unique_ptr<AudioChannel> channel) {
@@ -62,7 +53,7 @@ uint32_t AddChannel(AudioLayer& layer, std::unique_ptr<AudioChannel> channel) {
     }
     channel->handle = layer.nextHandle++;
     const uint32_t handle = channel->handle;
-    DeviceLock lock(layer.device);
+    DeviceLock lock(layer.device.get());
     layer.channels.push_back(std::move(channel));
     Succeed(layer);
     return handle;
@@ -75,7 +66,7 @@ bool FreeChannel(AudioLayer& layer, uint32_t handle, bool isModule) {
     }
     std::unique_ptr<AudioChannel> removed;
     {
-        DeviceLock lock(layer.device);
+        DeviceLock lock(layer.device.get());
         auto found = std::find_if(layer.channels.begin(), layer.channels.end(),
                                   [&](const auto& entry) { return entry.get() == channel; });
         removed = std::move(*found);
@@ -87,7 +78,7 @@ bool FreeChannel(AudioLayer& layer, uint32_t handle, bool isModule) {
 
 // Loading needs an open device, and only whole files (offset and length 0) are supported.
 bool CanLoadWholeFile(AudioLayer& layer, uint64_t offset, uint64_t length) {
-    if (layer.device == 0) {
+    if (layer.device == nullptr) {
         return Fail(layer, AUDIO_ERROR_INIT);
     }
     if (offset != 0 || length != 0) {
@@ -102,37 +93,19 @@ uint32_t AudioGetVersion() {
     return AUDIO_VERSION;
 }
 
-bool AudioInit(AudioLayer& layer, int device, uint32_t frequency, uint32_t flags, SDL_Window*) {
-    if (layer.device != 0) {
+bool AudioInit(AudioLayer& layer, int device, uint32_t frequency, uint32_t flags, void*) {
+    if (layer.device != nullptr) {
         return Fail(layer, AUDIO_ERROR_ALREADY);
     }
     if (flags != 0 || frequency == 0 || (device != AUDIO_DEFAULT_DEVICE && device < 1)) {
         return Fail(layer, AUDIO_ERROR_PARAMETER);
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        return Fail(layer, AUDIO_ERROR_DRIVER);
+    std::unique_ptr<OutputDevice> output = MakeOutputDevice();
+    const int opened = output->Open(device, frequency, MixPlayingChannels, &layer, layer.outputRate);
+    if (opened != AUDIO_OK) {
+        return Fail(layer, opened);
     }
-    SDL_AudioSpec wanted{};
-    wanted.freq = static_cast<int>(frequency);
-    wanted.format = AUDIO_F32SYS;
-    wanted.channels = OUTPUT_CHANNELS;
-    wanted.samples = DEVICE_BUFFER_FRAMES;
-    wanted.callback = MixPlayingChannels;
-    wanted.userdata = &layer;
-    const char* name = DeviceName(device);
-    if (device != AUDIO_DEFAULT_DEVICE && name == nullptr) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return Fail(layer, AUDIO_ERROR_DEVICE);
-    }
-    SDL_AudioSpec obtained{};
-    // No format changes allowed: SDL converts our stereo float frames for the hardware.
-    layer.device = SDL_OpenAudioDevice(name, 0, &wanted, &obtained, 0);
-    if (layer.device == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return Fail(layer, AUDIO_ERROR_DEVICE);
-    }
-    layer.outputRate = obtained.freq;
-    SDL_PauseAudioDevice(layer.device, 0);  // silence until a channel plays
+    layer.device = std::move(output);  // plays silence until a channel plays
     return Succeed(layer);
 }
 
@@ -176,7 +149,7 @@ bool AudioChannelPlay(AudioLayer& layer, uint32_t handle, bool restart) {
     if (channel == nullptr) {
         return Fail(layer, AUDIO_ERROR_HANDLE);
     }
-    DeviceLock lock(layer.device);
+    DeviceLock lock(layer.device.get());
     if (restart || channel->decoderEnded) {
         SeekChannel(*channel, 0);
     }
@@ -189,7 +162,7 @@ bool AudioChannelStop(AudioLayer& layer, uint32_t handle) {
     if (channel == nullptr) {
         return Fail(layer, AUDIO_ERROR_HANDLE);
     }
-    DeviceLock lock(layer.device);
+    DeviceLock lock(layer.device.get());
     channel->playing = false;
     return Succeed(layer);
 }
@@ -199,24 +172,24 @@ bool AudioChannelSetPosition(AudioLayer& layer, uint32_t handle, uint64_t millis
     if (channel == nullptr) {
         return Fail(layer, AUDIO_ERROR_HANDLE);
     }
-    DeviceLock lock(layer.device);
+    DeviceLock lock(layer.device.get());
     SeekChannel(*channel, milliseconds);
     return Succeed(layer);
 }
 
 bool AudioPause(AudioLayer& layer) {
-    if (layer.device == 0) {
+    if (layer.device == nullptr) {
         return Fail(layer, AUDIO_ERROR_INIT);
     }
-    SDL_PauseAudioDevice(layer.device, 1);
+    layer.device->SetPaused(true);
     return Succeed(layer);
 }
 
 bool AudioStart(AudioLayer& layer) {
-    if (layer.device == 0) {
+    if (layer.device == nullptr) {
         return Fail(layer, AUDIO_ERROR_INIT);
     }
-    SDL_PauseAudioDevice(layer.device, 0);
+    layer.device->SetPaused(false);
     return Succeed(layer);
 }
 
@@ -229,16 +202,15 @@ bool AudioMusicFree(AudioLayer& layer, uint32_t handle) {
 }
 
 bool AudioFree(AudioLayer& layer) {
-    if (layer.device == 0) {
+    if (layer.device == nullptr) {
         return Fail(layer, AUDIO_ERROR_INIT);
     }
-    SDL_CloseAudioDevice(layer.device);  // waits for the audio thread to finish
-    layer.device = 0;
+    layer.device->Close();  // waits for the device's thread to leave the mix
+    layer.device.reset();
     for (auto& channel : layer.channels) {
         ReleaseChannel(*channel);
     }
     layer.channels.clear();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return Succeed(layer);
 }
 

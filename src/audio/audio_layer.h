@@ -1,15 +1,14 @@
 #pragma once
-#include <SDL.h>
-
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "audio/audio_channel.h"
+#include "audio/output_device.h"
 
 // The show's audio layer: one output device, music loaded from files as a tracker module
 // (mod, s3m, xm, it and the other formats the module decoder knows) or as a stream (MP3
-// or Ogg Vorbis), played on SDL's audio thread. Every call comes from the main thread; a
+// or Ogg Vorbis), played on the output device's thread. Every call comes from the main thread; a
 // call that fails returns 0 or false and leaves its reason in AudioErrorGetCode.
 
 // Version of this call contract: major in the top byte, minor in the next.
@@ -37,8 +36,8 @@ enum AudioError : int {
 constexpr int AUDIO_DEFAULT_DEVICE = -1;
 
 struct AudioLayer {
-    SDL_AudioDeviceID device = 0;  // 0 while closed
-    int outputRate = 0;            // frames per second of the open device
+    std::unique_ptr<OutputDevice> device;  // null while closed
+    int outputRate = 0;                    // frames per second of the open device
     int lastError = AUDIO_OK;
     uint32_t nextHandle = 1;
     // Read by the audio thread while the device is open; changed only under the device lock.
@@ -48,7 +47,7 @@ struct AudioLayer {
 uint32_t AudioGetVersion();
 // Opens output device `device` (-1: the default; 1, 2, ...: the n-th device) at `frequency`
 // frames per second. `flags` must be 0; the window is accepted for the contract and unused.
-bool AudioInit(AudioLayer& layer, int device, uint32_t frequency, uint32_t flags, SDL_Window* window);
+bool AudioInit(AudioLayer& layer, int device, uint32_t frequency, uint32_t flags, void* window);
 // Loads a whole module file; `offset` and `length` must be 0, `frequency` 0 means the device's.
 uint32_t AudioMusicLoad(AudioLayer& layer, const char* path, uint64_t offset, uint32_t length, uint32_t flags,
                         uint32_t frequency);

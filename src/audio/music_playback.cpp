@@ -59,7 +59,7 @@ uint8_t MusicKindForName(const std::string& name, uint8_t current) {
     return current;
 }
 
-void InitAudio(AudioLayer& layer, SDL_Window* window) {
+void InitAudio(AudioLayer& layer, void* window) {
     if ((AudioGetVersion() >> 16) != REQUIRED_VERSION) {
         std::printf("An incorrect version of the audio layer was loaded\n");
         std::fflush(stdout);
@@ -117,7 +117,7 @@ void SeekMusic(AudioLayer& layer, uint32_t elapsedMs) {
 }
 
 void PauseMusic(AudioLayer& layer, bool paused) {
-    if (layer.device != 0) {
+    if (layer.device != nullptr) {
         paused ? AudioPause(layer) : AudioStart(layer);
     }
 }

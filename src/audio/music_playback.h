@@ -1,6 +1,4 @@
 #pragma once
-#include <SDL.h>
-
 #include <cstdint>
 #include <string>
 
@@ -18,7 +16,7 @@ extern uint32_t musicModule;  // loaded module, 0 = none
 extern uint8_t MusicKind;     // kind chosen by the last recognised extension; persists between calls
 
 // Opens the default output device at 44100 Hz.
-void InitAudio(AudioLayer& layer, SDL_Window* window);
+void InitAudio(AudioLayer& layer, void* window);
 // Loads `name` as a module (extensions mod, s3m, xm, it) or a stream (mp3, ogg); exact,
 // case-sensitive extensions after the last "." (the whole name if there is none).
 void LoadMusic(AudioLayer& layer, std::string name);

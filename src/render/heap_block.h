@@ -4,11 +4,13 @@
 #include <new>
 #include <type_traits>
 
+#include "platform/portability.h"
+
 // A heap block of plain values. A zeroed one comes from calloc, which gets large blocks from
 // the system already zero: their pages cost nothing until they are first written, so a
 // buffer that is filled from a file, or never used, is not cleared for nothing.
 struct FreeHeapBlock {
-    void operator()(void* block) const { std::free(block); }
+    void operator()(void* block) const { FreeBlock(block); }
 };
 
 template <class T>
@@ -17,7 +19,7 @@ using HeapBlock = std::unique_ptr<T[], FreeHeapBlock>;
 template <class T>
 HeapBlock<T> ZeroedHeapBlock(size_t count) {
     static_assert(std::is_trivial_v<T>);
-    void* block = std::calloc(count == 0 ? 1 : count, sizeof(T));
+    void* block = AllocateZeroedBlock(count == 0 ? 1 : count, sizeof(T));
     if (block == nullptr) {
         throw std::bad_alloc();
     }
@@ -31,7 +33,7 @@ HeapBlock<T> CacheLineHeapBlock(size_t count) {
     static_assert(std::is_trivial_v<T>);
     constexpr size_t LINE = 64;
     const size_t bytes = ((count == 0 ? 1 : count) * sizeof(T) + LINE - 1) / LINE * LINE;
-    void* block = std::aligned_alloc(LINE, bytes);
+    void* block = AllocateAlignedBlock(LINE, bytes);
     if (block == nullptr) {
         throw std::bad_alloc();
     }
@@ -49,7 +51,7 @@ template <class T>
 HeapBlock<T> UninitialisedHeapBlock(size_t count) {
     static_assert(std::is_trivial_v<T>);
     const size_t bytes = (count == 0 ? 1 : count) * sizeof(T);
-    void* block = std::malloc(bytes);
+    void* block = AllocateBlock(bytes);
     if (block == nullptr) {
         throw std::bad_alloc();
     }

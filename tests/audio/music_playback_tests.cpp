@@ -38,7 +38,7 @@ std::string PlayAsTheShowDoes(const std::string& path) {
     LoadMusic(layer, path);
     StartMusic(layer);
     ShutdownAudio(layer);
-    EXPECT_EQ(layer.device, 0u);
+    EXPECT_EQ(layer.device, nullptr);
     return testing::internal::GetCapturedStdout();
 }
 

@@ -1,0 +1,139 @@
+#include "platform/win32/win32_window.h"
+
+#include <windows.h>
+
+#include "platform/win32/gdi_presenter.h"
+#include "render/framebuffer.h"
+
+namespace {
+
+constexpr const char* WINDOW_CLASS = "voxelshow";
+
+PlayerCommand CommandOfKey(WPARAM key) {
+    switch (key) {
+        case VK_SPACE:
+            return PlayerCommand::PauseOrResume;
+        case VK_LEFT:
+            return PlayerCommand::Back;
+        case VK_RIGHT:
+            return PlayerCommand::Forward;
+        case VK_PRIOR:
+            return PlayerCommand::FarBack;
+        case VK_NEXT:
+            return PlayerCommand::FarForward;
+        case VK_HOME:
+            return PlayerCommand::ToStart;
+        case VK_OEM_PERIOD:
+            return PlayerCommand::StepForward;
+        case VK_OEM_COMMA:
+            return PlayerCommand::StepBack;
+        default:
+            return PlayerCommand::None;
+    }
+}
+
+LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
+    if (window == nullptr) {
+        return DefWindowProcA(handle, message, wParam, lParam);
+    }
+    switch (message) {
+        case WM_CLOSE:
+            window->closed = true;
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) {
+                window->escapePressed = true;
+            } else if (const PlayerCommand pressed = CommandOfKey(wParam); pressed != PlayerCommand::None) {
+                window->command = pressed;
+            }
+            return 0;
+        case WM_SETCURSOR:
+            if (window->fullScreen && LOWORD(lParam) == HTCLIENT) {
+                SetCursor(nullptr);
+                return TRUE;
+            }
+            break;
+        case WM_ERASEBKGND:
+            return 1;  // the paint handler covers the whole client area
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC context = BeginPaint(handle, &paint);
+            if (window->softwareFrames && window->lastFrame != nullptr) {
+                RECT client;
+                GetClientRect(handle, &client);
+                PaintFrame(context, client, window->lastFrame, window->keepAspect);
+            }
+            EndPaint(handle, &paint);
+            return 0;
+        }
+        default:
+            break;
+    }
+    return DefWindowProcA(handle, message, wParam, lParam);
+}
+
+std::string LastErrorText(const char* what) {
+    return std::string(what) + " failed (error " + std::to_string(GetLastError()) + ")";
+}
+
+}  // namespace
+
+bool OpenWin32Window(Win32Window& window, bool windowed, std::string& failure) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+    windowClass.lpszClassName = WINDOW_CLASS;
+    if (RegisterClassA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        failure = LastErrorText("RegisterClass");
+        return false;
+    }
+    window.fullScreen = !windowed;
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    RECT bounds{0, 0, FRAME_WIDTH, FRAME_HEIGHT};
+    if (window.fullScreen) {
+        DEVMODEA mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = FRAME_WIDTH;
+        mode.dmPelsHeight = FRAME_HEIGHT;
+        mode.dmBitsPerPel = 32;
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+        window.modeChanged = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+        style = WS_POPUP;
+        // Refused, the window covers the desktop at the display's own size.
+        bounds = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    } else {
+        AdjustWindowRect(&bounds, style, FALSE);
+    }
+    const int x = window.fullScreen ? 0 : CW_USEDEFAULT;
+    const int y = window.fullScreen ? 0 : CW_USEDEFAULT;
+    HWND handle = CreateWindowExA(window.fullScreen ? WS_EX_TOPMOST : 0, WINDOW_CLASS, "voxelshow", style, x,
+                                  y, bounds.right - bounds.left, bounds.bottom - bounds.top, nullptr, nullptr,
+                                  instance, nullptr);
+    window.handle = handle;
+    if (handle == nullptr) {
+        failure = LastErrorText("CreateWindow");
+        CloseWin32Window(window);
+        return false;
+    }
+    SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&window));
+    ShowWindow(handle, SW_SHOW);
+    UpdateWindow(handle);
+    SetForegroundWindow(handle);
+    return true;
+}
+
+void CloseWin32Window(Win32Window& window) {
+    if (window.handle != nullptr) {
+        SetWindowLongPtrA(static_cast<HWND>(window.handle), GWLP_USERDATA, 0);
+        DestroyWindow(static_cast<HWND>(window.handle));
+        window.handle = nullptr;
+    }
+    if (window.modeChanged) {
+        ChangeDisplaySettingsA(nullptr, 0);
+        window.modeChanged = false;
+    }
+}

@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+// The show's one USER32 window and what its window procedure records: the viewer's keys,
+// a close, and the frame its paint handler shows. Free of <windows.h>, whose names clash
+// with the driver's.
+struct Win32Window {
+    void* handle = nullptr;  // the HWND
+    bool fullScreen = false;
+    bool modeChanged = false;  // the display was switched to 640x480 and must be restored
+    bool closed = false;
+    bool escapePressed = false;  // a tap of Escape, which GetAsyncKeyState can miss
+    PlayerCommand command = PlayerCommand::None;
+    bool keepAspect = false;
+    bool softwareFrames = true;           // the paint handler shows frames (false: the GPU presenter does)
+    const uint32_t* lastFrame = nullptr;  // painted on every WM_PAINT
+};
+
+// Opens the window: full screen (the display switched to 640x480x32, or when the mode is
+// refused the window covering the desktop at its own size) or a framed 640x480 client area.
+bool OpenWin32Window(Win32Window& window, bool windowed, std::string& failure);
+// Destroys the window and gives the display its own mode back.
+void CloseWin32Window(Win32Window& window);
