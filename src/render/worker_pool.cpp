@@ -78,21 +78,21 @@ uint32_t RunClaimedTasks(WorkerPool& pool, uint64_t end) {
         // The job cannot end before this task does, so call and context are still its own.
         pool.call(pool.context, static_cast<int>(task));
         if (pool.unfinished.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-            pool.unfinished.notify_all();
+            Ring(pool.jobFinished);
         }
     }
 }
 
 // Waits until a job newer than `seen` is published, or the pool stops.
 void WaitForJob(WorkerPool& pool, uint32_t seen) {
+    const auto arrived = [&] {
+        return Generation(pool.claims.load(std::memory_order_acquire)) != seen ||
+               pool.stopping.load(std::memory_order_acquire);
+    };
     Spin spin;
-    while (true) {
-        const uint64_t claims = pool.claims.load(std::memory_order_acquire);
-        if (Generation(claims) != seen || pool.stopping.load(std::memory_order_acquire)) {
-            return;
-        }
+    while (!arrived()) {
         if (!spin.KeepPolling()) {
-            pool.claims.wait(claims, std::memory_order_acquire);
+            SleepUntil(pool.jobPosted, arrived);
         }
     }
 }
@@ -111,14 +111,11 @@ void WorkerLoop(WorkerPool& pool) {
 }
 
 void WaitUntilFinished(WorkerPool& pool) {
+    const auto finished = [&] { return pool.unfinished.load(std::memory_order_acquire) == 0; };
     Spin spin;
-    while (true) {
-        const int unfinished = pool.unfinished.load(std::memory_order_acquire);
-        if (unfinished == 0) {
-            return;
-        }
+    while (!finished()) {
         if (!spin.KeepPolling()) {
-            pool.unfinished.wait(unfinished, std::memory_order_acquire);
+            SleepUntil(pool.jobFinished, finished);
         }
     }
 }
@@ -136,7 +133,7 @@ WorkerPool::~WorkerPool() {
     const uint64_t claims = this->claims.load(std::memory_order_relaxed);
     this->claims.store(static_cast<uint64_t>((Generation(claims) + 1) & 0xFFFFu) << 48,
                        std::memory_order_release);
-    this->claims.notify_all();
+    Ring(jobPosted);
     for (std::thread& thread : threads) {
         thread.join();
     }
@@ -158,7 +155,7 @@ void RunJob(WorkerPool& pool, int count, void (*call)(void*, int), void* context
     const uint32_t generation = (Generation(pool.claims.load(std::memory_order_relaxed)) + 1) & 0xFFFFu;
     pool.claims.store(static_cast<uint64_t>(generation) << 48 | static_cast<uint32_t>(count),
                       std::memory_order_release);
-    pool.claims.notify_all();
+    Ring(pool.jobPosted);
     RunClaimedTasks(pool, FRONT_CLAIM);
     WaitUntilFinished(pool);
 }

@@ -4,6 +4,8 @@
 #include <thread>
 #include <vector>
 
+#include "render/doorbell.h"
+
 // A fixed set of threads that run the tasks of one job at a time, the calling thread taking
 // tasks too. The threads are started with the pool and wait between jobs, spinning for a
 // short while and then sleeping, so that a job costs no thread start and, within a pass,
@@ -33,6 +35,8 @@ struct WorkerPool {
     std::atomic<uint64_t> claims{0};
     std::atomic<int> unfinished{0};  // tasks of the current job not yet done
     std::atomic<bool> stopping{false};
+    Doorbell jobPosted;                // rung when a job is published or the pool stops
+    Doorbell jobFinished;              // rung when the last task of a job has finished
     std::vector<std::thread> threads;  // the started ones, the caller not included
 };
 

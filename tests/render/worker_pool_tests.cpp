@@ -143,4 +143,18 @@ TEST(WorkerPool, EndsWhetherItsThreadsSpinOrSleep) {
     EXPECT_EQ(runs.load(), 4);
 }
 
+// Jobs posted after pauses around the time the threads poll before sleeping, so that many come
+// just as a thread falls asleep or the caller does: a wake-up lost in that moment hangs here.
+TEST(WorkerPool, JobsPostedAsTheThreadsFallAsleepAreTaken) {
+    WorkerPool pool(3);
+    for (int job = 0; job < 3000; ++job) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(job * 37 % 300);
+        while (std::chrono::steady_clock::now() < until) {
+        }
+        std::atomic<int> runs{0};
+        RunTasks(&pool, 1 + job % 4, [&](int) { runs.fetch_add(1); });
+        ASSERT_EQ(runs.load(), 1 + job % 4) << "job " << job;
+    }
+}
+
 }  // namespace
