@@ -13,7 +13,7 @@
 #include "app/play_show.h"
 #include "app/render_frames.h"
 #include "files/interruption.h"
-#include "platform/portability.h"
+#include "portability.h"
 
 namespace {
 

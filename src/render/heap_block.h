@@ -4,7 +4,7 @@
 #include <new>
 #include <type_traits>
 
-#include "platform/portability.h"
+#include "portability.h"
 
 // A heap block of plain values. A zeroed one comes from calloc, which gets large blocks from
 // the system already zero: their pages cost nothing until they are first written, so a
