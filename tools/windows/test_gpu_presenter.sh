@@ -7,7 +7,7 @@
 #   - a missing or broken shaders.hlsl and a Direct3D library that cannot be loaded: one line on
 #     standard error naming it, the software frames instead, status 0;
 #   - ending the show with Direct3D set up gives status 0, run after run (objects left alive at
-#     exit crash the program under Wine now and then).
+#     exit have crashed programs under Wine).
 # Prints what it checked and exits with the number of failures.
 set -uo pipefail
 exe=$1
@@ -142,9 +142,9 @@ check_triangle() {
 # the many colours of the landscape rather than an empty window. Screenshots until the window
 # shows either picture or the deadline passes, since the first frames may still be black.
 check_software_frames() {
-    local name=$1 shot=$work/$1 box="0 0 0 0" colours=0 until=$((SECONDS + deadline))
+    local name=$1 folder=$2 shot=$work/$2 box="0 0 0 0" colours=0 until=$((SECONDS + deadline))
     if ! wait_for_show; then
-        fail "$name: no window drew within $deadline s: $(tr '\n' ' ' <"$work/$name.err")"
+        fail "$name: no window drew within $deadline s: $(tr '\n' ' ' <"$work/$folder.err")"
         return
     fi
     while [ $SECONDS -lt $until ] && kill -0 $show 2>/dev/null; do
@@ -158,11 +158,11 @@ check_software_frames() {
     [ "$colours" -ge 1000 ] || fail "$name: the window shows $colours colours, not the show's frames (see $shot.png)"
 }
 
-# Exactly one line on standard error, naming `$2`.
+# Exactly one line on the standard error of the run in folder `$2`, matching `$3`.
 check_one_line() {
-    local err=$work/$1.err
-    if [ "$(wc -l <"$err")" -ne 1 ] || ! grep -q "GPU presenter: .*$2" "$err"; then
-        fail "$1: standard error is not one line naming $2: $(tr '\n' ' ' <"$err")"
+    local err=$work/$2.err
+    if [ "$(wc -l <"$err")" -ne 1 ] || ! grep -q "GPU presenter: .*$3" "$err"; then
+        fail "$1: standard error is not one line matching '$3': $(tr '\n' ' ' <"$err")"
     fi
 }
 
@@ -179,23 +179,23 @@ end_show gpu shaders
 
 # Both presenters set up, the software frames shown.
 start_show shaders --presenter both --start 42
-check_software_frames shaders
+check_software_frames both shaders
 end_show both shaders
 [ -s "$work/shaders.err" ] && fail "both: standard error: $(tr '\n' ' ' <"$work/shaders.err")"
 
 # No shader file: the software frames instead.
 start_show none --presenter gpu --start 42
-check_software_frames none
+check_software_frames "no shaders.hlsl" none
 end_show "no shaders.hlsl" none
-check_one_line none "shaders.hlsl: cannot read"
+check_one_line "no shaders.hlsl" none "shaders.hlsl: cannot read"
 
 # A shader that does not compile, and no Direct3D library: the show plays on to its end.
 start_show broken --presenter gpu --start 195.5
 wait $show || fail "broken shaders.hlsl: exit status $?"
-check_one_line broken "shaders.hlsl: VShader does not compile: .*shaders.hlsl"
+check_one_line "broken shaders.hlsl" broken "shaders.hlsl: VShader does not compile: .*shaders.hlsl"
 WINEDLLOVERRIDES="$WINEDLLOVERRIDES;d3d11=" start_show shaders --presenter gpu --start 195.5
 wait $show || fail "no d3d11.dll: exit status $?"
-check_one_line shaders "d3d11.dll"
+check_one_line "no d3d11.dll" shaders "d3d11.dll: cannot load"
 
 # Run after run, the show ends cleanly with the Direct3D objects set up.
 runs=3
