@@ -7,14 +7,18 @@
 #   - a missing or broken shaders.hlsl and a Direct3D library that cannot be loaded: one line on
 #     standard error naming it, the software frames instead, status 0;
 #   - ending the show with Direct3D set up gives status 0, run after run (objects left alive at
-#     exit have crashed programs under Wine).
+#     exit have crashed programs under Wine), with the shader file found beside the program.
 # Prints what it checked and exits with the number of failures.
 set -uo pipefail
 exe=$1
 data=$2
 work=$3/gpu
-rm -rf "$work" && mkdir -p "$work/shaders" "$work/none" "$work/broken"
+rm -rf "$work" && mkdir -p "$work/shaders" "$work/none" "$work/broken" "$work/program" "$work/bare"
 cp "$(dirname "$0")/../../shaders.hlsl" "$work/shaders/"
+# The program as it is shipped, with the shader file beside it, and alone.
+cp "$exe" "$work/shaders/shaders.hlsl" "$work/program/"
+cp "$exe" "$work/bare/"
+program=$exe
 { cat "$work/shaders/shaders.hlsl" && echo "float4 Broken( {"; } >"$work/broken/shaders.hlsl"
 failures=0
 fail() { echo "windows test FAILED: gpu presenter: $*" >&2; failures=$((failures + 1)); }
@@ -28,7 +32,7 @@ clear_colour="0 51 102"
 start_show() {
     local folder=$1
     shift
-    (cd "$work/$folder" && exec timeout --kill-after=10 $limit wine "$exe" --windowed --mute --data "$data" "$@" \
+    (cd "$work/$folder" && exec timeout --kill-after=10 $limit wine "$program" --windowed --mute --data "$data" "$@" \
         >"$work/$folder.out" 2>"$work/$folder.err")&
     show=$!
 }
@@ -183,11 +187,13 @@ check_software_frames both shaders
 end_show both shaders
 [ -s "$work/shaders.err" ] && fail "both: standard error: $(tr '\n' ' ' <"$work/shaders.err")"
 
-# No shader file: the software frames instead.
+# No shader file, in the working folder or beside the program: the software frames instead.
+program=$work/bare/voxelshow.exe
 start_show none --presenter gpu --start 42
 check_software_frames "no shaders.hlsl" none
 end_show "no shaders.hlsl" none
 check_one_line "no shaders.hlsl" none "shaders.hlsl: cannot read"
+program=$exe
 
 # A shader that does not compile, and no Direct3D library: the show plays on to its end.
 start_show broken --presenter gpu --start 195.5
@@ -197,13 +203,16 @@ WINEDLLOVERRIDES="$WINEDLLOVERRIDES;d3d11=" start_show shaders --presenter gpu -
 wait $show || fail "no d3d11.dll: exit status $?"
 check_one_line "no d3d11.dll" shaders "d3d11.dll: cannot load"
 
-# Run after run, the show ends cleanly with the Direct3D objects set up.
+# Run after run, the show ends cleanly with the Direct3D objects set up; the program is started
+# from a folder without shaders.hlsl and finds the one beside it.
 runs=3
+program=$work/program/voxelshow.exe
 for run in $(seq $runs); do
-    start_show shaders --presenter gpu --start 195.5
+    start_show none --presenter gpu --start 195.5
     status=0
     wait $show || status=$?
-    [ $status -eq 0 ] || fail "exit run $run of $runs: status $status: $(tr '\n' ' ' <"$work/shaders.err")"
+    [ $status -eq 0 ] || fail "exit run $run of $runs: status $status: $(tr '\n' ' ' <"$work/none.err")"
+    [ -s "$work/none.err" ] && fail "exit run $run of $runs: standard error: $(tr '\n' ' ' <"$work/none.err")"
 done
 echo "windows test: gpu presenter: triangle, both presenters, three fallbacks, $runs clean exits; $failures failed"
 exit $failures
