@@ -3,10 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/program_path.h"
+
 std::string ProgramFolderFile(const std::string& name) {
-    std::error_code error;
-    std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : (program.parent_path() / name).string();
+    const std::string program = ProgramPath();
+    return program.empty() ? std::string() : (std::filesystem::path(program).parent_path() / name).string();
 }
 
 std::string FindDataDirectory(const std::string& given) {

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Tests the Windows program under Wine, against the Linux build of the same tree (build/): the
 # core's unit tests built for Windows, every pass of the show at 7 and at 60 passes a second
-# equal to Linux's hashes, and a missing data file. Wine runs under an X server of its own, with a
-# prefix and a HOME in build-windows/ that are removed afterwards. Every Wine run has a time
-# limit, so that a program that hangs fails its part instead of holding up the run. Prints how
-# long each part took.
+# equal to Linux's hashes, a missing data file, and the Direct3D 11 presenter in a window. Wine
+# runs under an X server of its own, with a prefix and a HOME in build-windows/ that are removed
+# afterwards. Every Wine run has a time limit, so that a program that hangs fails its part
+# instead of holding up the run. Prints how long each part took.
 set -euo pipefail
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 cd "$(dirname "$0")/../.."
@@ -79,6 +79,10 @@ if [ $status -ne 1 ] || [ "$(wc -l <"$work/err.txt")" -ne 1 ] || ! grep -q "noda
     fail "missing data file: status $status, stderr: $(cat "$work/err.txt")"
 fi
 part "missing data file"
+
+# The Direct3D 11 presenter in a window (a part of its own: tools/windows/test_gpu_presenter.sh).
+tools/windows/test_gpu_presenter.sh "$exe" "$root/build/data" "$work" || fail "gpu presenter: $? checks"
+part "gpu presenter"
 
 echo "windows test: parts above; $failures failed"
 [ $failures -eq 0 ]

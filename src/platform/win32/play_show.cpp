@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/data_directory.h"
 #include "app/show.h"
 #include "app/show_settings.h"
 #include "platform/win32/time_clock.h"
@@ -10,10 +11,16 @@
 
 namespace {
 
-// Closes the window however the show ends.
+constexpr const char* SHADER_FILE = "shaders.hlsl";  // in the working directory, else beside the program
+
+// Releases the GPU presenter, then closes the window, however the show ends: Direct3D objects
+// left alive at exit, or outliving their window, can crash the program on its way out.
 struct WindowSession {
     Win32Platform& platform;
-    ~WindowSession() { CloseWin32Window(platform.window); }
+    ~WindowSession() {
+        ClosePresenters(platform);
+        CloseWin32Window(platform.window);
+    }
 };
 
 }  // namespace
@@ -29,11 +36,7 @@ int PlayShow(const Options& options) {
         std::fprintf(stderr, "voxelshow: cannot open a window: %s\n", failure.c_str());
         return 1;
     }
-    if ((options.presenterFlags & 2) != 0) {
-        std::fprintf(stderr,
-                     "voxelshow: GPU presenter: Direct3D 11 is not part of this build; showing the frames "
-                     "without it\n");
-    }
+    OpenPresenters(platform, options.presenterFlags, FindProgramFile(SHADER_FILE).c_str());
     RunShow(SettingsFor(options), platform, clock);
     return 0;
 }

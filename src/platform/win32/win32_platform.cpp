@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
+#include "app/options.h"
 #include "audio/music_playback.h"
 
 namespace {
@@ -24,6 +27,12 @@ void Win32Platform::HandleEvents() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    if (window.repaintAsked) {
+        window.repaintAsked = false;
+        if (gpuReady) {
+            PresentD3dFrame(gpu);
+        }
+    }
 }
 
 bool Win32Platform::ShouldLeave() {
@@ -44,8 +53,12 @@ void Win32Platform::WaitForEvent(uint32_t milliseconds) {
 }
 
 void Win32Platform::Present(const uint32_t* frame) {
-    // The paint handler draws it, now.
     window.lastFrame = frame;
+    if (!window.softwareFrames) {
+        PresentD3dFrame(gpu);
+        return;
+    }
+    // The paint handler draws it, now.
     InvalidateRect(Window(*this), nullptr, FALSE);
     UpdateWindow(Window(*this));
 }
@@ -79,4 +92,22 @@ void Win32Platform::StopMusic() {
     if (!mute) {
         ShutdownAudio(audio);
     }
+}
+
+void OpenPresenters(Win32Platform& platform, uint8_t presenterFlags, const char* shaderPath) {
+    if ((presenterFlags & PRESENTER_GPU) != 0) {
+        std::string failure;
+        platform.gpuReady = CreateD3dPresenter(platform.gpu, platform.window.handle, shaderPath, failure);
+        if (!platform.gpuReady) {
+            std::fprintf(stderr, "voxelshow: GPU presenter: %s; showing the frames without it\n",
+                         failure.c_str());
+        }
+    }
+    platform.window.softwareFrames = (presenterFlags & PRESENTER_SOFTWARE) != 0 || !platform.gpuReady;
+}
+
+void ClosePresenters(Win32Platform& platform) {
+    platform.window.softwareFrames = true;
+    platform.gpuReady = false;
+    ReleaseD3dPresenter(platform.gpu);
 }

@@ -63,6 +63,8 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
                 RECT client;
                 GetClientRect(handle, &client);
                 PaintFrame(context, client, window->lastFrame, window->keepAspect);
+            } else if (!window->softwareFrames) {
+                window->repaintAsked = true;  // presented again once the messages are handled
             }
             EndPaint(handle, &paint);
             return 0;

@@ -17,6 +17,7 @@ struct Win32Window {
     bool keepAspect = false;
     bool softwareFrames = true;           // the paint handler shows frames (false: the GPU presenter does)
     const uint32_t* lastFrame = nullptr;  // painted on every WM_PAINT
+    bool repaintAsked = false;            // a WM_PAINT came while the GPU presenter shows the picture
 };
 
 // Opens the window: full screen (the display switched to 640x480x32, or when the mode is
