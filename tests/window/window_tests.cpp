@@ -277,13 +277,15 @@ protected:
     static void SetUpTestSuite() {
         // X errors are ignored: windows may vanish while the tests look at them.
         XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-        display = XOpenDisplay(nullptr);
+        // A server under load may refuse a connection for a moment: try again for a while.
+        WaitUntil(10.0, 0.1, [] { return (display = XOpenDisplay(nullptr)) != nullptr; });
         dataDir = WriteShowData("voxelshow_window_data", true);
         silentDataDir = WriteShowData("voxelshow_window_data_nomusic", false);
     }
     static void TearDownTestSuite() {
         if (display != nullptr) {
             XCloseDisplay(display);
+            display = nullptr;
         }
     }
     void SetUp() override { ASSERT_NE(display, nullptr) << "these tests need an X display"; }
