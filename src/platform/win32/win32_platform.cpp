@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "audio/music_playback.h"
 
 namespace {
@@ -34,8 +36,13 @@ bool Win32Platform::ShouldLeave() {
 }
 
 PlayerCommand Win32Platform::TakeCommand() {
-    const PlayerCommand taken = window.command;
-    window.command = PlayerCommand::None;
+    if (window.commandCount == 0) {
+        return PlayerCommand::None;
+    }
+    const PlayerCommand taken = window.commands[0];
+    std::copy(window.commands.begin() + 1, window.commands.begin() + window.commandCount,
+              window.commands.begin());
+    --window.commandCount;
     return taken;
 }
 
