@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Tests the Windows program under Wine, against the Linux build of the same tree (build/): the
 # core's unit tests built for Windows, every pass of the show at 7 and at 60 passes a second
-# equal to Linux's hashes, and a missing data file. Wine runs under an X server of its own, with a
+# equal to Linux's hashes, a missing data file, and the show played in a window and full screen
+# (window_tests.sh): picture, title, keys, sound. Wine runs under an X server of its own, with a
 # prefix and a HOME in build-windows/ that are removed afterwards. Every Wine run has a time
 # limit, so that a program that hangs fails its part instead of holding up the run. Prints how
 # long each part took. With arguments, runs only the parts named (core_tests whole_show

@@ -69,9 +69,11 @@ part_window() {
     playing_window window || { abandon_show; return; }
     title=$(window_title "$window")
     wait_until 30 title_differs "$window" "$title" || fail "window: the title stayed '$title'"
-    # The file device takes the samples faster than they play: 3 s of them arrive within a second.
-    played_enough() { [ "$(stat -c %s "$work/played.raw" 2>/dev/null || echo 0)" -ge $((3 * 44100 * 4)) ]; }
-    wait_until 60 played_enough || fail "window: less than 3 s of sound played"
+    # The file device takes the samples faster than they play. Waits for 4 s of them, the 3 s
+    # compared and the silence the device may have played before the music started, before the
+    # pause.
+    played_enough() { [ "$(stat -c %s "$work/played.raw" 2>/dev/null || echo 0)" -ge $((4 * 44100 * 4)) ]; }
+    wait_until 60 played_enough || fail "window: less than 4 s of sound played"
     if pause_at_paused_ms window "$window"; then
         if wait_until 60 screen_shows_frame "$work/window" "$work/pass1800.bgra"; then
             place=$frame_place
