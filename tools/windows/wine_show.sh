@@ -24,7 +24,8 @@ start_show() { # NAME ARGS...
     show_pid=$!
 }
 
-# The program's exit status, once it has ended (at most SECONDS from now; 124 if it had to be killed).
+# The program's exit status once it has ended; a program still running SECONDS from now is
+# stopped (SIGTERM, which gives status 143).
 show_status() { # SECONDS
     local deadline=$((SECONDS + $1))
     while kill -0 "$show_pid" 2>/dev/null; do
