@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Tests the Windows program under Wine, against the Linux build of the same tree (build/): the
 # core's unit tests built for Windows, every pass of the show at 7 and at 60 passes a second
-# equal to Linux's hashes, a missing data file, and the Direct3D 11 presenter in a window. Wine
-# runs under an X server of its own, with a prefix and a HOME in build-windows/ that are removed
-# afterwards. Every Wine run has a time limit, so that a program that hangs fails its part
-# instead of holding up the run. Prints how long each part took.
+# equal to Linux's hashes, a missing data file, and the show played in a window and full screen
+# (window_tests.sh): picture, title, keys, sound; and the Direct3D 11 presenter in a window
+# (test_gpu_presenter.sh). Wine runs under an X server of its own, with a
+# prefix and a HOME in build-windows/ that are removed afterwards. Every Wine run has a time
+# limit, so that a program that hangs fails its part instead of holding up the run. Prints how
+# long each part took. With arguments, runs only the parts named (core_tests whole_show
+# missing_data window full_screen_refused full_screen_mode gpu_presenter).
 set -euo pipefail
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 cd "$(dirname "$0")/../.."
@@ -21,7 +24,8 @@ part() { echo "windows test: $1 ($((SECONDS - part_started)) s)"; part_started=$
 # An X server of our own, started before the prefix is made (the first window is slow otherwise).
 display=99
 while [ -e /tmp/.X11-unix/X$display ] || [ -e /tmp/.X$display-lock ]; do display=$((display + 1)); done
-Xvfb :$display -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+screen_size=1024x768
+Xvfb :$display -screen 0 ${screen_size}x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 export DISPLAY=:$display
 export HOME=$work/home WINEPREFIX=$work/prefix WINEARCH=win64 WINEDEBUG=-all
@@ -53,36 +57,55 @@ limit=600
 wine_run() { timeout --kill-after=10 $limit wine "$@"; }
 
 # The core's unit tests, through CTest's emulator (wine), two at a time.
-(cd build-windows/tests/windows && ctest -j2 --timeout $limit --output-on-failure >"$work/core-tests.txt" 2>&1) ||
-    fail "core unit tests: $(grep -E 'tests passed|Failed|Timeout' "$work/core-tests.txt" | tr '\n' ' ')"
-echo "windows test: $(grep 'tests passed' "$work/core-tests.txt")"
-part "core unit tests"
+part_core_tests() {
+    (cd build-windows/tests/windows && ctest -j2 --timeout $limit --output-on-failure >"$work/core-tests.txt" 2>&1) ||
+        fail "core unit tests: $(grep -E 'tests passed|Failed|Timeout' "$work/core-tests.txt" | tr '\n' ' ')"
+    echo "windows test: $(grep 'tests passed' "$work/core-tests.txt")"
+    part "core unit tests"
+}
 
 # Whole shows: every pass at 7 a second, and at 60, byte for byte the Linux build's hashes.
-for fps in 7 60; do
-    "$linux" --hashes "$work/linux-$fps.txt" --fps $fps --data build/data >/dev/null
-    (cd "$work" && wine_run "$exe" --hashes "windows-$fps.txt" --fps $fps --data "$root/build/data" >/dev/null) ||
-        fail "--hashes at $fps fps exited with $?"
-    if cmp -s "$work/linux-$fps.txt" "$work/windows-$fps.txt"; then
-        echo "windows test: $(wc -l <"$work/windows-$fps.txt") passes at $fps fps equal the Linux build's"
-    else
-        fail "hashes at $fps fps differ: $(diff "$work/linux-$fps.txt" "$work/windows-$fps.txt" | head -n 2 | tr '\n' ' ')"
-    fi
-    part "whole show at $fps fps"
-done
+part_whole_show() {
+    local fps
+    for fps in 7 60; do
+        "$linux" --hashes "$work/linux-$fps.txt" --fps $fps --data build/data >/dev/null
+        (cd "$work" && wine_run "$exe" --hashes "windows-$fps.txt" --fps $fps --data "$root/build/data" >/dev/null) ||
+            fail "--hashes at $fps fps exited with $?"
+        if cmp -s "$work/linux-$fps.txt" "$work/windows-$fps.txt"; then
+            echo "windows test: $(wc -l <"$work/windows-$fps.txt") passes at $fps fps equal the Linux build's"
+        else
+            fail "hashes at $fps fps differ: $(diff "$work/linux-$fps.txt" "$work/windows-$fps.txt" | head -n 2 | tr '\n' ' ')"
+        fi
+        part "whole show at $fps fps"
+    done
+}
 
 # A missing data file: one line naming it, status 1.
-mkdir -p "$work/nodata"
-status=0
-(cd "$work" && wine_run "$exe" --render-frame 0 --out frame.png --data nodata >"$work/out.txt" 2>"$work/err.txt") || status=$?
-if [ $status -ne 1 ] || [ "$(wc -l <"$work/err.txt")" -ne 1 ] || ! grep -q "nodata" "$work/err.txt"; then
-    fail "missing data file: status $status, stderr: $(cat "$work/err.txt")"
-fi
-part "missing data file"
+part_missing_data() {
+    mkdir -p "$work/nodata"
+    local status=0
+    (cd "$work" && wine_run "$exe" --render-frame 0 --out frame.png --data nodata >"$work/out.txt" 2>"$work/err.txt") || status=$?
+    if [ $status -ne 1 ] || [ "$(wc -l <"$work/err.txt")" -ne 1 ] || ! grep -q "nodata" "$work/err.txt"; then
+        fail "missing data file: status $status, stderr: $(cat "$work/err.txt")"
+    fi
+    part "missing data file"
+}
 
-# The Direct3D 11 presenter in a window (a part of its own: tools/windows/test_gpu_presenter.sh).
-tools/windows/test_gpu_presenter.sh "$exe" "$root/build/data" "$work" || fail "gpu presenter: $? checks"
-part "gpu presenter"
+# The Direct3D 11 presenter in a window.
+part_gpu_presenter() {
+    tools/windows/test_gpu_presenter.sh "$exe" "$root/build/data" "$work" || fail "gpu presenter: $? checks"
+    part "gpu presenter"
+}
+
+source "$root/tools/windows/wine_show.sh"
+source "$root/tools/windows/window_tests.sh"
+
+parts=("$@")
+[ ${#parts[@]} -gt 0 ] ||
+    parts=(core_tests whole_show missing_data window full_screen_refused full_screen_mode gpu_presenter)
+for name in "${parts[@]}"; do
+    "part_$name"
+done
 
 echo "windows test: parts above; $failures failed"
 [ $failures -eq 0 ]

@@ -18,6 +18,13 @@ constexpr int OUTPUT_CHANNELS = 2;
 constexpr int BUFFER_FRAMES = 1024;
 constexpr int BUFFER_COUNT = 4;  // queued with the sound card: about 93 ms at 44100 Hz
 
+// A float sample as 16 bits: scaled by 32768, rounded to nearest and clipped, the conversion of
+// FFmpeg's libswresample, so that the device plays the very samples of the Linux build's WAV
+// capture of the same span (scaled by 32767, one in sixteen differed by one).
+int16_t ToSample(float sample) {
+    return static_cast<int16_t>(std::clamp<long>(std::lrint(sample * 32768.0f), -32768, 32767));
+}
+
 // WinMM's waveOut, fed 16-bit stereo by a thread of its own: each buffer the card has
 // played is mixed again and queued, woken by the device's event.
 struct WaveOutDevice : OutputDevice {
@@ -43,8 +50,7 @@ struct WaveOutDevice : OutputDevice {
             }
         }
         for (size_t i = 0; i < mixed.size(); ++i) {
-            samples[index][i] =
-                static_cast<int16_t>(std::lrint(std::clamp(mixed[i], -1.0f, 1.0f) * 32767.0f));
+            samples[index][i] = ToSample(mixed[i]);
         }
         headers[index].dwFlags &= ~WHDR_DONE;
         waveOutWrite(output, &headers[index], sizeof(WAVEHDR));

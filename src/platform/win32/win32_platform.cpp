@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/options.h"
@@ -43,8 +44,13 @@ bool Win32Platform::ShouldLeave() {
 }
 
 PlayerCommand Win32Platform::TakeCommand() {
-    const PlayerCommand taken = window.command;
-    window.command = PlayerCommand::None;
+    if (window.commandCount == 0) {
+        return PlayerCommand::None;
+    }
+    const PlayerCommand taken = window.commands[0];
+    std::copy(window.commands.begin() + 1, window.commands.begin() + window.commandCount,
+              window.commands.begin());
+    --window.commandCount;
     return taken;
 }
 

@@ -32,6 +32,20 @@ PlayerCommand CommandOfKey(WPARAM key) {
     }
 }
 
+// Bit 30 of a WM_KEYDOWN's lParam: the key was already down, the message is a repeat.
+constexpr LPARAM KEY_WAS_DOWN = LPARAM{1} << 30;
+
+void QueueKey(Win32Window& window, WPARAM key, bool repeated) {
+    const PlayerCommand pressed = CommandOfKey(key);
+    // A held key repeats its jump or step, but does not flicker between pause and play.
+    if (pressed == PlayerCommand::None || (repeated && pressed == PlayerCommand::PauseOrResume)) {
+        return;
+    }
+    if (window.commandCount < window.commands.size()) {
+        window.commands[window.commandCount++] = pressed;
+    }
+}
+
 LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* window = reinterpret_cast<Win32Window*>(GetWindowLongPtrA(handle, GWLP_USERDATA));
     if (window == nullptr) {
@@ -44,8 +58,8 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) {
                 window->escapePressed = true;
-            } else if (const PlayerCommand pressed = CommandOfKey(wParam); pressed != PlayerCommand::None) {
-                window->command = pressed;
+            } else {
+                QueueKey(*window, wParam, (lParam & KEY_WAS_DOWN) != 0);
             }
             return 0;
         case WM_SETCURSOR:
