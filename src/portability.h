@@ -23,8 +23,11 @@
 #endif
 
 // Whether the target has x86's vector instruction sets, which the fast drawing steps may use.
+// SSE2's intrinsics compile for x86 processors and, over WebAssembly's 128-bit vectors, for the
+// browser build (-msimd128 -msse2, which defines __SSE2__); AVX2's for x86 processors alone.
 #if defined(__x86_64__) || defined(__i386__)
 constexpr bool X86_VECTORS = true;
+#define AVX2_INTRINSICS 1
 #else
 constexpr bool X86_VECTORS = false;
 #endif

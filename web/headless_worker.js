@@ -3,7 +3,7 @@
 // answers with the mode's text, or with the failure's one line.
 importScripts('voxelshow.js');
 
-onmessage = async ({ data: { mode, fps, files } }) => {
+onmessage = async ({ data: { mode, fps, simd, files } }) => {
   const printed = [];
   const module = await createVoxelshow({ print: (line) => printed.push(line), printErr: () => {} });
   module.FS.mkdir('/data');
@@ -11,7 +11,7 @@ onmessage = async ({ data: { mode, fps, files } }) => {
   const started = performance.now();
   const status = mode === 'hashes'
     ? module.ccall('web_hashes', 'number', ['number', 'string', 'string'], [fps, '/hashes.txt', ''])
-    : module.ccall('web_benchmark', 'number', ['number', 'string'], [fps, '']);
+    : module.ccall('web_benchmark', 'number', ['number', 'string', 'string'], [fps, '', simd]);
   const seconds = (performance.now() - started) / 1000;
   if (status !== 0) {
     postMessage({ error: module.UTF8ToString(module._web_error()) || `the ${mode} run failed` });

@@ -32,7 +32,7 @@ function report(status, text, fileName) {
 
 // A headless mode in a worker, on data fetched here; resolves with its text, rejects with the
 // failure's one line.
-async function runInWorker(mode, fps) {
+async function runInWorker(mode, fps, simd = '') {
   const files = {};
   const names = [...DATA_FILES];
   const bytes = await Promise.all(names.map(fetchData));
@@ -48,7 +48,7 @@ async function runInWorker(mode, fps) {
       worker.terminate();
       reject(new Error(`headless_worker.js: ${event.message}`));
     };
-    worker.postMessage({ mode, fps, files }, bytes.map((b) => b.buffer));
+    worker.postMessage({ mode, fps, simd, files }, bytes.map((b) => b.buffer));
   });
 }
 
@@ -61,10 +61,11 @@ async function runHashes(fps) {
   state.phase = 'done';
 }
 
+// ?benchmark&simd=portable times the renderer's plain C++ path, to compare with its vectors.
 async function runBenchmark() {
   report('timing every pass of the show…', '');
-  const { text } = await runInWorker('benchmark', 60);
-  report('the benchmark in this browser, one thread, portable renderer', text);
+  const { text } = await runInWorker('benchmark', 60, params.get('simd') ?? '');
+  report('the benchmark in this browser, on one thread', text);
   state.phase = 'done';
 }
 

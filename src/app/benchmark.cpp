@@ -53,8 +53,11 @@ struct StepTimer : PassObserver {
 
     void BeforeStep(PassStep step, const Show&) override {
         began = SteadyClock::now();
-        if (step == PassStep::Tracks && passes == 0) {
-            firstPass = began;
+        if (step == PassStep::Tracks) {
+            passBegan = began;
+            if (passes == 0) {
+                firstPass = began;
+            }
         }
     }
 
@@ -67,6 +70,7 @@ struct StepTimer : PassObserver {
     void AfterDraw(uint32_t, const Show&) override {
         ++passes;
         lastPass = SteadyClock::now();
+        passMs.push_back(std::chrono::duration<double, std::milli>(lastPass - passBegan).count());
         hashingBeforeLast = hashing;
         if (recordHashes) {
             hashes.push_back(FrameHash(frameBuffer));
@@ -94,10 +98,12 @@ struct StepTimer : PassObserver {
     }
 
     SteadyClock::time_point began;
+    SteadyClock::time_point passBegan;  // the tracks' step of the pass being drawn
     SteadyClock::time_point firstPass;
     SteadyClock::time_point lastPass;
     uint32_t passes = 0;
     std::vector<double> samples[TIMED_STEPS];
+    std::vector<double> passMs;  // each whole pass, tracks to wave
     bool recordHashes;
     std::vector<uint64_t> hashes;
     SteadyClock::duration hashing{};            // spent on hashes so far
@@ -122,6 +128,10 @@ void PrintFigures(const StepTimer& timer) {
             std::printf("%-24s %8zu %10.4f %10.4f\n", STEP_NAMES[step], values.size(), Mean(values),
                         Median(values));
         }
+    }
+    if (!timer.passMs.empty()) {
+        std::printf("%-24s %8zu %10.4f %10.4f\n", "whole pass", timer.passMs.size(), Mean(timer.passMs),
+                    Median(timer.passMs));
     }
     const double perPass = timer.MsPerPass();
     std::printf("passes: %u, ms per pass: %.4f, passes per second: %.1f\n", timer.passes, perPass,
@@ -166,6 +176,7 @@ std::unique_ptr<StepTimer> TimeShow(const ShowSettings& settings, uint32_t fps, 
     for (std::vector<double>& values : timer->samples) {
         values.reserve(197u * fps);
     }
+    timer->passMs.reserve(197u * fps);
     PlayBuiltShow(*show, settings, platform, clock, timer.get());
     PrintRenderer(settings);
     PrintFigures(*timer);

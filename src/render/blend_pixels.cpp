@@ -1,5 +1,6 @@
 #include "render/blend_pixels.h"
 
+#include "portability.h"
 #include "render/pixel_ops.h"
 
 #ifdef __SSE2__
@@ -43,7 +44,9 @@ uint32_t BlendSse2(const uint32_t* source, uint32_t* target, uint32_t count, uin
     }
     return p;
 }
+#endif
 
+#ifdef AVX2_INTRINSICS
 // The same, eight pixels at once; returns the pixels done.
 template <bool kAdd>
 __attribute__((target("avx2"))) uint32_t BlendAvx2(const uint32_t* source, uint32_t* target, uint32_t count,
@@ -70,15 +73,17 @@ __attribute__((target("avx2"))) uint32_t BlendAvx2(const uint32_t* source, uint3
 template <bool kAdd>
 void Blend(const uint32_t* source, uint32_t* target, uint32_t count, uint8_t amount, SimdLevel level) {
     uint32_t done = 0;
-#ifdef __SSE2__
+#ifdef AVX2_INTRINSICS
     if (level == SimdLevel::Avx2) {
         done = BlendAvx2<kAdd>(source, target, count, amount);
-    } else if (level == SimdLevel::Sse2) {
+    }
+#endif
+#ifdef __SSE2__
+    if (level == SimdLevel::Sse2) {
         done = BlendSse2<kAdd>(source, target, count, amount);
     }
-#else
-    (void)level;
 #endif
+    (void)level;
     BlendPortable<kAdd>(source + done, target + done, count - done, amount);
 }
 

@@ -7,7 +7,7 @@
 #include "render/landscape_tables.h"
 #include "render/worker_pool.h"
 
-#ifdef __SSE2__
+#ifdef AVX2_INTRINSICS
 #include <immintrin.h>
 #endif
 
@@ -53,7 +53,7 @@ namespace {
 // One row of a tile at a time: the 16 pixels' loads gathered into two vectors by inserts and
 // stored as two 32-byte writes, where one 4-byte store per pixel is held back by the store
 // ports. Vector gathers load slower than these inserts here.
-#ifdef __SSE2__
+#ifdef AVX2_INTRINSICS
 __attribute__((target("avx2"))) __m128i LoadFour(const uint32_t* intermediate, const uint32_t* index) {
     __m128i four = _mm_cvtsi32_si128(static_cast<int>(intermediate[index[0]]));
     four = _mm_insert_epi32(four, static_cast<int>(intermediate[index[1]]), 1);
@@ -80,7 +80,7 @@ __attribute__((target("avx2"))) void RemapBandAvx2(const uint32_t* index, const 
 
 void RemapBand(const uint32_t* index, const uint32_t* intermediate, uint32_t* frame, int band,
                SimdLevel level) {
-#ifdef __SSE2__
+#ifdef AVX2_INTRINSICS
     if (level == SimdLevel::Avx2) {
         RemapBandAvx2(index, intermediate, frame, band);
         return;

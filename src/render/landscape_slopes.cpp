@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "portability.h"
 #include "render/landscape.h"
 
 #ifdef __SSE2__
@@ -53,7 +54,9 @@ void RowSse2(const PaddedRow& padded, const uint8_t* up, const uint8_t* down, Sl
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 8), _mm_unpackhi_epi8(gx, gy));
     }
 }
+#endif
 
+#ifdef AVX2_INTRINSICS
 __attribute__((target("avx2"))) void RowAvx2(const PaddedRow& padded, const uint8_t* up, const uint8_t* down,
                                              SlopeOffsets add, uint16_t* out) {
     const __m256i addX = _mm256_set1_epi8(static_cast<char>(add.x));
@@ -85,11 +88,13 @@ void ComputeLightIndices(const uint8_t* shadeMap, uint16_t* indices, int8_t bias
         const uint8_t* up = shadeMap + ((y - 1) & (MAP_SIDE - 1)) * MAP_SIDE;
         const uint8_t* down = shadeMap + ((y + 1) & (MAP_SIDE - 1)) * MAP_SIDE;
         uint16_t* out = indices + y * MAP_SIDE;
-#ifdef __SSE2__
+#ifdef AVX2_INTRINSICS
         if (level == SimdLevel::Avx2) {
             RowAvx2(padded, up, down, add, out);
             continue;
         }
+#endif
+#ifdef __SSE2__
         if (level == SimdLevel::Sse2) {
             RowSse2(padded, up, down, add, out);
             continue;

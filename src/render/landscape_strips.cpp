@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cassert>
 
+#include "portability.h"
+
 #ifdef __SSE2__
 #include <immintrin.h>
 #endif
@@ -69,7 +71,9 @@ void TransposeBlockSse2(const uint32_t* in, int stride, uint32_t* out, int colum
         }
     }
 }
+#endif
 
+#ifdef AVX2_INTRINSICS
 // Eight strips from row y into eight target rows.
 __attribute__((target("avx2"))) void TransposeBlockAvx2(const uint32_t* in, int stride, uint32_t* out,
                                                         int columns) {
@@ -102,11 +106,13 @@ __attribute__((target("avx2"))) void TransposeBlockAvx2(const uint32_t* in, int 
 // A whole block of BLOCK strips by BLOCK rows.
 void TransposeBlock(const uint32_t* in, int stride, uint32_t* out, int columns,
                     [[maybe_unused]] SimdLevel level) {
-#ifdef __SSE2__
+#ifdef AVX2_INTRINSICS
     if (level == SimdLevel::Avx2) {
         TransposeBlockAvx2(in, stride, out, columns);
         return;
     }
+#endif
+#ifdef __SSE2__
     if (level == SimdLevel::Sse2) {
         TransposeBlockSse2(in, stride, out, columns);
         return;

@@ -19,6 +19,10 @@ bool SimdLevelAvailable(SimdLevel level) {
             return __builtin_cpu_supports("avx2");
     }
     return false;
+#elif defined(__wasm_simd128__) && defined(__SSE2__)
+    // The browser build's SSE2 intrinsics run as WebAssembly's 128-bit vector instructions,
+    // which every browser that loads the module has.
+    return level == SimdLevel::Portable || level == SimdLevel::Sse2;
 #else
     return level == SimdLevel::Portable;
 #endif

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "portability.h"
 #include "render/float_trig.h"
 #include "render/framebuffer.h"
 #include "render/random.h"
@@ -53,7 +54,9 @@ int ShiftSse2(uint32_t* row, const uint32_t* source, int first, int end, int shi
     }
     return t;
 }
+#endif
 
+#ifdef AVX2_INTRINSICS
 // Eight pixels at a time; returns where it stopped.
 __attribute__((target("avx2"))) int ShiftAvx2(uint32_t* row, const uint32_t* source, int first, int end,
                                               int shift) {
@@ -75,15 +78,17 @@ __attribute__((target("avx2"))) int ShiftAvx2(uint32_t* row, const uint32_t* sou
 void ShiftRow(uint32_t* row, const uint32_t* source, int width, int shift, SimdLevel level) {
     int first = std::max(0, shift);
     const int end = std::min(width, width + shift);
-#ifdef __SSE2__
+#ifdef AVX2_INTRINSICS
     if (level == SimdLevel::Avx2) {
         first = ShiftAvx2(row, source, first, end, shift);
-    } else if (level == SimdLevel::Sse2) {
+    }
+#endif
+#ifdef __SSE2__
+    if (level == SimdLevel::Sse2) {
         first = ShiftSse2(row, source, first, end, shift);
     }
-#else
-    (void)level;
 #endif
+    (void)level;
     ShiftPortable(row, source, first, end, shift);
 }
 

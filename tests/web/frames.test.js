@@ -24,7 +24,7 @@ after(async () => {
 });
 
 function native(...args) {
-  execFileSync(NATIVE, ['--data', DATA, ...args], { stdio: ['ignore', 'ignore', 'inherit'] });
+  execFileSync(NATIVE, ['--data', DATA, ...args], { stdio: ['ignore', 'ignore', 'inherit'], timeout: 120000 });
 }
 
 test('?hashes=7 gives the native --hashes --fps 7 text byte for byte', async () => {

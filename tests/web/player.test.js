@@ -115,7 +115,7 @@ test('a script with an error shows its line and the old tracks play on; a good o
   assert.ok(state.shownMs > shown, 'the show plays on');
 
   const good = join(work, 'good.txt');
-  execFileSync(NATIVE, ['--dump-script', good], { stdio: 'ignore' });
+  execFileSync(NATIVE, ['--dump-script', good], { stdio: 'ignore', timeout: 30000 });
   await input.uploadFile(good);
   state = await waitForState(page, () => window.voxelshow.script === 'good.txt');
   assert.equal(state.message, '');
@@ -183,6 +183,22 @@ test('at the end the last frame stays with a button that plays the show again', 
   const again = await waitForState(page, () => window.voxelshow.phase === 'playing' && window.voxelshow.shownMs > 0);
   assert.ok(again.shownMs < 5000, `played again from the start (${again.shownMs} ms)`);
   assert.equal(await page.$eval('#again', (b) => b.hidden), true);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('the bar hides while the show plays and comes back when the mouse moves; F toggles full screen', async () => {
+  const { page, errors } = await openPage();
+  await startShow(page);
+  const barIdle = (idle) => document.getElementById('bar').classList.contains('idle') === idle;
+  await page.mouse.move(10, 10);  // away from the bar, which stays while the pointer is on it
+  await page.waitForFunction(barIdle, { timeout: 20000, polling: 50 }, true);
+  await page.mouse.move(20, 20);
+  await page.waitForFunction(barIdle, { timeout: 5000, polling: 50 }, false);
+  await page.keyboard.press('KeyF');
+  await page.waitForFunction(() => document.fullscreenElement?.id === 'stage', { timeout: 5000, polling: 50 });
+  await page.keyboard.press('KeyF');
+  await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 5000, polling: 50 });
   assert.deepEqual(errors, []);
   await page.close();
 });

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "app/benchmark.h"
@@ -12,6 +13,7 @@
 #include "platform/frame_stats.h"
 #include "platform/web/web_player.h"
 #include "render/framebuffer.h"
+#include "render/simd_level.h"
 
 namespace {
 
@@ -110,11 +112,20 @@ EMSCRIPTEN_KEEPALIVE int web_hashes(uint32_t fps, const char* outPath, const cha
     return failed != 0 ? 1 : status;
 }
 
-// The --benchmark run, its figures printed on standard output.
-EMSCRIPTEN_KEEPALIVE int web_benchmark(uint32_t fps, const char* scriptPath) {
+// The --benchmark run at the vector level named `simd` (empty: the best one), its figures printed
+// on standard output.
+EMSCRIPTEN_KEEPALIVE int web_benchmark(uint32_t fps, const char* scriptPath, const char* simd) {
+    Options options = HeadlessOptions(RunMode::Benchmark, fps, scriptPath);
+    if (*simd != '\0') {
+        const std::optional<SimdLevel> level = SimdLevelNamed(simd);
+        if (!level || !SimdLevelAvailable(*level)) {
+            lastError = std::string("?simd=") + simd + ": this browser draws with portable or sse2";
+            return 1;
+        }
+        options.simd = *level;
+    }
     int status = 1;
-    const int failed =
-        Guarded([&] { status = RunBenchmark(HeadlessOptions(RunMode::Benchmark, fps, scriptPath)); });
+    const int failed = Guarded([&] { status = RunBenchmark(options); });
     std::fflush(stdout);
     return failed != 0 ? 1 : status;
 }
