@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/gpu_triangle.h"
 #include "platform/win32/d3d_shaders.h"
 #include "platform/win32/library_function.h"
 #include "platform/win32/system_error.h"
@@ -11,19 +12,6 @@
 
 namespace {
 
-// Position in clip space, then colour; 28 bytes per vertex.
-struct TriangleVertex {
-    float x, y, z;
-    float r, g, b, a;
-};
-static_assert(sizeof(TriangleVertex) == 28);
-
-constexpr TriangleVertex TRIANGLE[3] = {
-    {0.0f, 0.5f, 0.0f, 1.0f, 0.0f, 0.0f, 1.0f},
-    {0.45f, -0.5f, 0.0f, 0.0f, 1.0f, 0.0f, 1.0f},
-    {-0.45f, -0.5f, 0.0f, 0.0f, 0.0f, 1.0f, 1.0f},
-};
-constexpr float CLEAR_COLOUR[4] = {0.0f, 0.2f, 0.4f, 1.0f};
 constexpr const char* RUNTIME_LIBRARY = "d3d11.dll";
 
 // A 640 x 480 back buffer with four samples a pixel, presented into the window however large it
