@@ -1,6 +1,5 @@
 #include "platform/sdl/sdl_platform.h"
 
-#include <algorithm>
 #include <cstdio>
 
 #include "audio/music_playback.h"
@@ -70,10 +69,7 @@ void HandleKey(SdlPlatform& platform, const SDL_KeyboardEvent& key) {
         platform.escapePressed = true;
         return;
     }
-    const PlayerCommand pressed = CommandOfKey(key);
-    if (pressed != PlayerCommand::None && platform.commandCount < platform.commands.size()) {
-        platform.commands[platform.commandCount++] = pressed;
-    }
+    PushCommand(platform.commands, CommandOfKey(key));
 }
 
 }  // namespace
@@ -95,13 +91,7 @@ void SdlPlatform::HandleEvents() {
 }
 
 PlayerCommand SdlPlatform::TakeCommand() {
-    if (commandCount == 0) {
-        return PlayerCommand::None;
-    }
-    const PlayerCommand taken = commands[0];
-    std::copy(commands.begin() + 1, commands.begin() + commandCount, commands.begin());
-    --commandCount;
-    return taken;
+    return ::TakeCommand(commands);
 }
 
 void SdlPlatform::WaitForEvent(uint32_t milliseconds) {

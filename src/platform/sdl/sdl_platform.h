@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/audio_layer.h"
+#include "platform/command_queue.h"
 #include "platform/platform.h"
 #include "platform/sdl/gpu_presenter.h"
 #include "platform/sdl/software_presenter.h"
@@ -15,10 +16,7 @@ struct SdlPlatform : Platform {
     bool windowClosed = false;
     bool gpuReady = false;
     bool escapePressed = false;  // a key-down event of Escape was handled: a tap between two passes
-    // The player's keys handled and not yet taken, oldest first; a pass takes one, so keys pressed
-    // together act on the passes that follow, in order. Keys past the last slot are dropped.
-    std::array<PlayerCommand, 16> commands{};
-    size_t commandCount = 0;
+    CommandQueue commands;       // the player's keys not yet taken
     SoftwarePresenter software;
     GpuPresenter gpu;
     AudioLayer audio;

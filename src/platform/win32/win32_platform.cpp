@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 
 #include "app/options.h"
@@ -44,14 +43,7 @@ bool Win32Platform::ShouldLeave() {
 }
 
 PlayerCommand Win32Platform::TakeCommand() {
-    if (window.commandCount == 0) {
-        return PlayerCommand::None;
-    }
-    const PlayerCommand taken = window.commands[0];
-    std::copy(window.commands.begin() + 1, window.commands.begin() + window.commandCount,
-              window.commands.begin());
-    --window.commandCount;
-    return taken;
+    return ::TakeCommand(window.commands);
 }
 
 void Win32Platform::WaitForEvent(uint32_t milliseconds) {

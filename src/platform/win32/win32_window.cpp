@@ -38,11 +38,8 @@ constexpr LPARAM KEY_WAS_DOWN = LPARAM{1} << 30;
 void QueueKey(Win32Window& window, WPARAM key, bool repeated) {
     const PlayerCommand pressed = CommandOfKey(key);
     // A held key repeats its jump or step, but does not flicker between pause and play.
-    if (pressed == PlayerCommand::None || (repeated && pressed == PlayerCommand::PauseOrResume)) {
-        return;
-    }
-    if (window.commandCount < window.commands.size()) {
-        window.commands[window.commandCount++] = pressed;
+    if (!(repeated && pressed == PlayerCommand::PauseOrResume)) {
+        PushCommand(window.commands, pressed);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/command_queue.h"
 #include "platform/platform.h"
 
 // The show's one USER32 window and what its window procedure records: the viewer's keys,
@@ -14,10 +15,7 @@ struct Win32Window {
     bool modeChanged = false;  // the display was switched to 640x480 and must be restored
     bool closed = false;
     bool escapePressed = false;  // a tap of Escape, which GetAsyncKeyState can miss
-    // The player's keys handled and not yet taken, oldest first; a pass takes one, so keys pressed
-    // together act on the passes that follow, in order. Keys past the last slot are dropped.
-    std::array<PlayerCommand, 16> commands{};
-    size_t commandCount = 0;
+    CommandQueue commands;       // the player's keys not yet taken
     bool keepAspect = false;
     bool softwareFrames = true;           // the paint handler shows frames (false: the GPU presenter does)
     const uint32_t* lastFrame = nullptr;  // painted on every WM_PAINT
