@@ -1,11 +1,11 @@
 #include "app/options_outputs.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <filesystem>
 
 #include "app/capture_options.h"
 #include "capture/picture_sequence_name.h"
+#include "files/file_names.h"
 
 namespace {
 
@@ -18,8 +18,8 @@ std::vector<std::string> FrameNames(const std::string& pattern, std::vector<uint
 }
 
 bool IsRegularFile(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    std::error_code error;
+    return std::filesystem::is_regular_file(PathOf(path), error);
 }
 
 }  // namespace

@@ -7,7 +7,8 @@
 # prefix and a HOME in build-windows/ that are removed afterwards. Every Wine run has a time
 # limit, so that a program that hangs fails its part instead of holding up the run. Prints how
 # long each part took. With arguments, runs only the parts named (core_tests whole_show
-# missing_data window full_screen_refused full_screen_mode gpu_presenter).
+# missing_data names start_up standard_output help window full_screen_refused full_screen_mode
+# gpu_presenter).
 set -euo pipefail
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 cd "$(dirname "$0")/../.."
@@ -99,10 +100,12 @@ part_gpu_presenter() {
 
 source "$root/tools/windows/wine_show.sh"
 source "$root/tools/windows/window_tests.sh"
+source "$root/tools/windows/user_tests.sh"
 
 parts=("$@")
 [ ${#parts[@]} -gt 0 ] ||
-    parts=(core_tests whole_show missing_data window full_screen_refused full_screen_mode gpu_presenter)
+    parts=(core_tests whole_show missing_data names start_up standard_output help window full_screen_refused
+        full_screen_mode gpu_presenter)
 for name in "${parts[@]}"; do
     "part_$name"
 done
