@@ -34,7 +34,7 @@ int DispatchMode(const Options& options) {
         case RunMode::Capture:
             return CaptureShow(options);
         case RunMode::DumpScript:
-            return DumpScript(options.dumpScriptPath);
+            return DumpScript(options.dumpScriptPath, options.overwrite);
         case RunMode::Play:
             return PlayShow(options);
     }
@@ -53,7 +53,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "voxelshow: %s\n%s\n", parsed.error.c_str(), USAGE_HINT);
         return 2;
     }
-    // Before any work: a file the user may want is not replaced unasked.
+    // Before any work: an output that cannot be written is not found only at the end, and a
+    // file the user may want is not replaced unasked.
+    const std::string problem = FirstOutputProblem(parsed.options);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "voxelshow: %s\n", problem.c_str());
+        return 1;
+    }
     const std::string replaced = FirstReplacedOutput(parsed.options);
     if (!replaced.empty()) {
         std::fprintf(stderr, "voxelshow: %s exists; add -y to overwrite\n", replaced.c_str());

@@ -333,7 +333,14 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     ParsedOptions parsed;
     bool playOnlyOption = false;
+    std::vector<std::string> given;
     for (size_t i = 0; i < args.size(); ++i) {
+        // An option twice would silently take one of the two values: which was meant is unknown.
+        if (std::find(given.begin(), given.end(), args[i]) != given.end()) {
+            parsed.error = "option " + args[i] + " is given twice";
+            return parsed;
+        }
+        given.push_back(args[i]);
         parsed.error = ParseOne(args, i, parsed.options, playOnlyOption);
         if (!parsed.error.empty()) {
             return parsed;
@@ -391,7 +398,8 @@ const char* UsageText() {
            "  --verify            with --benchmark: also time the reference renderer and compare every "
            "frame\n"
            "  --reference         draw with the straightforward reference renderer (slow; for checks)\n"
-           "  --threads N         drawing threads, the main one included (default: one per core)\n"
+           "  --threads N         drawing threads, the main one included (default, and at most: one\n"
+           "                      per core)\n"
            "  --simd LEVEL        vector instructions of the renderer: portable, sse2 or avx2\n"
            "                      (default: the best this processor has)\n"
            "  --capture FILE      write the show, faster than it plays, to a file whose name picks the\n"

@@ -12,7 +12,7 @@
 
 namespace {
 
-// The file a symbolic link leads to is replaced, keeping its permissions, only once all is
+// With -y, the file a symbolic link leads to is replaced, keeping its permissions, only once all is
 // written; until then, and after a failure, the old file is untouched and nothing is left.
 TEST(OutputFile, ReplacesTheTargetWhenWholeAndLeavesItOtherwise) {
     TempDir dir;
@@ -22,6 +22,7 @@ TEST(OutputFile, ReplacesTheTargetWhenWholeAndLeavesItOtherwise) {
 
     OutputFile file;
     ASSERT_EQ(OpenOutputFile(file, dir.File("link")), "");
+    file.replace = true;  // as -y asks
     EXPECT_EQ(std::filesystem::path(file.temporary).parent_path(), dir.path);
     std::fputs("new", file.stream);
     EXPECT_EQ(ReadFileText(dir.File("frame")), "old");

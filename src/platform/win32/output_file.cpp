@@ -54,7 +54,7 @@ int CreateTemporary(OutputFile& file, const std::string& target, std::string& re
 }
 
 std::string Reserve(OutputFile& file, const std::string& target, int& descriptor) {
-    file = OutputFile{target, "", nullptr, nullptr, "", ""};
+    file = OutputFile{};
     file.target = target;
     descriptor = -1;
     if (IsDirectory(target)) {
@@ -109,7 +109,8 @@ std::string OpenOutputFile(OutputFile& file, const std::string& target) {
 }
 
 std::string OpenStandardOutput(OutputFile& file) {
-    file = OutputFile{"standard output", "", nullptr, nullptr, "", ""};
+    file = OutputFile{};
+    file.target = "standard output";
     std::fflush(stdout);
     const int descriptor = _dup(_fileno(stdout));
     if (descriptor < 0 || _dup2(_fileno(stderr), _fileno(stdout)) < 0) {
@@ -133,6 +134,7 @@ int OpenReservedFile(const OutputFile& file) {
 }
 
 std::string CommitOutputFile(OutputFile& file) {
+    file.kept.clear();
     std::string failure;
     if (file.stream != nullptr) {
         const bool written = std::ferror(file.stream) == 0;
@@ -145,9 +147,18 @@ std::string CommitOutputFile(OutputFile& file) {
     if (failure.empty() && InterruptingSignal() != 0) {
         failure = "interrupted by " + SignalName(InterruptingSignal());
     }
-    if (failure.empty() && file.temporary != file.target &&
-        MoveFileExA(file.temporary.c_str(), file.target.c_str(), MOVEFILE_REPLACE_EXISTING) == 0) {
-        failure = "cannot rename the finished file into place (error " + std::to_string(GetLastError()) + ")";
+    if (failure.empty() && file.temporary != file.target) {
+        // Without -y the move fails, rather than replace, when a file took the name meanwhile.
+        const DWORD flags = file.replace ? MOVEFILE_REPLACE_EXISTING : 0;
+        if (MoveFileExA(file.temporary.c_str(), file.target.c_str(), flags) == 0) {
+            const DWORD error = GetLastError();
+            if (!file.replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
+                file.kept = file.temporary;
+                file.temporary.clear();
+                return "appeared while it was being written; the new file is kept as " + file.kept;
+            }
+            failure = "cannot rename the finished file into place (error " + std::to_string(error) + ")";
+        }
     }
     if (!failure.empty()) {
         DiscardOutputFile(file);
