@@ -36,7 +36,7 @@ int DispatchMode(const Options& options) {
         case RunMode::Capture:
             return CaptureShow(options);
         case RunMode::DumpScript:
-            return DumpScript(options.dumpScriptPath);
+            return DumpScript(options.dumpScriptPath, options.overwrite);
         case RunMode::Play:
             return PlayShow(options);
     }
@@ -56,7 +56,13 @@ int main(int argc, char** argv) {
         ReportFailure("voxelshow: " + parsed.error + "\n" + USAGE_HINT);
         return 2;
     }
-    // Before any work: a file the user may want is not replaced unasked.
+    // Before any work: an output that cannot be written is not found only at the end, and a
+    // file the user may want is not replaced unasked.
+    const std::string problem = FirstOutputProblem(parsed.options);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "voxelshow: %s\n", problem.c_str());
+        return 1;
+    }
     const std::string replaced = FirstReplacedOutput(parsed.options);
     if (!replaced.empty()) {
         ReportFailure("voxelshow: " + replaced + " exists; add -y to overwrite");

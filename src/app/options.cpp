@@ -333,7 +333,14 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     ParsedOptions parsed;
     bool playOnlyOption = false;
+    std::vector<std::string> given;
     for (size_t i = 0; i < args.size(); ++i) {
+        // An option twice would silently take one of the two values: which was meant is unknown.
+        if (std::find(given.begin(), given.end(), args[i]) != given.end()) {
+            parsed.error = "option " + args[i] + " is given twice";
+            return parsed;
+        }
+        given.push_back(args[i]);
         parsed.error = ParseOne(args, i, parsed.options, playOnlyOption);
         if (!parsed.error.empty()) {
             return parsed;

@@ -12,3 +12,7 @@ std::string NameOf(const std::filesystem::path& path) {
 std::FILE* OpenNamedFile(const std::string& name, const char* mode) {
     return std::fopen(name.c_str(), mode);
 }
+
+bool RemoveNamedFile(const std::string& name) {
+    return std::remove(name.c_str()) == 0;
+}

@@ -10,3 +10,5 @@ std::filesystem::path PathOf(const std::string& name);
 std::string NameOf(const std::filesystem::path& path);
 // std::fopen for a UTF-8 name.
 std::FILE* OpenNamedFile(const std::string& name, const char* mode);
+// std::remove for a UTF-8 name: true once removed.
+bool RemoveNamedFile(const std::string& name);

@@ -7,7 +7,7 @@
 # prefix and a HOME in build-windows/ that are removed afterwards. Every Wine run has a time
 # limit, so that a program that hangs fails its part instead of holding up the run. Prints how
 # long each part took. With arguments, runs only the parts named (core_tests whole_show
-# missing_data names start_up standard_output help window full_screen_refused full_screen_mode
+# missing_data output_safety names start_up standard_output help window full_screen_refused full_screen_mode
 # gpu_presenter).
 set -euo pipefail
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
@@ -92,6 +92,14 @@ part_missing_data() {
     part "missing data file"
 }
 
+# Output safety: the checks the Linux program passes (tests/app/output_safety_test.sh), those
+# that Windows has: files appearing at an output's name, two runs at once, runs of frames, names.
+part_output_safety() {
+    timeout --kill-after=10 $limit sh tests/app/output_safety_test.sh windows "$exe" "$root/build/data" \
+        >"$work/output-safety.txt" 2>&1 || fail "output safety: $(grep FAIL "$work/output-safety.txt" | tr '\n' ' ')"
+    part "output safety"
+}
+
 # The Direct3D 11 presenter in a window.
 part_gpu_presenter() {
     tools/windows/test_gpu_presenter.sh "$exe" "$root/build/data" "$work" || fail "gpu presenter: $? checks"
@@ -104,7 +112,7 @@ source "$root/tools/windows/user_tests.sh"
 
 parts=("$@")
 [ ${#parts[@]} -gt 0 ] ||
-    parts=(core_tests whole_show missing_data names start_up standard_output help window full_screen_refused
+    parts=(core_tests whole_show missing_data output_safety names start_up standard_output help window full_screen_refused
         full_screen_mode gpu_presenter)
 for name in "${parts[@]}"; do
     "part_$name"

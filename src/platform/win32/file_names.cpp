@@ -16,3 +16,7 @@ std::string NameOf(const std::filesystem::path& path) {
 std::FILE* OpenNamedFile(const std::string& name, const char* mode) {
     return _wfopen(WideOf(name).c_str(), WideOf(mode).c_str());
 }
+
+bool RemoveNamedFile(const std::string& name) {
+    return _wremove(WideOf(name).c_str()) == 0;
+}

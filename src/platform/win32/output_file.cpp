@@ -124,7 +124,8 @@ int CreateTemporary(OutputFile& file, const std::string& target, std::string& re
 }
 
 std::string Reserve(OutputFile& file, const std::string& target, int& descriptor) {
-    file = OutputFile{target, "", nullptr, nullptr, "", ""};
+    file = OutputFile{};
+    file.target = target;
     descriptor = -1;
     if (IsDirectory(target)) {
         return "is a directory";
@@ -171,22 +172,30 @@ std::string CloseStream(OutputFile& file) {
     return closed ? "" : WriteReason(closeError, closeSystemError);
 }
 
-// Moves the finished temporary over the target. A read-only target is replaced as Linux
-// replaces a file without write permission (the folder decides), and the new file keeps that
-// attribute.
-std::string MoveIntoPlace(const OutputFile& file) {
+// Moves the finished temporary into place: over the target with -y (a read-only target is
+// replaced as Linux replaces a file without write permission, the folder deciding, and the new
+// file keeps that attribute), else only while the name is free. A file that took the name
+// during the run is kept, and so is the finished one, under its temporary name, shown.
+std::string MoveIntoPlace(OutputFile& file) {
     const std::wstring temporary = WideOf(file.temporary);
     const std::wstring target = WideOf(file.target);
     const DWORD old = GetFileAttributesW(target.c_str());
-    const bool readOnly = old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0;
+    const bool readOnly =
+        file.replace && old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly) {
         SetFileAttributesW(target.c_str(), old & ~FILE_ATTRIBUTE_READONLY);
     }
     SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) == 0) {
+    if (MoveFileExW(temporary.c_str(), target.c_str(), file.replace ? MOVEFILE_REPLACE_EXISTING : 0) == 0) {
         const DWORD error = GetLastError();
         if (readOnly) {
             SetFileAttributesW(target.c_str(), old);
+        }
+        if (!file.replace && (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS)) {
+            file.kept = file.temporary;
+            file.temporary.clear();
+            file.folder.reset();
+            return "appeared while it was being written; the new file is kept as " + file.kept;
         }
         return "cannot rename the finished file into place: " + SystemErrorText(error);
     }
@@ -237,7 +246,8 @@ std::string OpenOutputFile(OutputFile& file, const std::string& target) {
 }
 
 std::string OpenStandardOutput(OutputFile& file) {
-    file = OutputFile{"standard output", "", nullptr, nullptr, "", ""};
+    file = OutputFile{};
+    file.target = "standard output";
     std::fflush(stdout);
     const int descriptor = _dup(_fileno(stdout));
     if (descriptor < 0 || _dup2(_fileno(stderr), _fileno(stdout)) < 0) {
@@ -265,6 +275,7 @@ int OpenReservedFile(const OutputFile& file) {
 }
 
 std::string CommitOutputFile(OutputFile& file) {
+    file.kept.clear();
     std::string failure = file.stream != nullptr ? CloseStream(file) : "";
     if (failure.empty() && InterruptingSignal() != 0) {
         failure = "interrupted by " + SignalName(InterruptingSignal()) +
@@ -272,6 +283,9 @@ std::string CommitOutputFile(OutputFile& file) {
     }
     if (failure.empty() && file.folder != nullptr) {
         failure = MoveIntoPlace(file);
+        if (!file.kept.empty()) {
+            return failure;
+        }
     }
     if (!failure.empty()) {
         DiscardOutputFile(file);
