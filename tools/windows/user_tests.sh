@@ -125,3 +125,27 @@ part_help() {
     done
     part "help"
 }
+
+# A temporary is hidden while the run writes it (Wine keeps the attribute as the file's
+# user.DOSATTRIB extended attribute); it is gone once the run ends.
+part_temporaries() {
+    local dir=$work/temporaries status=0
+    mkdir -p "$dir"
+    (cd "$dir" && exec timeout --kill-after=10 $limit wine "$exe" --hashes "hashes ж.txt" --fps 30 \
+        --data "$root/build/data" >"$work/temporaries.out" 2>"$work/temporaries.err") &
+    local program=$!
+    local temporary=""
+    found_temporary() { temporary=$(ls -A "$dir" | grep -m 1 '^\.hashes ж\.txt\.part-') && [ -n "$temporary" ]; }
+    if ! wait_until 60 found_temporary; then
+        fail "temporaries: no temporary while the run wrote: $(ls -A "$dir")"
+    elif ! python3 -c 'import os,sys
+a=os.getxattr(sys.argv[1],"user.DOSATTRIB").decode().strip("\0")
+sys.exit(0 if int(a,16) & 2 else 1)' "$dir/$temporary"; then
+        fail "temporaries: $temporary is not hidden"
+    fi
+    wait $program || status=$?
+    if [ $status -ne 0 ] || [ "$(ls -A "$dir")" != "hashes ж.txt" ]; then
+        fail "temporaries: status $status, files left: $(ls -A "$dir")"
+    fi
+    part "temporaries"
+}
