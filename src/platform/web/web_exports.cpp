@@ -10,7 +10,7 @@
 #include "app/benchmark.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
-#include "app/script_numbers.h"
+#include "script/script_numbers.h"
 #include "platform/frame_stats.h"
 #include "platform/web/web_player.h"
 #include "render/framebuffer.h"

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/script_numbers.h"
+#include "script/script_numbers.h"
 
 namespace {
 
