@@ -127,13 +127,15 @@ std::string Start(OutputFile& file, const std::string& target, const OutputFile*
     if (IsDirectory(target)) {
         return "is a directory";
     }
+    // Asked of the target itself first: the links to a device or a pipe (/dev/stdout) may lead
+    // through names that are no paths ("pipe:[1234]").
+    if (ExistsAsNonRegularFile(target)) {
+        file.temporary = target;
+        return "";
+    }
     const std::string replaced = ReplacedFile(target);
     if (replaced.empty()) {
         return LINK_LOOP;
-    }
-    if (ExistsAsNonRegularFile(replaced)) {
-        file.temporary = target;
-        return "";
     }
     std::string reason = UseFolder(file, replaced, sibling);
     if (!reason.empty()) {

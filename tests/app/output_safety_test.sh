@@ -142,6 +142,9 @@ if [ "$platform" = linux ]; then
     run --dump-script links/out.txt
     [ $status -eq 0 ] && [ -L links/out.txt ] && [ "$(grep -cv '^#' links/missing.txt)" -eq 187 ] ||
         fail "a dangling link: status $status, not written through:" err
+    # /dev/stdout leads through /proc to a pipe, a name that is no path: written in place.
+    "$program" --dump-script /dev/stdout 2>err | cat >links/piped.txt
+    [ "$(grep -cv '^#' links/piped.txt)" -eq 187 ] || fail "--dump-script /dev/stdout into a pipe:" err
     ln -s loop1 links/loop2
     ln -s loop2 links/loop1
     for args in "--dump-script links/loop1" "--hashes links/loop2 --data $data"; do
