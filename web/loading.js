@@ -109,10 +109,23 @@ export function loadShow({ progress = new Progress(), stallMs = STALL_MS, printE
   const files = DATA_FILES.map((name) => fetchData(name, progress, stallMs));
   const music = fetchData(MUSIC_FILE, progress, stallMs);
   music.catch(() => {});  // its failure is the caller's to report, when it looks
+  // Compiled as soon as its bytes are there, while the rest still arrives.
+  const compiled = wasm.then((bytes) => WebAssembly.compile(bytes).catch((error) => {
+    throw new Error(`voxelshow.wasm: not a module this page can run (${error.message}): ${REBUILD}`);
+  }));
+  compiled.catch(() => {});  // reported through `module`
   const module = (async () => {
-    const [create, wasmBinary] = await Promise.all([loadCoreScript(), wasm]);
+    const [create, code] = await Promise.all([loadCoreScript(), compiled]);
+    let refused;
+    const refusal = new Promise((resolve, reject) => { refused = reject; });
     try {
-      return await create({ wasmBinary, printErr });
+      return await Promise.race([refusal, create({
+        printErr,
+        instantiateWasm: (imports, done) => {
+          WebAssembly.instantiate(code, imports).then((instance) => done(instance, code), refused);
+          return {};
+        },
+      })]);
     } catch (error) {
       throw new Error(`voxelshow.wasm: not a module this page can run (${error.message ?? error}): ${REBUILD}`);
     }
