@@ -105,9 +105,12 @@ function loadCoreScript() {
 // its /data folder; the music's bytes come separately (`music`), so that the show can start
 // before they are all there. Rejects with the first failure's line.
 export function loadShow({ progress = new Progress(), stallMs = STALL_MS, printErr = (line) => console.warn(line) } = {}) {
+  // The music asked for first: its length, most of the bytes, is then in the count from the
+  // start, and it takes one of the browser's connections to the site, the rest going to the
+  // files the show starts with.
+  const music = fetchData(MUSIC_FILE, progress, stallMs);
   const wasm = fetchCounted('voxelshow.wasm', 'voxelshow.wasm', progress, stallMs);
   const files = DATA_FILES.map((name) => fetchData(name, progress, stallMs));
-  const music = fetchData(MUSIC_FILE, progress, stallMs);
   music.catch(() => {});  // its failure is the caller's to report, when it looks
   // Compiled as soon as its bytes are there, while the rest still arrives.
   const compiled = wasm.then((bytes) => WebAssembly.compile(bytes).catch((error) => {
