@@ -150,3 +150,20 @@ inline void IgnoreFileSizeSignal() {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
 }
+
+// fseek and ftell with 64-bit offsets (Windows' long has 32 bits).
+inline int SeekFile(std::FILE* file, int64_t offset, int origin) {
+#ifdef _WIN32
+    return _fseeki64(file, offset, origin);
+#else
+    return fseeko(file, static_cast<off_t>(offset), origin);
+#endif
+}
+
+inline int64_t FilePosition(std::FILE* file) {
+#ifdef _WIN32
+    return _ftelli64(file);
+#else
+    return static_cast<int64_t>(ftello(file));
+#endif
+}
