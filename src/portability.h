@@ -5,8 +5,8 @@
 // instruction sets to compile functions for; the C library of Windows (mingw-w64) frees aligned
 // blocks with a call of its own and has no page advice or file-size signal.
 #include <cerrno>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
