@@ -197,6 +197,11 @@ for args in "--hashes $long.txt" "--render-frame 1 --out $long.png" "--capture $
         grep -q "^voxelshow: n*\.[a-z]*: the file's name is 256 \(bytes\|characters\) long" err ||
         fail "a 256-character name: status $status, or work done:" err
 done
+# A name of 255, the longest there is, is written: its temporary's name is cut to fit.
+mkdir longest
+run --dump-script "longest/${long#n}.txt"
+[ $status -eq 0 ] && [ "$(ls -A longest)" = "${long#n}.txt" ] ||
+    fail "a 255-character name: status $status, files $(ls -A longest | cut -c 1-20 | tr '\n' ' '):" err
 if [ "$platform" = windows ]; then
     for name in 'a<b.txt' 'a|b.txt' 'what?.txt' 'dot.txt.' 'folder"/h.txt'; do
         run --hashes "$name" --data "$data"

@@ -81,6 +81,27 @@ std::string RandomLetters() {
     return letters;
 }
 
+// ".NAME.part-", NAME cut (at a character's start) so that the whole name with its random
+// letters stays within the 255 UTF-16 units Windows takes for a name: a file named near that
+// length is still written.
+std::string TemporaryPrefix(const std::string& name) {
+    constexpr size_t LONGEST_NAME = 255;
+    const size_t room = LONGEST_NAME - 1 - std::strlen(PART_MARK) - RANDOM_LETTERS;
+    size_t keep = 0;
+    size_t units = 0;
+    while (keep < name.size()) {
+        const unsigned char lead = static_cast<unsigned char>(name[keep]);
+        const size_t bytes = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        const size_t width = bytes == 4 ? 2 : 1;  // past U+FFFF a character takes two units
+        if (units + width > room) {
+            break;
+        }
+        units += width;
+        keep = std::min(name.size(), keep + bytes);
+    }
+    return "." + name.substr(0, keep) + PART_MARK;
+}
+
 // The reason a temporary cannot be made, blaming the name where the system refuses the name
 // (a `*` or `?` in it) and the folder otherwise.
 std::string CreateFailure(const std::string& target, const std::string& folder, DWORD error) {
@@ -93,7 +114,7 @@ std::string CreateFailure(const std::string& target, const std::string& folder, 
 // Creates the hidden temporary beside the target; its descriptor, or -1 with the reason.
 int CreateTemporary(OutputFile& file, const std::string& target, std::string& reason) {
     const std::string folder = FolderOf(target);
-    const std::string prefix = "." + file.finalName + PART_MARK;
+    const std::string prefix = TemporaryPrefix(file.finalName);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = prefix + RandomLetters();
         const std::string path = folder + "\\" + name;
