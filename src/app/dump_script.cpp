@@ -1,8 +1,6 @@
 #include "app/dump_script.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "files/interruption.h"
 #include "files/output_file.h"
@@ -11,17 +9,11 @@
 
 namespace {
 
-// "" or the reason the text could not be written whole to standard output.
-std::string WriteToStandardOutput(const std::string& text) {
-    const bool written =
-        std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0;
-    return written ? "" : std::string("cannot write: ") + std::strerror(errno);
-}
-
-// "" or the reason; the file appears whole or not at all.
-std::string WriteToFile(const std::string& path, const std::string& text, bool replace) {
+// "" or the reason; a file appears whole or not at all. Standard output takes the bytes as
+// they are, LF line ends on every platform.
+std::string WriteText(const std::string& path, const std::string& text, bool replace) {
     OutputFile file;
-    const std::string failure = OpenOutputFile(file, path);
+    const std::string failure = path == "-" ? OpenStandardOutput(file) : OpenOutputFile(file, path);
     if (!failure.empty()) {
         return failure;
     }
@@ -35,7 +27,7 @@ std::string WriteToFile(const std::string& path, const std::string& text, bool r
 int DumpScript(const std::string& path, bool replace) {
     const std::string text = WriteScript(BuiltInScript());
     const bool toStdout = path == "-";
-    const std::string failure = toStdout ? WriteToStandardOutput(text) : WriteToFile(path, text, replace);
+    const std::string failure = WriteText(path, text, replace);
     if (!failure.empty()) {
         std::fprintf(stderr, "voxelshow: %s: %s\n", toStdout ? "standard output" : path.c_str(),
                      failure.c_str());

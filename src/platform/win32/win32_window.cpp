@@ -60,7 +60,10 @@ RECT EnterFullScreenMode(Win32Window& window) {
 }
 
 void LeaveFullScreenMode(Win32Window& window) {
-    LeaveFullScreenMode(window);
+    if (window.modeChanged) {
+        ChangeDisplaySettingsA(nullptr, 0);
+        window.modeChanged = false;
+    }
 }
 
 // A framed window's outer bounds around a 640x480 client area.
