@@ -27,6 +27,14 @@ run() {  # the program, in the foreground, its output in out and err, its status
         "$program" "$@" >out 2>err
     fi
     status=$?
+    console_lines err
+}
+
+# The Windows program's messages end in CR LF, as a console's lines do there: the checks read
+# them as lines of text.
+console_lines() {  # file
+    [ "$platform" = windows ] && sed -i 's/\r$//' "$1"
+    return 0
 }
 
 start() {  # the program in the background (its own process, for signals), its id in pid
@@ -85,6 +93,7 @@ late_file() {  # folder name args...
     kill -CONT $pid
     wait $pid
     status=$?
+    console_lines "$log.err"
 }
 
 for kind in hashes capture; do

@@ -116,6 +116,13 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
                 return 0;  // Alt+Enter is taken: no beep
             }
             break;
+        case WM_SYSCOMMAND:
+            // The show has no menu. Alt released, alone or after Alt+Enter, would otherwise
+            // enter the menu mode: the show's loop waits in it and Escape only leaves it.
+            if ((wParam & 0xFFF0) == SC_KEYMENU) {
+                return 0;
+            }
+            break;
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) {
                 window->escapePressed = true;
