@@ -3,6 +3,7 @@
 import { loadData, fetchData, DATA_FILES, MUSIC_FILE } from './data.js';
 import { Player } from './player.js';
 import { Sound } from './sound.js';
+import { attachVideo } from './video.js';
 
 const params = new URLSearchParams(location.search);
 const $ = (id) => document.getElementById(id);
@@ -127,6 +128,16 @@ async function main() {
   });
   const player = new Player(module, sound, state);
   Object.defineProperty(state, 'sound', { value: sound, enumerable: false });  // for the sound tests
+  // The "video" button and the test surface: the music the page plays, the script it plays.
+  const maker = attachVideo({
+    bar: $('bar'),
+    music: () => sound.buffer,
+    script: () => (state.script ? { name: state.script, bytes: module.FS.readFile(`/scripts/${state.script}`) } : null),
+    record: state,
+  });
+  for (const [name, value] of [['video', maker.video], ['cancelVideo', maker.cancel]]) {
+    Object.defineProperty(state, name, { value, enumerable: false });
+  }
   // The overlay takes the click once the music is decoded too, so that the show starts at once.
   const start = $('start');
   start.textContent = 'loading…';
