@@ -3,7 +3,6 @@
 import { loadData, fetchData, DATA_FILES, MUSIC_FILE } from './data.js';
 import { Player } from './player.js';
 import { Sound } from './sound.js';
-import { attachVideo } from './video.js';
 
 const params = new URLSearchParams(location.search);
 const $ = (id) => document.getElementById(id);
@@ -128,22 +127,25 @@ async function main() {
   });
   const player = new Player(module, sound, state);
   Object.defineProperty(state, 'sound', { value: sound, enumerable: false });  // for the sound tests
-  // The "video" button and the test surface: the music the page plays, the script it plays.
-  const maker = attachVideo({
-    bar: $('bar'),
-    music: () => sound.buffer,
-    script: () => (state.script ? { name: state.script, bytes: module.FS.readFile(`/scripts/${state.script}`) } : null),
-    record: state,
-  });
-  for (const [name, value] of [['video', maker.video], ['cancelVideo', maker.cancel]]) {
-    Object.defineProperty(state, name, { value, enumerable: false });
-  }
+  // The "video" button and the test surface, made with the music and the script the page plays.
+  // The video maker's code (its encoders and muxer) loads beside the show, not before it.
+  const video = import('./video.js').then(({ attachVideo }) => {
+    const maker = attachVideo({
+      bar: $('bar'),
+      music: () => sound.buffer,
+      script: () => (state.script ? { name: state.script, bytes: module.FS.readFile(`/scripts/${state.script}`) } : null),
+      record: state,
+    });
+    for (const [name, value] of [['video', maker.video], ['cancelVideo', maker.cancel]]) {
+      Object.defineProperty(state, name, { value, enumerable: false });
+    }
+  }, (error) => showMessage(`video.js: cannot load: ${error.message}`));
   // The overlay takes the click once the music is decoded too, so that the show starts at once.
   const start = $('start');
   start.textContent = 'loading…';
   start.disabled = true;
   start.hidden = false;
-  await music;
+  await Promise.all([music, video]);
   start.textContent = 'click to start';
   start.disabled = false;
   start.focus();

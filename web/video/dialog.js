@@ -21,8 +21,8 @@ function optionList(select, items) {
 // videoMaker), `cancel()` stops it. span() gives the span to offer ({ from, to } in seconds) or null.
 export function createDialog({ make, cancel, span = () => null }) {
   const f = {
-    whole: el('input', { type: 'radio', name: 'video-span', value: 'whole', checked: true }),
-    part: el('input', { type: 'radio', name: 'video-span', value: 'part' }),
+    whole: el('input', { id: 'video-whole', type: 'radio', name: 'video-span', value: 'whole', checked: true }),
+    part: el('input', { id: 'video-part', type: 'radio', name: 'video-span', value: 'part' }),
     from: el('input', { id: 'video-from', size: 7, value: '0:00', title: 'M:SS or seconds' }),
     to: el('input', { id: 'video-to', size: 7, value: formatSeconds(SHOW_END_MS / 1000), title: 'M:SS or seconds' }),
     size: optionList(el('select', { id: 'video-size' }), sizes().map(({ width, height }) => [`${width}x${height}`, `${width}x${height}`])),
@@ -54,21 +54,27 @@ export function createDialog({ make, cancel, span = () => null }) {
   const sizeOf = () => f.size.value.split('x').map(Number);
   f.format.addEventListener('change', () => {
     f.name.value = f.name.value.replace(/(\.(mp4|webm))?$/i, `.${f.format.value}`);
+    notice = '';
     probe();
   });
   f.size.addEventListener('change', () => probe());
 
   // Marks the formats that cannot be made here at the chosen size, with their reasons, and
-  // moves the choice to one that can.
+  // moves the choice to one that can; only the latest probe's findings count.
   const reasons = {};
+  let notice = '';  // why the format chosen was changed, until the person chooses another
+  let probing = 0;
   async function probe() {
+    const generation = ++probing;
     const [width, height] = sizeOf();
     const fps = Number(f.fps.value);
-    for (const option of f.format.options) {
-      const { ok, line: text } = await probeFormat(option.value, width, height, fps);
-      option.disabled = !ok;
-      reasons[option.value] = text;
-    }
+    const found = [];
+    for (const option of f.format.options) found.push(await probeFormat(option.value, width, height, fps));
+    if (generation !== probing) return;
+    [...f.format.options].forEach((option, i) => {
+      option.disabled = !found[i].ok;
+      reasons[option.value] = found[i].line;
+    });
     offerAnother();
   }
   function offerAnother(failedLine = null) {
@@ -79,9 +85,10 @@ export function createDialog({ make, cancel, span = () => null }) {
         f.format.value = other.value;
         f.name.value = f.name.value.replace(/(\.(mp4|webm))?$/i, `.${other.value}`);
       }
-      line.textContent = `${failedLine ?? `${chosen.value}: ${reasons[chosen.value]}`}${other ? `; ${other.value} is offered` : ''}`;
-    } else if (!failedLine) {
-      line.textContent = reasons[chosen.value] ?? '';
+      notice = `${failedLine ?? `${chosen.value}: ${reasons[chosen.value]}`}${other ? `; ${other.value} is offered` : ''}`;
+      line.textContent = notice;
+    } else if (!failedLine && !makeButton.disabled) {
+      line.textContent = notice || reasons[chosen.value] || '';
     }
   }
 

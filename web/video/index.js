@@ -22,7 +22,7 @@ export function attachVideo({ bar, music, script = () => null, span = () => null
     async video(options) {
       record.videoProgress = null;
       const result = await maker.make(options, { onProgress: (progress) => { record.videoProgress = progress; } });
-      record.lastVideo = { hashes: result.hashes, note: result.note, seconds: result.seconds };
+      record.lastVideo = { hashes: result.hashes, note: result.note, encoded: result.encoded, seconds: result.seconds };
       return result.file;
     },
     cancel: maker.cancel,

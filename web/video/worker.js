@@ -2,11 +2,10 @@
 // WebAssembly core, encodes the frames with WebCodecs and the sound with the chosen encoder,
 // and muxes them, streaming, into the file handle it is given. Answers with progress messages
 // and then { done } or { error } (one line); { cancel } stops it, the file left to the page.
-import {
-  Output, Mp4OutputFormat, WebMOutputFormat, StreamTarget, EncodedVideoPacketSource, EncodedPacket,
-  AudioSampleSource, AudioSample,
-} from 'mediabunny';
-import { FORMATS, startVideoEncoder, chooseSound } from './encoders.js';
+import { Output, Mp4OutputFormat, WebMOutputFormat, StreamTarget, EncodedVideoPacketSource, EncodedPacket } from 'mediabunny';
+import { FORMATS, startVideoEncoder, chooseSound, frameOptions } from './encoders.js';
+import { SoundTrack } from './sound_track.js';
+import { samplesBeforeFrame } from './span.js';
 
 const QUEUE = 4;  // frames waiting in the encoder before the drawing waits for it
 const SOUND_BLOCK_SECONDS = 0.5;
@@ -61,17 +60,19 @@ async function make({ request, files, script, sound, handle }) {
 
   const writable = await handle.createWritable();
   const output = new Output({
-    format: format === 'mp4' ? new Mp4OutputFormat({ fastStart: false }) : new WebMOutputFormat(),
+    // The MP4's index at the front, in room kept for it from the packets' counts, so that the
+    // file plays while it downloads and is still written straight through.
+    format: format === 'mp4' ? new Mp4OutputFormat({ fastStart: 'reserve' }) : new WebMOutputFormat(),
     target: new StreamTarget(writable, { chunked: true }),
   });
   const videoSource = new EncodedVideoPacketSource(FORMATS[format].video);
-  output.addVideoTrack(videoSource, { frameRate: fps });
+  output.addVideoTrack(videoSource, { frameRate: fps, maximumPacketCount: frameCount + 16 });
   let soundChoice = null;
-  let soundSource = null;
+  let soundTrack = null;
   if (sound) {
     soundChoice = await chooseSound(format);
-    soundSource = new AudioSampleSource({ codec: soundChoice.codec, bitrate: soundChoice.bitrate });
-    output.addAudioTrack(soundSource);
+    // An AAC packet holds 1024 samples, an Opus one 960 (20 ms at 48 kHz); a few more for priming.
+    soundTrack = new SoundTrack(output, soundChoice, sound.rate, Math.ceil(sound.length / 960) + 32);
   }
 
   let failure = null;
@@ -83,12 +84,14 @@ async function make({ request, files, script, sound, handle }) {
   const onError = (error) => { failure ??= error; };
 
   try {
+    await soundTrack?.start();
     await output.start();
     module._web_video_start(firstPass, fps);
     const first = frameAt(0);
     let encoder;
+    let config;
     try {
-      ({ encoder } = await startVideoEncoder(format, first, fps, onChunk, onError));
+      ({ encoder, config } = await startVideoEncoder(format, first, fps, onChunk, onError));
     } finally {
       first.close();
     }
@@ -96,15 +99,10 @@ async function make({ request, files, script, sound, handle }) {
     let soundDone = 0;  // the sound's frames added so far
     const addSound = async (upToFrame) => {
       if (!sound) return;
-      const end = Math.min(sound.length, Math.round((upToFrame * sound.rate) / fps));
+      const end = Math.min(sound.length, samplesBeforeFrame(upToFrame, fps, sound.rate));
       while (soundDone < end) {
         const count = Math.min(end - soundDone, Math.round(sound.rate * SOUND_BLOCK_SECONDS));
-        const planar = new Float32Array(count * sound.channels.length);
-        sound.channels.forEach((channel, c) => planar.set(channel.subarray(soundDone, soundDone + count), c * count));
-        await soundSource.add(new AudioSample({
-          data: planar, format: 'f32-planar', numberOfChannels: sound.channels.length, sampleRate: sound.rate,
-          timestamp: soundDone / sound.rate,
-        }));
+        await soundTrack.add(sound.channels.map((channel) => channel.subarray(soundDone, soundDone + count)), soundDone);
         soundDone += count;
       }
     };
@@ -115,7 +113,7 @@ async function make({ request, files, script, sound, handle }) {
       if (failure) throw failure;
       if (module._web_video_pass(firstPass + k, fps) !== 1) throw new Error(`the show ends before pass ${firstPass + k}`);
       const frame = frameAt(k);
-      encoder.encode(frame, { keyFrame: k % (fps * 2) === 0 });
+      encoder.encode(frame, frameOptions(config, k % (fps * 2) === 0));
       frame.close();
       while (encoder.encodeQueueSize > QUEUE && !failure) {
         await new Promise((resolve) => encoder.addEventListener('dequeue', resolve, { once: true }));
@@ -129,12 +127,14 @@ async function make({ request, files, script, sound, handle }) {
     if (failure) throw failure;
     if (cancelled) throw new Error('cancelled');
     await addSound(frameCount);
-    if (sound) soundSource.close();
+    await soundTrack?.finish();
     videoSource.close();
     await output.finalize();
-    return { hashes: hashLines.join(''), note: soundChoice?.note ?? '', seconds: (performance.now() - started) / 1000 };
+    const encoded = `${config.codec}, ${config.bitrateMode === 'quantizer' ? `quantizer ${frameOptions(config).avc?.quantizer ?? frameOptions(config).vp9?.quantizer}` : `${config.bitrate} b/s`}`;
+    return { hashes: hashLines.join(''), note: soundChoice?.note ?? '', encoded, seconds: (performance.now() - started) / 1000 };
   } catch (error) {
     // The partial file is given up: the stream discards what it held, the page removes the file.
+    await soundTrack?.cancel();
     await output.cancel().catch(() => {});
     await writable.abort().catch(() => {});
     throw error;
