@@ -128,8 +128,9 @@ async function main() {
   const player = new Player(module, sound, state);
   Object.defineProperty(state, 'sound', { value: sound, enumerable: false });  // for the sound tests
   // The "video" button and the test surface, made with the music and the script the page plays.
-  // The video maker's code (its encoders and muxer) loads beside the show, not before it.
-  const video = import('./video.js').then(({ attachVideo }) => {
+  // The video maker's code (its encoders and muxer) loads beside the show, not before it:
+  // state.video appears once it has.
+  import('./video.js').then(({ attachVideo }) => {
     const maker = attachVideo({
       bar: $('bar'),
       music: () => sound.buffer,
@@ -145,7 +146,7 @@ async function main() {
   start.textContent = 'loading…';
   start.disabled = true;
   start.hidden = false;
-  await Promise.all([music, video]);
+  await music;
   start.textContent = 'click to start';
   start.disabled = false;
   start.focus();

@@ -21,7 +21,7 @@ const browser = await launch();
 try {
   const page = await browser.newPage();
   await page.goto(site.url);
-  await waitForState(page, () => window.voxelshow.phase === 'ready');
+  await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.video !== undefined);
   for (const format of ['mp4', 'webm']) {
     for (const [width, height] of SIZES) {
       const made = await page.evaluate(async (options) => {

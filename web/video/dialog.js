@@ -40,14 +40,16 @@ export function createDialog({ make, cancel, span = () => null }) {
   const download = el('a', { id: 'video-download', hidden: true }, 'download');
   const dialog = el('dialog', { id: 'video-dialog' },
     el('h2', {}, 'video'),
-    el('fieldset', {}, el('legend', {}, 'span'), labelled(' the whole show', f.whole), el('br'),
-      labelled(' from ', f.part), f.from, ' to ', f.to),
+    el('fieldset', {}, el('legend', {}, 'span'), el('label', {}, f.whole, ' the whole show'), el('br'),
+      el('label', {}, f.part, ' from '), f.from, ' to ', f.to),
     el('div', { className: 'video-row' }, labelled('size ', f.size), labelled(' rate ', f.fps)),
     el('div', { className: 'video-row' }, labelled('format ', f.format), labelled(' sound ', f.sound)),
     el('div', { className: 'video-row' }, labelled('file ', f.name)),
     el('div', { className: 'video-row' }, makeButton, cancelButton, closeButton),
-    el('div', { className: 'video-row' }, bar, ' ', progressText),
+    el('div', { className: 'video-row' }, bar), el('div', { className: 'video-row' }, progressText),
     line, download);
+  // Its look comes with it, so that any page that attaches it shows it alike.
+  document.head.append(el('link', { rel: 'stylesheet', href: 'video.css' }));
   document.body.append(dialog);
 
   for (const input of [f.from, f.to]) input.addEventListener('focus', () => { f.part.checked = true; });

@@ -81,7 +81,11 @@ async function make({ request, files, script, sound, handle }) {
     const packet = EncodedPacket.fromEncodedChunk(chunk);
     muxing = muxing.then(() => videoSource.add(packet, meta)).catch((error) => { failure ??= error; });
   };
-  const onError = (error) => { failure ??= error; };
+  let wake = null;  // ends the wait for the encoder's queue when the encoder fails instead
+  const onError = (error) => {
+    failure ??= error;
+    wake?.();
+  };
 
   try {
     await soundTrack?.start();
@@ -116,10 +120,13 @@ async function make({ request, files, script, sound, handle }) {
       encoder.encode(frame, frameOptions(config, k % (fps * 2) === 0));
       frame.close();
       while (encoder.encodeQueueSize > QUEUE && !failure) {
-        await new Promise((resolve) => encoder.addEventListener('dequeue', resolve, { once: true }));
+        await new Promise((resolve) => {
+          wake = resolve;
+          encoder.addEventListener('dequeue', resolve, { once: true });
+        });
       }
       await addSound(k + 1);
-      if (k % 10 === 0) postMessage({ progress: k, of: frameCount, seconds: (performance.now() - started) / 1000 });
+      if (k % 10 === 0) postMessage({ progress: k + 1, of: frameCount, seconds: (performance.now() - started) / 1000 });
     }
     await encoder.flush();
     encoder.close();
@@ -137,6 +144,6 @@ async function make({ request, files, script, sound, handle }) {
     await soundTrack?.cancel();
     await output.cancel().catch(() => {});
     await writable.abort().catch(() => {});
-    throw error;
+    throw failure ?? error;  // an encoder's own failure, rather than what it broke afterwards
   }
 }
