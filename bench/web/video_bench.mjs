@@ -24,15 +24,16 @@ try {
   await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.video !== undefined);
   for (const format of ['mp4', 'webm']) {
     for (const [width, height] of SIZES) {
-      const made = await page.evaluate(async (options) => {
+      // Started in the page and waited for there: a video can take longer than one call may.
+      await page.evaluate((options) => {
         const started = performance.now();
-        try {
-          const blob = await window.voxelshow.video(options);
-          return { seconds: (performance.now() - started) / 1000, bytes: blob.size, note: window.voxelshow.lastVideo.note };
-        } catch (error) {
-          return { error: error.message };
-        }
+        window.made = null;
+        window.voxelshow.video(options).then((blob) => {
+          window.made = { seconds: (performance.now() - started) / 1000, bytes: blob.size, note: window.voxelshow.lastVideo.note };
+        }, (error) => { window.made = { error: error.message }; });
       }, { ...span, fps: 60, width, height, format, sound: true });
+      await page.waitForFunction(() => window.made !== null, { timeout: 0, polling: 1000 });
+      const made = await page.evaluate(() => window.made);
       if (made.error) throw new Error(made.error);
       rows.push({ who: 'browser', format, size: `${width}x${height}`, ...made });
       console.log(JSON.stringify(rows.at(-1)));
