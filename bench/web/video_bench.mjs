@@ -7,6 +7,7 @@ import { execFileSync } from 'node:child_process';
 import { mkdtempSync, rmSync, statSync } from 'node:fs';
 import { loadavg, tmpdir } from 'node:os';
 import { join } from 'node:path';
+import { setTimeout as sleep } from 'node:timers/promises';
 import { startSite, launch, waitForState, NATIVE, DATA } from '../../tests/web/browser.js';
 
 const [from, to] = process.argv.slice(2).map(Number);
@@ -24,7 +25,7 @@ try {
   await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.video !== undefined);
   for (const format of ['mp4', 'webm']) {
     for (const [width, height] of SIZES) {
-      // Started in the page and waited for there: a video can take longer than one call may.
+      // Started in the page and asked after every second: a video takes longer than one call may.
       await page.evaluate((options) => {
         const started = performance.now();
         window.made = null;
@@ -32,8 +33,11 @@ try {
           window.made = { seconds: (performance.now() - started) / 1000, bytes: blob.size, note: window.voxelshow.lastVideo.note };
         }, (error) => { window.made = { error: error.message }; });
       }, { ...span, fps: 60, width, height, format, sound: true });
-      await page.waitForFunction(() => window.made !== null, { timeout: 0, polling: 1000 });
-      const made = await page.evaluate(() => window.made);
+      let made = null;
+      while (made === null) {
+        await sleep(1000);
+        made = await page.evaluate(() => window.made);
+      }
       if (made.error) throw new Error(made.error);
       rows.push({ who: 'browser', format, size: `${width}x${height}`, ...made });
       console.log(JSON.stringify(rows.at(-1)));
