@@ -6,6 +6,7 @@
 // blocks with a call of its own and has no page advice or file-size signal.
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -56,7 +57,9 @@ inline std::from_chars_result FloatFromChars(const char* first, const char* last
         return {first, std::errc::invalid_argument};
     }
     const char* stop = first + (end - text.c_str());
-    if (errno == ERANGE) {
+    // strtof also sets ERANGE for a subnormal result, which from_chars takes: out of range is
+    // only a result that overflowed to infinity or underflowed to zero.
+    if (errno == ERANGE && (read == 0.0f || read == HUGE_VALF || read == -HUGE_VALF)) {
         return {stop, std::errc::result_out_of_range};
     }
     value = read;
@@ -145,5 +148,22 @@ inline void PrefaultPages(void* block, size_t bytes) {
 inline void IgnoreFileSizeSignal() {
 #ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+// fseek and ftell with 64-bit offsets (Windows' long has 32 bits).
+inline int SeekFile(std::FILE* file, int64_t offset, int origin) {
+#ifdef _WIN32
+    return _fseeki64(file, offset, origin);
+#else
+    return fseeko(file, static_cast<off_t>(offset), origin);
+#endif
+}
+
+inline int64_t FilePosition(std::FILE* file) {
+#ifdef _WIN32
+    return _ftelli64(file);
+#else
+    return static_cast<int64_t>(ftello(file));
 #endif
 }

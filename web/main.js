@@ -1,7 +1,9 @@
 // The page: loads the core and the data, then plays the show, or with ?hashes=F or
 // ?benchmark runs the matching headless mode and shows its text.
-import { loadData, fetchData, DATA_FILES, MUSIC_FILE } from './data.js';
-import { Player } from './player.js';
+import { loadShow, fetchData, Progress, DATA_FILES, MUSIC_FILE } from './loading.js';
+import { Player, SHOW_MS, formatTime } from './player.js';
+import { Controls } from './controls.js';
+import { linkedTime, rememberedPosition } from './links.js';
 import { Sound } from './sound.js';
 
 const params = new URLSearchParams(location.search);
@@ -15,6 +17,26 @@ function showMessage(text) {
   state.message = text;
   $('message').textContent = text;
   $('message').hidden = false;
+}
+
+// A failure that ends the loading: its line, and a button that tries again.
+function loadingFailed(text) {
+  state.phase = 'error';
+  showMessage(text);
+  $('loading').hidden = true;
+  const retry = $('retry');
+  retry.hidden = false;
+  retry.onclick = () => location.reload();
+}
+
+// The overlay's count of bytes as they arrive.
+function showProgress(progress) {
+  const mb = (bytes) => (bytes / 1e6).toFixed(1);
+  state.loaded = progress.loaded;
+  state.total = progress.total;
+  $('loading-bar').max = Math.max(progress.total, 1);
+  $('loading-bar').value = progress.loaded;
+  $('loading-text').textContent = `loading… ${mb(progress.loaded)} of ${mb(progress.total)} MB`;
 }
 
 function report(status, text, fileName) {
@@ -35,7 +57,7 @@ function report(status, text, fileName) {
 async function runInWorker(mode, fps, simd = '') {
   const files = {};
   const names = [...DATA_FILES];
-  const bytes = await Promise.all(names.map(fetchData));
+  const bytes = await Promise.all(names.map((name) => fetchData(name)));
   names.forEach((name, i) => { files[name] = bytes[i]; });
   return new Promise((resolve, reject) => {
     const worker = new Worker('headless_worker.js');
@@ -69,14 +91,19 @@ async function runBenchmark() {
   state.phase = 'done';
 }
 
+// A whole number of the query from 0 to `most` (digits only, as the native options take them),
+// or an Error naming the parameter and what it takes.
+function wholeParameter(name, most, what) {
+  const text = params.get(name);
+  if (!/^[0-9]+$/.test(text) || Number(text) > most) {
+    throw new Error(`?${name} takes ${what}, not '${text}'`);
+  }
+  return Number(text);
+}
+
 // ?pass=N: pass N of the 60-a-second grid, as --render-frame N draws it, standing still.
 function showPass(module, pass) {
-  if (!Number.isInteger(pass) || pass < 0) {
-    state.phase = 'error';
-    showMessage(`?pass=${params.get('pass')}: not a pass number`);
-    return;
-  }
-  const now = Math.floor(performance.now()) >>> 0;
+  const now = 0;
   module._web_begin(now);
   module._web_command(1, now);  // paused: the frame stays
   module._web_seek(Math.floor(pass * 1000 / 60), now);
@@ -86,6 +113,13 @@ function showPass(module, pass) {
 }
 
 async function main() {
+  if (params.has('hashes') || params.has('benchmark')) $('loading').hidden = true;
+  if (params.has('simd') && !params.has('benchmark')) {
+    $('loading').hidden = true;
+    state.phase = 'error';
+    showMessage(`?simd=${params.get('simd')}: applies only to ?benchmark, which it sets the renderer's vectors of`);
+    return;
+  }
   if (params.has('hashes') || params.has('benchmark')) {
     const fps = params.has('hashes') ? Number(params.get('hashes')) : 60;
     if (!Number.isInteger(fps) || fps < 1 || fps > 1000) {
@@ -101,32 +135,61 @@ async function main() {
     }
     return;
   }
+  const loading = loadShow({ progress: new Progress(showProgress) });
+  if (params.has('pass')) takeDrops((file) => showMessage(`${file.name}: a still pass (?pass) plays no script`));
   let module;
   try {
-    module = await createVoxelshow({ printErr: (line) => console.warn(line) });
-    await loadData(module);
+    module = await loading.module;
   } catch (error) {
-    state.phase = 'error';
-    showMessage(error.message);
+    loadingFailed(error.message);
     return;
   }
 
-  const seed = Math.floor(Date.now() / 1000) >>> 0;
+  // A still pass is drawn with the jitter's seed 0, as the native headless modes draw it; the
+  // played show with the time's, unless ?seed gives one.
+  let seed = params.has('pass') ? 0 : Math.floor(Date.now() / 1000) >>> 0;
+  let pass = null;
+  try {
+    if (params.has('seed')) seed = wholeParameter('seed', 4294967295, 'a whole number from 0 to 4294967295');
+    if (params.has('pass')) {
+      const last = module._web_last_pass();
+      pass = wholeParameter('pass', Number.MAX_SAFE_INTEGER, `a pass number from 0 to ${last}`);
+      if (pass > last) throw new Error(`?pass=${pass}: the show ends after pass ${last} at 60 fps; pass ${pass} is never drawn`);
+    }
+  } catch (error) {
+    state.phase = 'error';
+    $('loading').hidden = true;
+    showMessage(error.message);
+    return;
+  }
   if (module.ccall('web_start', 'number', ['string', 'number'], ['', seed]) !== 0) {
     state.phase = 'error';
+    $('loading').hidden = true;
     showMessage(module.UTF8ToString(module._web_error()));
     return;
   }
-  if (params.has('pass')) return showPass(module, Number(params.get('pass')));
+  if (pass !== null) {
+    $('loading').hidden = true;
+    return showPass(module, pass);
+  }
   const sound = new Sound();
-  const music = fetchData(MUSIC_FILE).then((bytes) => sound.load(bytes)).catch((error) => {
-    // As natively, a soundtrack that cannot be played is reported and the show runs silently.
-    sound.context = null;
+  const player = new Player(module, sound, state);
+  // For the tests: the sound, the core and the player, kept out of the state's plain copy.
+  Object.defineProperty(state, 'sound', { value: sound, enumerable: false });
+  Object.defineProperty(state, 'module', { value: module, enumerable: false });
+  Object.defineProperty(state, 'player', { value: player, enumerable: false });
+  // The music joins the show when it is decoded, at the moment the picture is at then. As
+  // natively, a soundtrack that cannot be played is reported and the show runs silently.
+  loading.music.then((bytes) => sound.load(bytes)).then(() => {
+    state.music = 'ready';
+    state.musicAt = performance.now();
+    player.joinMusic();
+  }, (error) => {
+    // The audio clock runs on without it, so the picture keeps its pace.
     sound.buffer = null;
+    state.music = 'failed';
     showMessage(error.message.startsWith('data/') ? error.message : `data/${MUSIC_FILE}: cannot decode: ${error.message}`);
   });
-  const player = new Player(module, sound, state);
-  Object.defineProperty(state, 'sound', { value: sound, enumerable: false });  // for the sound tests
   // The "video" button and the test surface, made with the music and the script the page plays.
   // The video maker's code (its encoders and muxer) loads beside the show, not before it:
   // state.video appears once it has.
@@ -141,22 +204,52 @@ async function main() {
       Object.defineProperty(state, name, { value, enumerable: false });
     }
   }, (error) => showMessage(`video.js: cannot load: ${error.message}`));
-  // The overlay takes the click once the music is decoded too, so that the show starts at once.
+  // The start: at the link's moment (#t=), else where the visitor was before a reload.
+  const linked = linkedTime(location.hash, SHOW_MS);
+  if (linked?.error) showMessage(linked.error);
+  const from = linked?.ms ?? rememberedPosition() ?? 0;
+  $('loading').hidden = true;
   const start = $('start');
-  start.textContent = 'loading…';
-  start.disabled = true;
+  start.textContent = from > 0 ? `click to play from ${formatTime(from)}` : 'click to start';
   start.hidden = false;
-  await music;
-  start.textContent = 'click to start';
-  start.disabled = false;
   start.focus();
   state.phase = 'ready';
+  state.readyAt = performance.now();
+  let controls = null;
+  // Scripts dropped or opened before the click are played from the start.
+  let pendingScript = null;
+  takeDrops((file) => {
+    if (state.phase === 'ready') {
+      pendingScript = file;
+      state.pendingScript = file.name;
+    } else player.openScript(file).then(() => controls?.markCuts());
+  });
   start.addEventListener('click', async () => {
     state.clickedAt = performance.now();
     start.hidden = true;
     sound.context?.resume();  // within the click, which lets the browser start sound
-    await player.start();
+    if (pendingScript !== null) await player.openScript(pendingScript);
+    await player.start(from);
+    controls = new Controls(player, sound, state);
+    $('screen').focus();
   }, { once: true });
+  // A link followed on the page itself moves the show there.
+  window.addEventListener('hashchange', () => {
+    const moved = linkedTime(location.hash, SHOW_MS);
+    if (moved?.error) showMessage(moved.error);
+    else if (moved && state.phase !== 'ready') player.seekTo(moved.ms);
+  });
+}
+
+// Takes the files dropped on the page, those dropped before this point included: a folder or
+// anything but a file gives a line; `open` gets a file.
+function takeDrops(open) {
+  window.takeDrop = ({ file, folder }) => {
+    if (folder) showMessage(`${file?.name ?? 'the dropped item'}: a folder; drop a scene script file`);
+    else if (file === null) showMessage('only a scene script file can be dropped on the show');
+    else open(file);
+  };
+  window.droppedItems.splice(0).forEach(window.takeDrop);
 }
 
 main();

@@ -22,7 +22,7 @@ const browser = await launch();
 try {
   const page = await browser.newPage();
   await page.goto(site.url);
-  await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.video !== undefined);
+  await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.music === 'ready' && window.voxelshow.video !== undefined);
   for (const format of ['mp4', 'webm']) {
     for (const [width, height] of SIZES) {
       // Started in the page and asked after every second: a video takes longer than one call may.

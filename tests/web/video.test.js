@@ -42,7 +42,7 @@ function tool(name, args, encoding = null) {
 async function readyPage(url = site.url) {
   const page = await browser.newPage();
   await page.goto(url);
-  await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.video !== undefined);
+  await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.music === 'ready' && window.voxelshow.video !== undefined);
   return page;
 }
 
@@ -175,7 +175,7 @@ async function dialogPage(url = site.url) {
   const page = await browser.newPage();
   await page.evaluateOnNewDocument(STAND_IN_PICKER);
   await page.goto(url);
-  await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.video !== undefined);
+  await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.music === 'ready' && window.voxelshow.video !== undefined);
   // The page's storage as a new visitor has it (the tests before kept their last video).
   await page.evaluate(async () => {
     const folder = await navigator.storage.getDirectory();
@@ -261,7 +261,7 @@ test('an encoder that fails to start gives one line, and the dialog offers the o
     const page = await browser.newPage();
     await page.evaluateOnNewDocument(BROKEN_VP9);
     await page.goto(brokenSite.url);
-    await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.video !== undefined);
+    await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.music === 'ready' && window.voxelshow.video !== undefined);
     const made = await makeVideo(page, { from: 10, to: 11, fps: 30, format: 'webm', sound: false });
     assert.match(made.error ?? '', /^webm: VP9 encoder fails to start: .*could not be created$/);
     assert.ok(!made.error.includes('\n'));

@@ -1,7 +1,7 @@
 // Makes a video of the show from the page: the span, size, rate, format and sound asked for,
 // drawn and encoded in a worker, written to a file handle as it is made (the one the save
 // picker gave, or one in the page's private storage, whose file is then the result).
-import { DATA_FILES, fetchData } from '../data.js';
+import { DATA_FILES, fetchData } from '../loading.js';
 import { FORMATS } from './encoders.js';
 import { spanOf, factorOf } from './span.js';
 import { soundOfSpan } from './sound_span.js';
@@ -35,7 +35,7 @@ export function videoMaker(host) {
         handle = await folder.getFileHandle(privateName, { create: true });
       }
       const names = [...DATA_FILES];
-      const bytes = await Promise.all(names.map(fetchData));
+      const bytes = await Promise.all(names.map((name) => fetchData(name)));
       const files = Object.fromEntries(names.map((name, i) => [name, bytes[i]]));
       let sound = null;
       if (request.sound) {

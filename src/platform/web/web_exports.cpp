@@ -12,11 +12,13 @@
 #include "app/frame_hash.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
+#include "app/seek.h"
 #include "platform/frame_stats.h"
 #include "platform/web/frame_upscale.h"
 #include "platform/web/web_player.h"
 #include "render/framebuffer.h"
 #include "render/simd_level.h"
+#include "script/script_numbers.h"
 
 namespace {
 
@@ -26,6 +28,7 @@ std::string lastError;
 std::string cutsText;
 std::vector<uint32_t> scaledFrame;  // the frame a video is made of, at its size
 std::string hashText;
+float numberRead = 0.0f;
 
 template <class Step>
 int Guarded(Step step) {
@@ -89,6 +92,17 @@ EMSCRIPTEN_KEEPALIVE uint32_t web_shown_ms() {
     return web.player.shownMs;
 }
 
+// The show's last pass on the grid of 60 passes a second, the last that ?pass draws.
+EMSCRIPTEN_KEEPALIVE double web_last_pass() {
+    return static_cast<double>(LastPassOfShow(60));
+}
+
+// The counter reading at which the demo clock reads 0, while it runs: music that joins the show
+// late starts at its reading minus this.
+EMSCRIPTEN_KEEPALIVE uint32_t web_clock_origin() {
+    return startTime;
+}
+
 EMSCRIPTEN_KEEPALIVE const char* web_title() {
     return titleText;
 }
@@ -129,6 +143,16 @@ EMSCRIPTEN_KEEPALIVE const char* web_cuts() {
         cutsText += std::to_string(cut) + " ";
     }
     return cutsText.c_str();
+}
+
+// A number of a script's number column read as the script parser reads it: 0 when it reads (its
+// value then in web_number_read), 1 when it is not a number, 2 when it is outside a float's range.
+EMSCRIPTEN_KEEPALIVE int web_read_number(const char* text) {
+    return static_cast<int>(ReadNumber(text, numberRead));
+}
+
+EMSCRIPTEN_KEEPALIVE float web_number_read() {
+    return numberRead;
 }
 
 // The --hashes run written to `outPath` in the page's file system; 0 when it succeeded.
