@@ -4,7 +4,7 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, writeFileSync, readdirSync, symlinkSync, rmSync } from 'node:fs';
+import { mkdtempSync, readFileSync, writeFileSync, readdirSync, cpSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { startSite, launch, waitForState, NATIVE, DATA, SITE } from './browser.js';
@@ -252,8 +252,9 @@ const BROKEN_VP9 = `(() => {
 test('an encoder that fails to start gives one line, and the dialog offers the other format', async () => {
   const broken = join(work, 'broken-site');
   execFileSync('mkdir', ['-p', broken]);
+  // A copy, not links: the server serves nothing that leads out of its folder.
   for (const name of readdirSync(SITE)) {
-    if (name !== 'video_worker.js') symlinkSync(join(SITE, name), join(broken, name));
+    if (name !== 'video_worker.js') cpSync(join(SITE, name), join(broken, name), { recursive: true });
   }
   writeFileSync(join(broken, 'video_worker.js'), BROKEN_VP9 + readFileSync(join(SITE, 'video_worker.js'), 'utf8'));
   const brokenSite = await startSite(broken);
