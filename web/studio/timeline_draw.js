@@ -1,0 +1,242 @@
+// Draws the timeline on its canvas from its state: the ruler, the music's waveform, the cuts, the
+// lanes with their rows as bars and the playhead. Only what is in view is drawn: the lines in
+// the canvas's height and, on each, the rows in its time, one bar per pixel column at most.
+import {
+  NAMES_WIDTH, RULER_HEIGHT, WAVE_HEIGHT, TOP, LINE_HEIGHT, PASS_FPS, xOf, visibleSeconds, visibleLineRange, lineTop,
+  passMs,
+} from './timeline_view.js';
+
+const COLOURS = {
+  background: '#15161a', names: '#1d1f25', heading: '#262933', grid: '#2a2d36', text: '#c8cad0', faint: '#80848f',
+  ruler: '#202229', wave: '#4d7ea8', cut: '#f0c060', playhead: '#ff5050', setting: '#5aa469', ramp: '#5c8fd6',
+  clock: '#b07cd8', selected: '#ffffff', band: 'rgba(120, 160, 255, 0.18)',
+};
+
+// A tick spacing in seconds giving at least `minPixels` between ticks.
+function tickStep(pxPerSecond, minPixels) {
+  const steps = [1 / PASS_FPS, 5 / PASS_FPS, 0.25, 0.5, 1, 2, 5, 10, 15, 30, 60];
+  return steps.find((s) => s * pxPerSecond >= minPixels) ?? 120;
+}
+
+function label(seconds, step) {
+  if (step < 0.25) return `${Math.round(seconds * PASS_FPS)}`;  // pass numbers when zoomed to passes
+  const minutes = Math.floor(seconds / 60);
+  const rest = seconds - minutes * 60;
+  const text = step < 1 ? rest.toFixed(2) : String(Math.round(rest));
+  return `${minutes}:${text.padStart(step < 1 ? 5 : 2, '0')}`;
+}
+
+function drawRuler(ctx, view) {
+  ctx.fillStyle = COLOURS.ruler;
+  ctx.fillRect(NAMES_WIDTH, 0, view.width - NAMES_WIDTH, RULER_HEIGHT);
+  const [from, to] = visibleSeconds(view);
+  const step = tickStep(view.pxPerSecond, 70);
+  ctx.fillStyle = COLOURS.faint;
+  ctx.font = '11px sans-serif';
+  ctx.textBaseline = 'top';
+  for (let k = Math.ceil(from / step); k * step <= to; ++k) {
+    const x = Math.round(xOf(view, k * step)) + 0.5;
+    ctx.fillRect(x, RULER_HEIGHT - 8, 1, 8);
+    ctx.fillText(label(k * step, step), x + 3, 3);
+  }
+  return step;
+}
+
+// The waveform from `peaks` ({ perSecond, min: Float32Array, max: Float32Array }), one column a pixel.
+function drawWave(ctx, view, peaks) {
+  const mid = RULER_HEIGHT + WAVE_HEIGHT / 2;
+  ctx.fillStyle = '#181a20';
+  ctx.fillRect(NAMES_WIDTH, RULER_HEIGHT, view.width - NAMES_WIDTH, WAVE_HEIGHT);
+  if (!peaks) return;
+  ctx.fillStyle = COLOURS.wave;
+  const count = peaks.min.length;
+  for (let x = NAMES_WIDTH; x < view.width; ++x) {
+    const a = Math.max(0, Math.floor((view.left + (x - NAMES_WIDTH) / view.pxPerSecond) * peaks.perSecond));
+    const b = Math.min(count, Math.ceil((view.left + (x + 1 - NAMES_WIDTH) / view.pxPerSecond) * peaks.perSecond));
+    let low = 0;
+    let high = 0;
+    for (let i = a; i < Math.max(b, a + 1) && i < count; ++i) {
+      low = Math.min(low, peaks.min[i]);
+      high = Math.max(high, peaks.max[i]);
+    }
+    const top = mid - high * (WAVE_HEIGHT / 2 - 2);
+    ctx.fillRect(x, top, 1, Math.max(1, (high - low) * (WAVE_HEIGHT / 2 - 2)));
+  }
+}
+
+// The height of `value` within the lane's range of keys, 0 at its bottom, 1 at its top.
+const level = (value, range) => (range.high > range.low ? (value - range.low) / (range.high - range.low) : 0.5);
+
+function keyRange(rows, lane) {
+  let low = Infinity;
+  let high = -Infinity;
+  for (const i of lane.rows) {
+    if (rows[i].clock) continue;
+    low = Math.min(low, rows[i].from, rows[i].to);
+    high = Math.max(high, rows[i].from, rows[i].to);
+  }
+  return { low, high };
+}
+
+// One row's bar between x0 and x1 on a line whose top is y.
+function drawBar(ctx, row, x0, x1, y, range) {
+  const top = y + 3;
+  const height = LINE_HEIGHT - 6;
+  const width = Math.max(1, x1 - x0);
+  if (row.clock) {
+    ctx.fillStyle = COLOURS.clock;
+    ctx.fillRect(x0, top, width, height);
+    if (width > 40) {
+      ctx.fillStyle = '#1b1020';
+      ctx.fillText('clock', x0 + 4, top + 1);
+    }
+  } else if (row.from === row.to) {
+    ctx.fillStyle = COLOURS.setting;
+    ctx.fillRect(x0, top, width, height);
+    if (width > 30) {
+      ctx.fillStyle = '#0d1a10';
+      ctx.fillText(row.tokens.from, x0 + 4, top + 1);
+    }
+  } else {
+    // A ramp as its slope: the area under the line from `from` at its start to `to` at its end.
+    ctx.fillStyle = COLOURS.ramp;
+    const a = top + height - Math.max(1, level(row.from, range) * height);
+    const b = top + height - Math.max(1, level(row.to, range) * height);
+    ctx.beginPath();
+    ctx.moveTo(x0, top + height);
+    ctx.lineTo(x0, a);
+    ctx.lineTo(x0 + width, b);
+    ctx.lineTo(x0 + width, top + height);
+    ctx.closePath();
+    ctx.fill();
+  }
+}
+
+function drawLane(ctx, view, state, lane, y, spanOf) {
+  const { rows, selection } = state;
+  const [from, to] = visibleSeconds(view);
+  const range = keyRange(rows, lane);
+  let lastColumn = -1;
+  ctx.save();
+  ctx.beginPath();
+  ctx.rect(NAMES_WIDTH, y, view.width - NAMES_WIDTH, LINE_HEIGHT);
+  ctx.clip();
+  ctx.font = '11px sans-serif';
+  ctx.textBaseline = 'top';
+  for (const i of lane.rows) {
+    const [start, end] = spanOf(i);
+    if (end < from || start > to) continue;
+    const x0 = xOf(view, start);
+    const x1 = xOf(view, end);
+    const column = Math.floor(x0);
+    // At a zoom where several rows share a pixel column, one bar stands for them all.
+    if (x1 - x0 < 1 && column === lastColumn && !selection.has(i)) continue;
+    lastColumn = column;
+    const row = rows[i];
+    const parts = lane.parts.get(i) ?? [];
+    const whole = parts.length === 1 && parts[0][0] === row.start && parts[0][1] === row.end;
+    if (!whole || state.drag?.moving?.has(i)) {
+      // The part where a later row wins, dimmed; then the winning parts at full strength.
+      ctx.globalAlpha = 0.3;
+      drawBar(ctx, row, x0, x1, y, range);
+      ctx.globalAlpha = 1;
+      if (!state.drag?.moving?.has(i)) {
+        for (const [a, b] of parts) {
+          ctx.save();
+          ctx.beginPath();
+          ctx.rect(xOf(view, a), y, Math.max(1, xOf(view, b) - xOf(view, a)), LINE_HEIGHT);
+          ctx.clip();
+          drawBar(ctx, row, x0, x1, y, range);
+          ctx.restore();
+        }
+      }
+    } else {
+      drawBar(ctx, row, x0, x1, y, range);
+    }
+    if (selection.has(i)) {
+      ctx.strokeStyle = COLOURS.selected;
+      ctx.lineWidth = 2;
+      ctx.strokeRect(x0, y + 2, Math.max(2, x1 - x0), LINE_HEIGHT - 4);
+    }
+  }
+  ctx.restore();
+}
+
+function drawNames(ctx, view, state, lines, first, last) {
+  ctx.fillStyle = COLOURS.names;
+  ctx.fillRect(0, TOP, NAMES_WIDTH, view.height - TOP);
+  ctx.font = '12px sans-serif';
+  ctx.textBaseline = 'middle';
+  for (let k = first; k <= last; ++k) {
+    const line = lines[k];
+    const y = lineTop(view, k);
+    if (line.heading) {
+      ctx.fillStyle = COLOURS.heading;
+      ctx.fillRect(0, y, view.width, LINE_HEIGHT);
+      ctx.fillStyle = COLOURS.text;
+      const open = !state.folded.has(line.heading);
+      ctx.fillText(`${open ? '▾' : '▸'} ${line.heading}  (${line.count})`, 6, y + LINE_HEIGHT / 2);
+    } else {
+      ctx.fillStyle = COLOURS.text;
+      ctx.fillText(line.lane.field, 18, y + LINE_HEIGHT / 2);
+      ctx.fillStyle = COLOURS.faint;
+      const width = ctx.measureText(line.lane.type).width;
+      ctx.fillText(line.lane.type, NAMES_WIDTH - width - 6, y + LINE_HEIGHT / 2);
+      ctx.fillStyle = COLOURS.grid;
+      ctx.fillRect(0, y + LINE_HEIGHT - 1, view.width, 1);
+    }
+  }
+}
+
+// The whole canvas from `state`: { view, rows, lanes, lines, selection, folded, playheadPass,
+// cutsMs, peaks, drag, band }.
+export function drawTimeline(ctx, state) {
+  const { view, lines } = state;
+  ctx.fillStyle = COLOURS.background;
+  ctx.fillRect(0, 0, view.width, view.height);
+  const [first, last] = visibleLineRange(view, lines.length);
+  const drag = state.drag;
+  const spanOf = (i) => drag?.spans?.get(i) ?? [state.rows[i].start, state.rows[i].end];
+  // The grid's lines behind the bars.
+  const step = drawRuler(ctx, view);
+  const [from, to] = visibleSeconds(view);
+  ctx.fillStyle = COLOURS.grid;
+  for (let k = Math.ceil(from / step); k * step <= to; ++k) {
+    ctx.fillRect(Math.round(xOf(view, k * step)), TOP, 1, view.height - TOP);
+  }
+  for (let k = first; k <= last; ++k) {
+    if (lines[k].lane) drawLane(ctx, view, state, lines[k].lane, lineTop(view, k), spanOf);
+  }
+  drawNames(ctx, view, state, lines, first, last);
+  ctx.save();
+  ctx.beginPath();
+  ctx.rect(NAMES_WIDTH, 0, view.width - NAMES_WIDTH, view.height);
+  ctx.clip();
+  drawWave(ctx, view, state.peaks);
+  ctx.fillStyle = COLOURS.cut;
+  for (const ms of state.cutsMs) {
+    const x = Math.round(xOf(view, ms / 1000));
+    ctx.globalAlpha = 0.35;
+    ctx.fillRect(x, TOP, 1, view.height - TOP);
+    ctx.globalAlpha = 1;
+    ctx.beginPath();
+    ctx.moveTo(x - 5, 0);
+    ctx.lineTo(x + 5, 0);
+    ctx.lineTo(x, 8);
+    ctx.fill();
+  }
+  if (state.band) {
+    const { x0, y0, x1, y1 } = state.band;
+    ctx.fillStyle = COLOURS.band;
+    ctx.fillRect(Math.min(x0, x1), Math.min(y0, y1), Math.abs(x1 - x0), Math.abs(y1 - y0));
+  }
+  const x = Math.round(xOf(view, passMs(state.playheadPass) / 1000));
+  ctx.fillStyle = COLOURS.playhead;
+  ctx.fillRect(x, 0, 1, view.height);
+  ctx.beginPath();
+  ctx.moveTo(x - 6, 0);
+  ctx.lineTo(x + 7, 0);
+  ctx.lineTo(x + 0.5, 10);
+  ctx.fill();
+  ctx.restore();
+}
