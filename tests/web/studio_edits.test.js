@@ -146,7 +146,15 @@ test('lanes are grouped by object in order and know where each row loses to a la
   assert.deepEqual(amount.parts.get(2), [[4, 5]]);
   assert.deepEqual(amount.parts.get(4), [[5, 20]]);
   assert.deepEqual(amount.parts.get(6), [[2, 3]]);
+  // What loses, by time: the first row under the two that win over it, the third from 5 s on.
+  assert.deepEqual(amount.lost, [[2, 3, 0], [4, 10, 0], [5, 6, 2]]);
+  assert.deepEqual(amount.segments, [[0, 2, 0], [2, 3, 6], [3, 4, 0], [4, 5, 2], [5, 20, 4]]);
   const lines = visibleLines(lanes, new Set(['wave', 'layer 3']));
+  assert.deepEqual(visibleLines(lanes, new Set()).filter((l) => l.heading).map((l) => l.count), [1, 1, 1, 1, 1]);
+  const two = visibleLines(buildLanes([...ROWS, row('0 1 unsigned_char layer_3.visible 1 1')]), new Set());
+  assert.deepEqual(two.map((l) => l.heading ?? l.lane.target),
+    ['wave', 'wave.phase', 'layer 2', 'layer 2.amount', 'layer 3', 'layer 3.amount', 'layer 3.visible']);
+  assert.equal(two[4].count, 2);
   assert.deepEqual(lines.map((l) => l.heading ?? l.lane.target),
     ['landscape', 'landscape.enabled', 'wave', 'layer 3', 'layer 10', 'layer 10.visible', 'layer 11', 'layer 11.visible']);
 });

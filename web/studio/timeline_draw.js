@@ -11,6 +11,10 @@ const COLOURS = {
   ruler: '#202229', wave: '#4d7ea8', cut: '#f0c060', playhead: '#ff5050', setting: '#5aa469', ramp: '#5c8fd6',
   clock: '#b07cd8', selected: '#ffffff', band: 'rgba(120, 160, 255, 0.18)',
 };
+// The bars' colours a third of the way from the background: opaque, so that dimmed rows drawn
+// over each other stay one shade.
+const DIMMED = { setting: '#34603f', ramp: '#34507a', clock: '#5a4170' };
+const BAR_TOP = 6;  // the bars below the band of losing parts
 
 // A tick spacing in seconds giving at least `minPixels` between ticks.
 function tickStep(pxPerSecond, minPixels) {
@@ -67,97 +71,109 @@ function drawWave(ctx, view, peaks) {
 // The height of `value` within the lane's range of keys, 0 at its bottom, 1 at its top.
 const level = (value, range) => (range.high > range.low ? (value - range.low) / (range.high - range.low) : 0.5);
 
-function keyRange(rows, lane) {
-  let low = Infinity;
-  let high = -Infinity;
-  for (const i of lane.rows) {
-    if (rows[i].clock) continue;
-    low = Math.min(low, rows[i].from, rows[i].to);
-    high = Math.max(high, rows[i].from, rows[i].to);
-  }
-  return { low, high };
-}
-
-// One row's bar between x0 and x1 on a line whose top is y.
-function drawBar(ctx, row, x0, x1, y, range) {
-  const top = y + 3;
-  const height = LINE_HEIGHT - 6;
-  const width = Math.max(1, x1 - x0);
+// The part of `row`'s bar between the seconds `a` and `b` on a line whose top is y, in `colours`
+// (the bright or the dimmed set): a setting flat, a ramp as its slope, a clock row marked.
+function drawPart(ctx, view, row, a, b, y, range, colours) {
+  const x0 = xOf(view, a);
+  const width = Math.max(1, xOf(view, b) - x0);
+  const top = y + BAR_TOP;
+  const height = LINE_HEIGHT - BAR_TOP - 2;
   if (row.clock) {
-    ctx.fillStyle = COLOURS.clock;
+    ctx.fillStyle = colours.clock;
     ctx.fillRect(x0, top, width, height);
-    if (width > 40) {
-      ctx.fillStyle = '#1b1020';
-      ctx.fillText('clock', x0 + 4, top + 1);
-    }
   } else if (row.from === row.to) {
-    ctx.fillStyle = COLOURS.setting;
+    ctx.fillStyle = colours.setting;
     ctx.fillRect(x0, top, width, height);
-    if (width > 30) {
-      ctx.fillStyle = '#0d1a10';
-      ctx.fillText(row.tokens.from, x0 + 4, top + 1);
-    }
   } else {
-    // A ramp as its slope: the area under the line from `from` at its start to `to` at its end.
-    ctx.fillStyle = COLOURS.ramp;
-    const a = top + height - Math.max(1, level(row.from, range) * height);
-    const b = top + height - Math.max(1, level(row.to, range) * height);
+    const at = (t) => {
+      const u = row.end > row.start ? (t - row.start) / (row.end - row.start) : 0;
+      return top + height - Math.max(1, level(row.from + (row.to - row.from) * u, range) * height);
+    };
+    ctx.fillStyle = colours.ramp;
     ctx.beginPath();
     ctx.moveTo(x0, top + height);
-    ctx.lineTo(x0, a);
-    ctx.lineTo(x0 + width, b);
+    ctx.lineTo(x0, at(a));
+    ctx.lineTo(x0 + width, at(b));
     ctx.lineTo(x0 + width, top + height);
     ctx.closePath();
     ctx.fill();
   }
 }
 
-function drawLane(ctx, view, state, lane, y, spanOf) {
+// The first index of `list` (sorted by `key`) whose key is at least `value`.
+function firstFrom(list, value, key) {
+  let low = 0;
+  let high = list.length;
+  while (low < high) {
+    const mid = (low + high) >> 1;
+    if (key(list[mid]) < value) low = mid + 1;
+    else high = mid;
+  }
+  return low;
+}
+
+// One lane: the parts where rows lose to later ones as a dimmed band along its top, the winning
+// parts below it, a row of no length as a mark, then the selected rows' outlines. Where many rows
+// share a pixel column, what is already painted there is not painted again, so that a lane
+// costs about a draw per column whatever its number of rows.
+function drawLane(ctx, view, state, lane, y) {
   const { rows, selection } = state;
   const [from, to] = visibleSeconds(view);
-  const range = keyRange(rows, lane);
-  let lastColumn = -1;
+  const range = lane.range;
   ctx.save();
   ctx.beginPath();
   ctx.rect(NAMES_WIDTH, y, view.width - NAMES_WIDTH, LINE_HEIGHT);
   ctx.clip();
-  ctx.font = '11px sans-serif';
-  ctx.textBaseline = 'top';
-  for (const i of lane.rows) {
-    const [start, end] = spanOf(i);
-    if (end < from || start > to) continue;
-    const x0 = xOf(view, start);
-    const x1 = xOf(view, end);
-    const column = Math.floor(x0);
-    // At a zoom where several rows share a pixel column, one bar stands for them all.
-    if (x1 - x0 < 1 && column === lastColumn && !selection.has(i)) continue;
-    lastColumn = column;
+  let reach = -Infinity;
+  for (const [a, b, i] of lane.lost) {
+    if (a > to) break;
+    const x1 = xOf(view, b);
+    if (b < from || x1 <= reach + 1) continue;
     const row = rows[i];
-    const parts = lane.parts.get(i) ?? [];
-    const whole = parts.length === 1 && parts[0][0] === row.start && parts[0][1] === row.end;
-    if (!whole || state.drag?.moving?.has(i)) {
-      // The part where a later row wins, dimmed; then the winning parts at full strength.
-      ctx.globalAlpha = 0.3;
-      drawBar(ctx, row, x0, x1, y, range);
-      ctx.globalAlpha = 1;
-      if (!state.drag?.moving?.has(i)) {
-        for (const [a, b] of parts) {
-          ctx.save();
-          ctx.beginPath();
-          ctx.rect(xOf(view, a), y, Math.max(1, xOf(view, b) - xOf(view, a)), LINE_HEIGHT);
-          ctx.clip();
-          drawBar(ctx, row, x0, x1, y, range);
-          ctx.restore();
-        }
-      }
-    } else {
-      drawBar(ctx, row, x0, x1, y, range);
+    ctx.fillStyle = row.clock ? DIMMED.clock : row.from === row.to ? DIMMED.setting : DIMMED.ramp;
+    const x0 = Math.max(xOf(view, a), reach);
+    ctx.fillRect(x0, y + 1, Math.max(1, x1 - x0), BAR_TOP - 2);
+    reach = Math.max(reach, x1);
+  }
+  for (const i of lane.byStart) {
+    if (rows[i].start > to) break;
+    if (rows[i].start === rows[i].end && rows[i].start >= from) {
+      drawPart(ctx, view, rows[i], rows[i].start, rows[i].end, y, range, COLOURS);
     }
-    if (selection.has(i)) {
-      ctx.strokeStyle = COLOURS.selected;
-      ctx.lineWidth = 2;
-      ctx.strokeRect(x0, y + 2, Math.max(2, x1 - x0), LINE_HEIGHT - 4);
+  }
+  const segments = lane.segments;
+  let column = -Infinity;
+  ctx.font = '10px sans-serif';
+  ctx.textBaseline = 'top';
+  for (let k = firstFrom(segments, from, (segment) => segment[1]); k < segments.length; ++k) {
+    const [a, b, i] = segments[k];
+    if (a > to) break;
+    const x1 = xOf(view, b);
+    if (Math.floor(x1) <= column) continue;
+    drawPart(ctx, view, rows[i], a, b, y, range, COLOURS);
+    column = Math.floor(x1);
+    const x0 = xOf(view, a);
+    if (x1 - x0 > 34 && !rows[i].clock && rows[i].from === rows[i].to) {
+      ctx.fillStyle = '#0d1a10';
+      ctx.fillText(rows[i].tokens.from, Math.max(x0, NAMES_WIDTH) + 4, y + BAR_TOP + 1);
+    } else if (x1 - x0 > 44 && rows[i].clock) {
+      ctx.fillStyle = '#1b1020';
+      ctx.fillText('clock', Math.max(x0, NAMES_WIDTH) + 4, y + BAR_TOP + 1);
     }
+  }
+  ctx.strokeStyle = COLOURS.selected;
+  ctx.lineWidth = 2;
+  column = -Infinity;
+  const moving = state.drag?.spans;
+  for (const i of lane.byStart) {
+    const [a, b] = moving?.get(i) ?? [rows[i].start, rows[i].end];
+    if (!selection.has(i) || b < from || a > to) continue;
+    const x0 = xOf(view, a);
+    const x1 = xOf(view, b);
+    if (moving?.has(i)) drawPart(ctx, view, rows[i], a, b, y, range, COLOURS);
+    else if (Math.floor(x1) <= column) continue;
+    ctx.strokeRect(x0, y + BAR_TOP - 1, Math.max(2, x1 - x0), LINE_HEIGHT - BAR_TOP);
+    column = Math.floor(x1);
   }
   ctx.restore();
 }
@@ -195,8 +211,6 @@ export function drawTimeline(ctx, state) {
   ctx.fillStyle = COLOURS.background;
   ctx.fillRect(0, 0, view.width, view.height);
   const [first, last] = visibleLineRange(view, lines.length);
-  const drag = state.drag;
-  const spanOf = (i) => drag?.spans?.get(i) ?? [state.rows[i].start, state.rows[i].end];
   // The grid's lines behind the bars.
   const step = drawRuler(ctx, view);
   const [from, to] = visibleSeconds(view);
@@ -205,7 +219,7 @@ export function drawTimeline(ctx, state) {
     ctx.fillRect(Math.round(xOf(view, k * step)), TOP, 1, view.height - TOP);
   }
   for (let k = first; k <= last; ++k) {
-    if (lines[k].lane) drawLane(ctx, view, state, lines[k].lane, lineTop(view, k), spanOf);
+    if (lines[k].lane) drawLane(ctx, view, state, lines[k].lane, lineTop(view, k));
   }
   drawNames(ctx, view, state, lines, first, last);
   ctx.save();

@@ -12,8 +12,9 @@ function groupRank(object) {
 }
 
 // The parts [from, to] of each row's span where it is the last row writing, for the rows
-// `indices` of one field in registration order: a sweep over the spans' edges with the latest
-// row present on top of a heap, O(n log n) for any overlap.
+// `indices` of one field in registration order, and the same parts in time order as
+// [from, to, row] segments: a sweep over the spans' edges with the latest row present on top of
+// a heap, O(n log n) for any overlap.
 function winningParts(rows, indices) {
   const events = [];
   for (const i of indices) {
@@ -47,24 +48,45 @@ function winningParts(rows, indices) {
     }
   };
   const parts = new Map(indices.map((i) => [i, []]));
+  const segments = [];
   let previous = null;
   for (const [time, kind, i] of events) {
     while (heap.length && ended.has(heap[0])) pop();
     if (heap.length && previous !== null && time > previous) {
       const list = parts.get(heap[0]);
       const last = list[list.length - 1];
-      if (last && last[1] === previous) last[1] = time;
-      else list.push([previous, time]);
+      if (last && last[1] === previous) {
+        last[1] = time;
+        segments[segments.length - 1][1] = time;
+      } else {
+        list.push([previous, time]);
+        segments.push([previous, time, heap[0]]);
+      }
     }
     previous = time;
     if (kind === 0) push(i);
     else ended.add(i);
   }
-  return parts;
+  return { parts, segments };
 }
 
-// The lanes of `rows`: [{ object, field, target, type, rows: [indices], parts: Map(index ->
-// [[from, to]]) }] in group order, each group's fields in the order they are first written.
+// The lowest and highest key of a lane's settings and ramps, which its bars are drawn between.
+function keyRange(rows, indices) {
+  let low = Infinity;
+  let high = -Infinity;
+  for (const i of indices) {
+    if (rows[i].clock) continue;
+    low = Math.min(low, rows[i].from, rows[i].to);
+    high = Math.max(high, rows[i].from, rows[i].to);
+  }
+  return { low, high };
+}
+
+// The lanes of `rows` in group order, each group's fields in the order they are first written:
+// { object, field, target, type, rows: [indices in order], byStart: [indices by start],
+// parts: Map(index -> [[from, to]]), segments: [[from, to, index]] by time, lost: the parts
+// [from, to, index] where a row loses to a later one, by their start, range: { low, high } of
+// the keys }.
 export function buildLanes(rows) {
   const byTarget = new Map();
   rows.forEach((row, i) => {
@@ -77,7 +99,21 @@ export function buildLanes(rows) {
   const lanes = [...byTarget.values()];
   lanes.forEach((lane, order) => { lane.order = order; });
   lanes.sort((a, b) => groupRank(a.object) - groupRank(b.object) || a.order - b.order);
-  for (const lane of lanes) lane.parts = winningParts(rows, lane.rows);
+  for (const lane of lanes) {
+    Object.assign(lane, winningParts(rows, lane.rows));
+    lane.byStart = lane.rows.slice().sort((a, b) => rows[a].start - rows[b].start);
+    lane.lost = [];
+    for (const i of lane.rows) {
+      let from = rows[i].start;
+      for (const [a, b] of lane.parts.get(i)) {
+        if (a > from) lane.lost.push([from, a, i]);
+        from = b;
+      }
+      if (rows[i].end > from) lane.lost.push([from, rows[i].end, i]);
+    }
+    lane.lost.sort((a, b) => a[0] - b[0]);
+    lane.range = keyRange(rows, lane.rows);
+  }
   return lanes;
 }
 
@@ -85,15 +121,14 @@ export function buildLanes(rows) {
 // lanes. `folded` is a Set of object names.
 export function visibleLines(lanes, folded) {
   const lines = [];
-  let object = null;
+  let heading = null;
   for (const lane of lanes) {
-    if (lane.object !== object) {
-      object = lane.object;
-      lines.push({ heading: object, count: 0 });
+    if (lane.object !== heading?.heading) {
+      heading = { heading: lane.object, count: 0 };
+      lines.push(heading);
     }
-    const heading = lines[lines.length - 1];
     heading.count += 1;
-    if (!folded.has(object)) lines.push({ lane });
+    if (!folded.has(lane.object)) lines.push({ lane });
   }
   return lines;
 }

@@ -1,7 +1,7 @@
 // The timeline's geometry: where a time and a line are on the canvas and back, the zoom between
 // the whole show and single passes, and the pass grid of 60 a second.
 
-export const NAMES_WIDTH = 190;  // the lanes' names and types at the left
+export const NAMES_WIDTH = 230;  // the lanes' names and types at the left
 export const RULER_HEIGHT = 22;
 export const WAVE_HEIGHT = 44;
 export const TOP = RULER_HEIGHT + WAVE_HEIGHT;  // where the lanes begin
