@@ -8,11 +8,11 @@
 #include <random>
 #include <vector>
 
-#include "app/builtin_script.h"
-#include "app/scene_script.h"
 #include "app/script_reload.h"
 #include "app/seek.h"
 #include "app/show.h"
+#include "script/builtin_script.h"
+#include "script/scene_script.h"
 #include "support/generated_script.h"
 
 namespace {

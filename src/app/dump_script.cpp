@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/builtin_script.h"
-#include "app/script_text.h"
 #include "files/interruption.h"
 #include "files/output_file.h"
+#include "script/builtin_script.h"
+#include "script/script_text.h"
 
 namespace {
 

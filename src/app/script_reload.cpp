@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/scene_script.h"
+#include "script/scene_script.h"
 
 std::unique_ptr<ScriptWatch> WatchScriptFile(const std::string& path) {
     auto watch = std::make_unique<ScriptWatch>(path);

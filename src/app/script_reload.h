@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/script_row.h"
 #include "app/script_watch.h"
 #include "app/seek.h"
 #include "app/show.h"
+#include "script/script_row.h"
 
 // Watches the played show's script file for saves. When its folder cannot be watched, one line
 // on standard error says why and the show plays without reloading (nullptr).

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/script_text.h"
+#include "script/script_text.h"
 
 // How long a script file must stay unchanged before a save of it is read: an editor that empties
 // the file and then writes it, or writes it in pieces, is read once, whole.

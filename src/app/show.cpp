@@ -6,8 +6,6 @@
 
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
-#include "app/scene_script.h"
-#include "app/script_source.h"
 #include "portability.h"
 #include "render/asset_loader.h"
 #include "render/compositor.h"
@@ -15,6 +13,8 @@
 #include "render/framebuffer.h"
 #include "render/landscape_reference.h"
 #include "render/wave_filter_reference.h"
+#include "script/scene_script.h"
+#include "script/script_source.h"
 
 namespace {
 

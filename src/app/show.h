@@ -5,7 +5,6 @@
 #include <string>
 
 #include "anim/track.h"
-#include "app/script_row.h"
 #include "app/show_fields.h"
 #include "platform/clock.h"
 #include "platform/platform.h"
@@ -15,6 +14,7 @@
 #include "render/layer.h"
 #include "render/wave_filter.h"
 #include "render/worker_pool.h"
+#include "script/script_row.h"
 
 class ScriptWatch;
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <span>
 
-#include "app/builtin_script.h"
 #include "app/show.h"
+#include "script/builtin_script.h"
 
 // What a pass leaves behind: the whole frame (all four bytes), the objects' fields, the tracks'
 // retirement and the clock. The landscape's pointers are held as the index of the buffer they

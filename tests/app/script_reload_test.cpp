@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "anim/demo_clock.h"
-#include "app/builtin_script.h"
 #include "app/headless_platform.h"
 #include "app/script_reload.h"
-#include "app/script_text.h"
 #include "app/seek.h"
 #include "pass_state.h"
 #include "platform/fixed_step_clock.h"
 #include "platform/frame_stats.h"
+#include "script/builtin_script.h"
+#include "script/script_text.h"
 #include "test_files.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/scene_script.h"
-#include "app/script_text.h"
+#include "script/scene_script.h"
+#include "script/script_text.h"
 
 namespace {
 

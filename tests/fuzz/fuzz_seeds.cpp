@@ -8,8 +8,8 @@
 
 #include "../audio/music_files.h"
 #include "../support/png_writer.h"
-#include "app/builtin_script.h"
-#include "app/script_text.h"
+#include "script/builtin_script.h"
+#include "script/script_text.h"
 
 namespace {
 

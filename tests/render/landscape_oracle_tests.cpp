@@ -4,8 +4,6 @@
 
 #include "anim/demo_clock.h"
 #include "anim/evaluation.h"
-#include "app/builtin_script.h"
-#include "app/scene_script.h"
 #include "render/framebuffer.h"
 #include "render/landscape.h"
 #include "render/landscape_reference.h"
@@ -13,6 +11,8 @@
 #include "render/landscape_tables.h"
 #include "render/layer.h"
 #include "render/wave_filter.h"
+#include "script/builtin_script.h"
+#include "script/scene_script.h"
 #include "support/draw_hardware_cases.h"
 #include "support/landscape_fixture.h"
 

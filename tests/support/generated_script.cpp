@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/script_fields.h"
+#include "script/script_fields.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/script_row.h"
+#include "script/script_row.h"
 
 // A script of `rows` random rows that the show accepts, for holding seeks and replays to their
 // references on scripts far from the built-in one: every field of every object, every element

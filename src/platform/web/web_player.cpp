@@ -5,11 +5,11 @@
 
 #include "anim/demo_clock.h"
 #include "app/script_reload.h"
-#include "app/script_source.h"
 #include "app/seek.h"
 #include "platform/fixed_step_clock.h"
 #include "platform/frame_stats.h"
 #include "render/random.h"
+#include "script/script_source.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include "app/headless_platform.h"
 #include "app/player.h"
-#include "app/script_row.h"
 #include "app/show.h"
 #include "platform/clock.h"
+#include "script/script_row.h"
 
 // The counter of the page's clock: the reading the page gives before each call, the audio
 // clock's milliseconds while the music plays, so that the picture follows the sound.

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/script_row.h"
+#include "script/script_row.h"
 
 // The rows a run registers: the built-in script when `path` is empty, else the file's.
 // Throws std::runtime_error with "FILE:LINE: reason" (or "FILE: reason") for a file that

@@ -1,11 +1,11 @@
-#include "app/scene_script.h"
+#include "script/scene_script.h"
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "anim/registration.h"
-#include "app/script_check.h"
+#include "script/script_check.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
-#include "app/script_check.h"
-#include "app/script_fields.h"
-#include "app/script_numbers.h"
-#include "app/script_text.h"
 #include "files/input_file.h"
+#include "script/script_check.h"
+#include "script/script_fields.h"
+#include "script/script_numbers.h"
+#include "script/script_text.h"
 
 namespace {
 

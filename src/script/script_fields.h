@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/script_row.h"
 #include "render/landscape.h"
 #include "render/layer.h"
 #include "render/wave_filter.h"
+#include "script/script_row.h"
 
 // The driver's layer list holds this many layers; a row may name layer 0 to LAYER_COUNT - 1.
 constexpr uint8_t LAYER_COUNT = 12;

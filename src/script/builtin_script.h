@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "app/script_row.h"
+#include "script/script_row.h"
 
 // The show's own choreography: 187 rows in registration order, the script a run uses when
 // no script file is given.

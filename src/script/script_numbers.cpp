@@ -1,4 +1,4 @@
-#include "app/script_numbers.h"
+#include "script/script_numbers.h"
 
 #include <charconv>
 #include <cmath>

@@ -2,8 +2,8 @@
 #include <span>
 
 #include "anim/track.h"
-#include "app/script_fields.h"
-#include "app/script_row.h"
+#include "script/script_fields.h"
+#include "script/script_row.h"
 
 // Whether registration prints each track's element type, as the show does at start-up.
 enum class TypeNames { Print, Quiet };

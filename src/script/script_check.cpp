@@ -1,11 +1,11 @@
-#include "app/script_check.h"
+#include "script/script_check.h"
 
 #include <cmath>
 #include <limits>
 #include <type_traits>
 
-#include "app/script_fields.h"
-#include "app/script_numbers.h"
+#include "script/script_fields.h"
+#include "script/script_numbers.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/script_fields.h"
+#include "script/script_fields.h"
 
 #include <type_traits>
 

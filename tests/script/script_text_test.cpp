@@ -6,12 +6,12 @@
 #include <random>
 
 #include "anim/registration.h"
-#include "app/builtin_script.h"
-#include "app/scene_script.h"
-#include "app/script_numbers.h"
-#include "app/script_text.h"
+#include "app/test_files.h"
+#include "script/builtin_script.h"
+#include "script/scene_script.h"
+#include "script/script_numbers.h"
+#include "script/script_text.h"
 #include "support/fifo.h"
-#include "test_files.h"
 
 namespace {
 

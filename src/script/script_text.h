@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/script_row.h"
+#include "script/script_row.h"
 
 // A script read from text: its rows in registration order, or the first error.
 struct ParsedScript {

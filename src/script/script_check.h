@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/script_row.h"
+#include "script/script_row.h"
 
 // What is wrong with a row, in words for the person who wrote it, or "" if it can be
 // registered: a field the object has, an element type of the field's width and kind, a

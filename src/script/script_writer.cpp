@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <array>
 
-#include "app/script_check.h"
-#include "app/script_fields.h"
-#include "app/script_numbers.h"
-#include "app/script_text.h"
+#include "script/script_check.h"
+#include "script/script_fields.h"
+#include "script/script_numbers.h"
+#include "script/script_text.h"
 
 namespace {
 

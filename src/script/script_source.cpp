@@ -1,9 +1,9 @@
-#include "app/script_source.h"
+#include "script/script_source.h"
 
 #include <stdexcept>
 
-#include "app/builtin_script.h"
-#include "app/script_text.h"
+#include "script/builtin_script.h"
+#include "script/script_text.h"
 
 std::vector<ScriptRow> LoadScript(const std::string& path) {
     if (path.empty()) {

@@ -1,4 +1,4 @@
-#include "app/builtin_script.h"
+#include "script/builtin_script.h"
 
 #include <iterator>
 
