@@ -1,135 +1,136 @@
-// The timeline's edit operations as pure functions on the script's rows: each takes the rows (in
-// registration order, never changed in place) and returns { rows, selection }, the new rows and
-// the indices of the rows the edit made or moved, for the selection to follow them. Rows that an
-// edit does not touch are passed through as the same objects, so that they write back as written.
+// The timeline's edit operations as pure functions: each reads the model's rows (in
+// registration order) and returns the edit for the model's one entry point, { label, changes },
+// with `select`, the ids of the existing rows the selection should follow (the rows an edit
+// inserts are selected by the ids the model gives them). Columns an edit does not change are
+// not touched, so that they keep their text as written.
 //
-// Times are whole milliseconds of the show's clock here: the clock counts milliseconds, so an edge
-// put on a millisecond lands where a pass can meet it, and its text is short.
+// Times are whole milliseconds of the show's clock here: the clock counts milliseconds, so an
+// edge put on a millisecond lands where a pass can meet it, and its text is short.
+import { formatNumber } from './numbers.js';
 
-// The shortest fixed decimal that reads back as the same single-precision float.
-export function numberText(value) {
-  const single = Math.fround(value);
-  if (Object.is(single, -0)) return '0';
-  for (let digits = 0; digits <= 60; ++digits) {
-    const text = single.toFixed(digits);
-    if (Math.fround(Number(text)) === single) return text;
-  }
-  return String(single);
-}
-
-// The text and value of a time of `ms` milliseconds, as the clock's float seconds (ms / 1000).
-export function timeAt(ms) {
-  const seconds = Math.fround(ms / 1000);
-  return { value: seconds, text: numberText(seconds) };
-}
+// The text of a time of `ms` milliseconds, as the clock's float seconds (ms / 1000) read back.
+export const timeText = (ms) => formatNumber(Math.fround(ms / 1000));
 
 // A row's edge in whole milliseconds (the nearest one; times written by hand may lie between).
 export const msOf = (seconds) => Math.round(seconds * 1000);
 
-// A copy of `row` with new edges in milliseconds; an edge that keeps its millisecond keeps its text.
-export function withSpan(row, startMs, endMs) {
-  const start = msOf(row.start) === startMs ? { value: row.start, text: row.tokens.start } : timeAt(startMs);
-  const end = msOf(row.end) === endMs ? { value: row.end, text: row.tokens.end } : timeAt(endMs);
-  return { ...row, start: start.value, end: end.value, tokens: { ...row.tokens, start: start.text, end: end.text } };
+const byIds = (rows, ids) => {
+  const wanted = new Set(ids);
+  return rows.filter((row) => wanted.has(row.id));
+};
+
+// The change that puts a row's edges at `startMs` and `endMs`; an edge that keeps its
+// millisecond keeps its text. Null when neither moves.
+function span(row, startMs, endMs) {
+  const values = {};
+  if (msOf(row.start) !== startMs) values.start = timeText(startMs);
+  if (msOf(row.end) !== endMs) values.end = timeText(endMs);
+  return Object.keys(values).length ? { set: row.id, values } : null;
 }
 
-const sorted = (selection) => [...new Set(selection)].sort((a, b) => a - b);
+const edit = (label, changes, select = []) => ({ label, changes: changes.filter(Boolean), select });
 
-// Moves the selected rows by `deltaMs`, no earlier than the show's start.
-export function moveRows(rows, selection, deltaMs) {
-  const chosen = sorted(selection);
-  if (chosen.length === 0) return { rows, selection: [] };
-  const earliest = Math.min(...chosen.map((i) => msOf(rows[i].start)));
+// Moves the rows `ids` by `deltaMs`, no earlier than the show's start.
+export function moveRows(rows, ids, deltaMs) {
+  const chosen = byIds(rows, ids);
+  if (chosen.length === 0) return edit('move', []);
+  const earliest = Math.min(...chosen.map((row) => msOf(row.start)));
   const delta = Math.max(deltaMs, -earliest);
-  const next = rows.slice();
-  for (const i of chosen) next[i] = withSpan(rows[i], msOf(rows[i].start) + delta, msOf(rows[i].end) + delta);
-  return { rows: next, selection: chosen };
+  return edit('move', chosen.map((row) => span(row, msOf(row.start) + delta, msOf(row.end) + delta)),
+    chosen.map((row) => row.id));
 }
 
-// Puts one edge ('start' or 'end') of row `index` at `ms`, held between the show's start and the
+// Puts one edge ('start' or 'end') of row `id` at `ms`, held between the show's start and the
 // other edge so that the row stays one the parser takes.
-export function setEdge(rows, index, edge, ms) {
-  const row = rows[index];
+export function setEdge(rows, id, edge, ms) {
+  const [row] = byIds(rows, [id]);
   const start = msOf(row.start);
   const end = msOf(row.end);
-  const next = rows.slice();
-  next[index] = edge === 'start'
-    ? withSpan(row, Math.min(Math.max(ms, 0), end), end)
-    : withSpan(row, start, Math.max(ms, start));
-  return { rows: next, selection: [index] };
+  const change = edge === 'start' ? span(row, Math.min(Math.max(ms, 0), end), end) : span(row, start, Math.max(ms, start));
+  return edit(`drag ${edge}`, [change], [id]);
 }
 
-export function removeRows(rows, selection) {
-  const gone = new Set(selection);
-  return { rows: rows.filter((_, i) => !gone.has(i)), selection: [] };
+export function removeRows(rows, ids) {
+  return edit('delete', byIds(rows, ids).map((row) => ({ remove: row.id })));
 }
 
-// The selected rows for the clipboard, in their order, with the earliest start they have.
-export function copyRows(rows, selection) {
-  const chosen = sorted(selection).map((i) => rows[i]);
+// The rows `ids` for the clipboard, in their order, with the earliest start among them.
+export function copyRows(rows, ids) {
+  const chosen = byIds(rows, ids).map((row) => ({ ...row, text: { ...row.text } }));
   const originMs = chosen.length ? Math.min(...chosen.map((row) => msOf(row.start))) : 0;
   return { rows: chosen, originMs };
 }
 
-// The clipboard's rows added after all others (so they win where they overlap), moved so that its
-// earliest start falls at `atMs`. With `lane` ({ target, type }) and rows of one field only, they
-// go onto that lane instead; that needs the same element type, else nothing is pasted and the
-// reason is given.
-export function pasteRows(rows, clip, atMs, lane = null) {
-  if (clip.rows.length === 0) return { rows, selection: [] };
-  let retarget = null;
-  if (lane !== null && new Set(clip.rows.map((row) => row.target)).size === 1 && clip.rows[0].target !== lane.target) {
+// The new row of `row` (a clipboard's) moved by `deltaMs`, onto `target` if given.
+function copied(row, deltaMs, target = null) {
+  const insert = {
+    start: msOf(row.start) + deltaMs === msOf(row.start) ? row.text.start : timeText(msOf(row.start) + deltaMs),
+    end: msOf(row.end) + deltaMs === msOf(row.end) ? row.text.end : timeText(msOf(row.end) + deltaMs),
+    type: row.text.type,
+    target: target ?? row.text.target,
+  };
+  if (row.clock) return { ...insert, clock: true };
+  return { ...insert, from: row.text.from, to: row.text.to };
+}
+
+// The clipboard's rows added after all others (so they win where they overlap), moved so that
+// its earliest start falls at `atMs`. With `lane` ({ target, type }) and rows of one field only,
+// they go onto that lane; that needs the same element type, else the edit is refused with the
+// reason.
+export function pasteRows(clip, atMs, lane = null) {
+  let target = null;
+  const fields = new Set(clip.rows.map((row) => row.target));
+  if (lane !== null && fields.size === 1 && !fields.has(lane.target)) {
     if (clip.rows.some((row) => row.type !== lane.type)) {
-      return { rows, selection: [], refused: `${clip.rows[0].type} rows cannot go onto ${lane.target}, which is ${lane.type}` };
+      return { ...edit('paste', []), refused: `${clip.rows[0].type} rows cannot go onto ${lane.target}, which is ${lane.type}` };
     }
-    retarget = lane.target;
+    target = lane.target;
   }
   const delta = atMs - clip.originMs;
-  const added = clip.rows.map((row) => {
-    const moved = withSpan(row, msOf(row.start) + delta, msOf(row.end) + delta);
-    return retarget === null ? moved : { ...moved, target: retarget, tokens: { ...moved.tokens, target: retarget } };
-  });
-  return { rows: [...rows, ...added], selection: added.map((_, k) => rows.length + k) };
+  return edit('paste', clip.rows.map((row) => ({ insert: copied(row, delta, target) })));
 }
 
-// Copies of the selected rows added after all others, following the selection in time (moved by
-// the length of its span) so that they are seen beside the originals.
-export function duplicateRows(rows, selection) {
-  const clip = copyRows(rows, selection);
-  if (clip.rows.length === 0) return { rows, selection: [] };
+// Copies of the rows `ids` added after all others, following them in time (moved by the length
+// of their span) so that they are seen beside the originals.
+export function duplicateRows(rows, ids) {
+  const clip = copyRows(rows, ids);
+  if (clip.rows.length === 0) return edit('duplicate', []);
   const lastEnd = Math.max(...clip.rows.map((row) => msOf(row.end)));
-  const length = Math.max(lastEnd - clip.originMs, 1);
-  return pasteRows(rows, clip, clip.originMs + length);
+  return { ...pasteRows(clip, clip.originMs + Math.max(lastEnd - clip.originMs, 1)), label: 'duplicate' };
 }
 
-// Raises (+1) or lowers (-1) each selected row past the next row on the same field, the order
-// deciding which of two rows wins where both write. A row with no such neighbour stays.
-export function reorderRows(rows, selection, direction) {
-  const next = rows.slice();
-  const chosen = sorted(selection);
-  const position = new Map(chosen.map((i) => [rows[i], i]));
-  const order = direction > 0 ? chosen.reverse() : chosen;
-  for (const row of order) {
-    let at = next.indexOf(rows[row]);
+// Raises (+1) or lowers (-1) each of the rows `ids` past the next row on the same field, the
+// order deciding which of two rows wins where both write. A row with no such neighbour, or whose
+// neighbour is selected too, stays.
+export function reorderRows(rows, ids, direction) {
+  const order = rows.slice();
+  const chosen = new Set(ids);
+  const moved = new Set();
+  const sequence = direction > 0 ? rows.slice().reverse() : rows;
+  for (const row of sequence) {
+    if (!chosen.has(row.id)) continue;
+    const at = order.indexOf(row);
     let other = at + direction;
-    while (other >= 0 && other < next.length && next[other].target !== next[at].target) other += direction;
-    if (other < 0 || other >= next.length || position.has(next[other])) continue;
-    const [taken] = next.splice(at, 1);
-    next.splice(other, 0, taken);
-    at = other;
+    while (other >= 0 && other < order.length && order[other].target !== row.target) other += direction;
+    if (other < 0 || other >= order.length || chosen.has(order[other].id)) continue;
+    order.splice(at, 1);
+    order.splice(other, 0, row);
+    moved.add(row);
   }
-  return { rows: next, selection: chosen.map((i) => next.indexOf(rows[i])).sort((a, b) => a - b) };
+  // Each moved row goes before the next row in the new order that stays where it was.
+  const changes = [];
+  order.forEach((row, k) => {
+    if (!moved.has(row)) return;
+    const next = order.slice(k + 1).find((later) => !moved.has(later));
+    changes.push(next ? { move: row.id, before: next.id } : { move: row.id });
+  });
+  return edit(direction > 0 ? 'raise' : 'lower', changes, ids);
 }
 
 // Inserts `lengthMs` of time at `atMs`: every edge at or after it moves later by that much.
 export function insertTime(rows, atMs, lengthMs) {
   const shift = (ms) => (ms >= atMs ? ms + lengthMs : ms);
-  const next = rows.map((row) => {
-    const start = msOf(row.start);
-    const end = msOf(row.end);
-    return shift(start) === start && shift(end) === end ? row : withSpan(row, shift(start), shift(end));
-  });
-  return { rows: next, selection: [] };
+  return edit('insert time', rows.map((row) => span(row, shift(msOf(row.start)), shift(msOf(row.end)))));
 }
 
 // Removes `lengthMs` of time from `atMs` on: edges after the removed span move earlier by its
@@ -138,37 +139,29 @@ export function insertTime(rows, atMs, lengthMs) {
 export function removeTime(rows, atMs, lengthMs) {
   const stop = atMs + lengthMs;
   const shift = (ms) => (ms <= atMs ? ms : ms >= stop ? ms - lengthMs : atMs);
-  const next = [];
-  for (const row of rows) {
+  return edit('remove time', rows.map((row) => {
     const start = msOf(row.start);
     const end = msOf(row.end);
-    if (start >= atMs && end <= stop && lengthMs > 0) continue;
-    next.push(shift(start) === start && shift(end) === end ? row : withSpan(row, shift(start), shift(end)));
-  }
-  return { rows: next, selection: [] };
+    if (start >= atMs && end <= stop) return { remove: row.id };
+    return span(row, shift(start), shift(end));
+  }));
 }
 
-// Stretches the selected rows in time about `aboutMs` by `factor` (2 doubles every distance from
+// Stretches the rows `ids` in time about `aboutMs` by `factor` (2 doubles every distance from
 // it, 0.5 halves it), no earlier than the show's start.
-export function stretchRows(rows, selection, aboutMs, factor) {
-  const chosen = sorted(selection);
-  const next = rows.slice();
+export function stretchRows(rows, ids, aboutMs, factor) {
   const place = (ms) => Math.max(0, Math.round(aboutMs + (ms - aboutMs) * factor));
-  for (const i of chosen) {
-    const start = place(msOf(rows[i].start));
-    next[i] = withSpan(rows[i], start, Math.max(start, place(msOf(rows[i].end))));
-  }
-  return { rows: next, selection: chosen };
+  const chosen = byIds(rows, ids);
+  return edit('stretch', chosen.map((row) => {
+    const start = place(msOf(row.start));
+    return span(row, start, Math.max(start, place(msOf(row.end))));
+  }), chosen.map((row) => row.id));
 }
 
-// A setting (equal keys) of `valueText` on `lane` ({ target, type }) from `atMs` for `lengthMs`,
-// added after all others so that it wins there.
-export function addSetting(rows, lane, atMs, valueText, value, lengthMs = 1000) {
-  const start = timeAt(atMs);
-  const end = timeAt(atMs + lengthMs);
-  const row = {
-    start: start.value, end: end.value, type: lane.type, target: lane.target, from: value, to: value, clock: false,
-    tokens: { start: start.text, end: end.text, type: lane.type, target: lane.target, from: valueText, to: valueText },
-  };
-  return { rows: [...rows, row], selection: [rows.length] };
+// A setting (equal keys) of `value` (its text) on `lane` ({ target, type }) from `atMs` for
+// `lengthMs`, added after all others so that it wins there.
+export function addSetting(lane, atMs, value, lengthMs = 1000) {
+  return edit('add', [{
+    insert: { start: timeText(atMs), end: timeText(atMs + lengthMs), type: lane.type, target: lane.target, from: value, to: value },
+  }]);
 }

@@ -2,9 +2,10 @@
 // state is one plain object; the drawing, the mouse, the keys, the lanes, the geometry and the
 // snapping are modules of their own, and every edit goes to the model through `host.apply`.
 //
-// `host` is what the studio gives it: rows() (the model's rows), apply(rows) (an edit),
-// seek(pass) (the exact frame at a pass), valueAt(target, type, pass) ({ text, value } of a
-// field at a pass), music() (the decoded music or null) and cutsMs() (the cuts).
+// `host` is what the studio gives it: rows() (the model's rows), apply(edit) (the model's entry
+// point: { ok, ids } or { ok: false, error }), refused(reason) (shows why an edit was not
+// taken), seek(pass) (the exact frame at a pass), valueAt(row, pass) (the value of the field
+// `row` writes at a pass, as a key's text, or null) and cutsMs() (the cuts).
 import { buildLanes, visibleLines } from './timeline_lanes.js';
 import { drawTimeline } from './timeline_draw.js';
 import { listen } from './timeline_input.js';
@@ -12,8 +13,9 @@ import { listenKeys } from './timeline_keys.js';
 import { wavePeaks } from './timeline_wave.js';
 import { ScrubGrains } from './scrub_grains.js';
 import {
-  makeView, clampTime, scrollLines, secondsAt, nearestPass, passMs, xOf, timeWidth, NAMES_WIDTH,
+  makeView, clampTime, scrollLines, secondsAt, nearestPass, xOf, timeWidth, NAMES_WIDTH,
 } from './timeline_view.js';
+import { passMs } from './numbers.js';
 
 const SHOW_SECONDS = 196;
 
@@ -25,12 +27,12 @@ export class Timeline {
     this.drag = null;
     this.clipboard = null;
     this.grains = new ScrubGrains();
-    this.listeners = [];  // told when the selection changes
+    this.listeners = [];  // told the selected rows when the selection or the rows change
     this.music = null;
     this.frame = 0;
     this.state = {
       view: makeView(canvas.clientWidth || 800, canvas.clientHeight || 300, SHOW_SECONDS),
-      rows: [], lanes: [], lines: [], selection: new Set(), folded: new Set(), lane: null,
+      rows: [], lanes: [], lines: [], selection: new Set(), folded: new Set(), lane: null,  // selection: row ids
       playheadPass: 0, cutsMs: [], peaks: null, drag: null, band: null,
       drawn: 0, drawMs: 0,  // frames drawn and the last one's time, for the benchmark
     };
@@ -60,16 +62,16 @@ export class Timeline {
   }
 
   // The model's rows, after an edit, an undo or a text edit: the lanes built again, the selection
-  // kept where it still points at rows.
-  setRows(rows, selection = null) {
+  // kept to the rows that are still there.
+  setRows(rows) {
     const { state } = this;
     state.rows = rows;
     state.lanes = buildLanes(rows);
     state.cutsMs = this.host.cutsMs();
     const reach = rows.reduce((most, row) => Math.max(most, row.end), SHOW_SECONDS);
     state.view.showSeconds = Math.max(SHOW_SECONDS, reach);
-    const kept = selection ?? [...state.selection].filter((i) => i < rows.length);
-    state.selection = new Set(kept);
+    const ids = new Set(rows.map((row) => row.id));
+    state.selection = new Set([...state.selection].filter((id) => ids.has(id)));
     if (state.lane) state.lane = state.lanes.find((lane) => lane.target === state.lane.target) ?? null;
     this.relayout();
     this.selectionChanged();
@@ -105,16 +107,23 @@ export class Timeline {
     this.redraw();
   }
 
-  // One edit's result ({ rows, selection }, or { refused } with its reason) to the model.
-  edit(result) {
-    if (result.refused) {
-      this.host.refused?.(result.refused);
+  // An edit from edits.js to the model; the rows it moved or made are selected after it. A
+  // refused one (by the edit itself or by the parser) shows its reason and changes nothing.
+  edit(edit) {
+    if (edit.refused) {
+      this.host.refused(edit.refused);
       return false;
     }
-    if (result.rows === this.state.rows) return false;
-    const applied = this.host.apply(result.rows);
-    if (applied !== false) this.setRows(this.host.rows(), result.selection);
-    return applied !== false;
+    if (edit.changes.length === 0) return false;
+    const outcome = this.host.apply({ label: edit.label, changes: edit.changes });
+    if (!outcome.ok) {
+      this.host.refused(`${edit.label}: ${outcome.error}`);
+      return false;
+    }
+    this.host.refused('');
+    this.state.selection = new Set([...edit.select, ...outcome.ids]);
+    this.selectionChanged();
+    return true;
   }
 
   scrubTo(x) {
@@ -135,7 +144,9 @@ export class Timeline {
   }
 
   selectionChanged() {
-    for (const listener of this.listeners) listener([...this.state.selection].sort((a, b) => a - b));
+    const ids = new Set(this.state.selection);
+    const rows = this.state.rows.filter((row) => ids.has(row.id));
+    for (const listener of this.listeners) listener(rows);
     this.redraw();
   }
 

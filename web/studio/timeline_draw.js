@@ -3,8 +3,8 @@
 // the canvas's height and, on each, the rows in its time, one bar per pixel column at most.
 import {
   NAMES_WIDTH, RULER_HEIGHT, WAVE_HEIGHT, TOP, LINE_HEIGHT, PASS_FPS, xOf, visibleSeconds, visibleLineRange, lineTop,
-  passMs,
 } from './timeline_view.js';
+import { passMs } from './numbers.js';
 
 const COLOURS = {
   background: '#15161a', names: '#1d1f25', heading: '#262933', grid: '#2a2d36', text: '#c8cad0', faint: '#80848f',
@@ -155,7 +155,7 @@ function drawLane(ctx, view, state, lane, y) {
     const x0 = xOf(view, a);
     if (x1 - x0 > 34 && !rows[i].clock && rows[i].from === rows[i].to) {
       ctx.fillStyle = '#0d1a10';
-      ctx.fillText(rows[i].tokens.from, Math.max(x0, NAMES_WIDTH) + 4, y + BAR_TOP + 1);
+      ctx.fillText(rows[i].text.from, Math.max(x0, NAMES_WIDTH) + 4, y + BAR_TOP + 1);
     } else if (x1 - x0 > 44 && rows[i].clock) {
       ctx.fillStyle = '#1b1020';
       ctx.fillText('clock', Math.max(x0, NAMES_WIDTH) + 4, y + BAR_TOP + 1);
@@ -167,7 +167,7 @@ function drawLane(ctx, view, state, lane, y) {
   const moving = state.drag?.spans;
   for (const i of lane.byStart) {
     const [a, b] = moving?.get(i) ?? [rows[i].start, rows[i].end];
-    if (!selection.has(i) || b < from || a > to) continue;
+    if (!selection.has(rows[i].id) || b < from || a > to) continue;
     const x0 = xOf(view, a);
     const x1 = xOf(view, b);
     if (moving?.has(i)) drawPart(ctx, view, rows[i], a, b, y, range, COLOURS);
@@ -204,8 +204,8 @@ function drawNames(ctx, view, state, lines, first, last) {
   }
 }
 
-// The whole canvas from `state`: { view, rows, lanes, lines, selection, folded, playheadPass,
-// cutsMs, peaks, drag, band }.
+// The whole canvas from `state`: { view, rows, lanes, lines, selection (row ids), folded,
+// playheadPass, cutsMs, peaks, drag (its rows' spans by row index while dragged), band }.
 export function drawTimeline(ctx, state) {
   const { view, lines } = state;
   ctx.fillStyle = COLOURS.background;

@@ -4,8 +4,9 @@
 import { moveRows, setEdge, addSetting, msOf } from './edits.js';
 import { snapTargets, snapMs, snapShift } from './timeline_snap.js';
 import {
-  NAMES_WIDTH, TOP, xOf, secondsAt, lineAt, nearestPass, passMs, zoomAt, scrollTime, scrollLines,
+  NAMES_WIDTH, TOP, xOf, secondsAt, lineAt, nearestPass, zoomAt, scrollTime, scrollLines,
 } from './timeline_view.js';
+import { passMs } from './numbers.js';
 
 const EDGE_PIXELS = 5;     // how near a bar's end a press takes the end rather than the bar
 const DRAG_PIXELS = 3;     // how far the mouse goes before a press becomes a drag
@@ -53,19 +54,21 @@ function pointerDown(timeline, event) {
     timeline.redraw();
     return;
   }
+  const id = state.rows[hit.index].id;
   if (event.ctrlKey || event.metaKey) {
-    if (state.selection.has(hit.index)) state.selection.delete(hit.index);
-    else state.selection.add(hit.index);
+    if (state.selection.has(id)) state.selection.delete(id);
+    else state.selection.add(id);
   } else if (event.shiftKey) {
-    state.selection.add(hit.index);
-  } else if (!state.selection.has(hit.index)) {
-    state.selection = new Set([hit.index]);
+    state.selection.add(id);
+  } else if (!state.selection.has(id)) {
+    state.selection = new Set([id]);
   }
   timeline.selectionChanged();
-  if (!state.selection.has(hit.index)) return;
-  const moving = hit.part === 'bar' ? new Set(state.selection) : new Set([hit.index]);
+  if (!state.selection.has(id)) return;
+  const moving = hit.part === 'bar' ? new Set(state.selection) : new Set([id]);
   timeline.drag = {
-    ...base, kind: hit.part, index: hit.index, moving, spans: new Map(), delta: 0,
+    ...base, kind: hit.part, index: hit.index, id, moving, spans: new Map(), delta: 0,
+    movingIndices: state.rows.filter((row) => moving.has(row.id)).map((row) => row.index),
     targets: snapTargets(state.rows, moving, playheadMs(timeline), state.cutsMs),
   };
 }
@@ -88,7 +91,7 @@ function pointerMove(timeline, event) {
     drag.y1 = y;
     state.band = { x0: drag.x, y0: drag.y, x1: x, y1: y };
     state.selection = new Set(drag.before);
-    for (const i of rowsInBand(timeline, drag.x, drag.y, x, y)) state.selection.add(i);
+    for (const i of rowsInBand(timeline, drag.x, drag.y, x, y)) state.selection.add(rows[i].id);
     timeline.redraw();
     return;
   }
@@ -96,10 +99,10 @@ function pointerMove(timeline, event) {
   const deltaMs = ((x - drag.x) / view.pxPerSecond) * 1000;
   drag.spans.clear();
   if (drag.kind === 'bar') {
-    const earliest = Math.min(...[...drag.moving].map((i) => msOf(rows[i].start)));
+    const earliest = Math.min(...drag.movingIndices.map((i) => msOf(rows[i].start)));
     const shift = snapShift(msOf(row.start), msOf(row.end), deltaMs, drag.targets, view.pxPerSecond, snap);
     drag.delta = Math.max(shift, -earliest);
-    for (const i of drag.moving) {
+    for (const i of drag.movingIndices) {
       drag.spans.set(i, [(msOf(rows[i].start) + drag.delta) / 1000, (msOf(rows[i].end) + drag.delta) / 1000]);
     }
   } else {
@@ -128,14 +131,14 @@ function pointerUp(timeline) {
   }
   if (!drag.moved) {
     // A plain click on one of several selected rows keeps only it.
-    if (!drag.add && state.selection.size > 1) state.selection = new Set([drag.index]);
+    if (!drag.add && state.selection.size > 1) state.selection = new Set([drag.id]);
     timeline.selectionChanged();
     return;
   }
   if (drag.kind === 'bar' && drag.delta !== 0) {
-    timeline.edit(moveRows(state.rows, drag.moving, drag.delta));
+    timeline.edit(moveRows(state.rows, [...drag.moving], drag.delta));
   } else if (drag.kind !== 'bar' && drag.at !== msOf(state.rows[drag.index][drag.kind])) {
-    timeline.edit(setEdge(state.rows, drag.index, drag.kind, drag.at));
+    timeline.edit(setEdge(state.rows, drag.id, drag.kind, drag.at));
   } else {
     timeline.redraw();
   }
@@ -164,9 +167,9 @@ function doubleClick(timeline, event) {
   const line = state.lines[lineAt(state.view, y)];
   if (!line?.lane || rowAt(timeline, line.lane, x) !== null) return;
   const pass = nearestPass(Math.max(0, secondsAt(state.view, x) * 1000));
-  const value = timeline.host.valueAt(line.lane.target, line.lane.type, pass);
-  if (value === null) return;
-  timeline.edit(addSetting(state.rows, line.lane, passMs(pass), value.text, value.value));
+  const value = timeline.host.valueAt(state.rows[line.lane.rows[0]], pass);
+  timeline.host.seek(pass);
+  if (value !== null) timeline.edit(addSetting(line.lane, passMs(pass), value));
 }
 
 function wheel(timeline, event) {

@@ -2,7 +2,8 @@
 // lower and raise the selected rows' order, `+` and `-` to zoom about the playhead, Ctrl+A to
 // select every row and Escape to select none. Keys typed into a field or the text pane are theirs.
 import { removeRows, copyRows, pasteRows, duplicateRows, reorderRows } from './edits.js';
-import { zoomAt, xOf, passMs } from './timeline_view.js';
+import { zoomAt, xOf } from './timeline_view.js';
+import { passMs } from './numbers.js';
 
 const ZOOM_STEP = 1.5;
 
@@ -29,13 +30,13 @@ export function timelineKey(timeline, event) {
         return true;
       case 'v':
         if (!timeline.clipboard) return false;
-        timeline.edit(pasteRows(state.rows, timeline.clipboard, passMs(state.playheadPass), state.lane ?? null));
+        timeline.edit(pasteRows(timeline.clipboard, passMs(state.playheadPass), state.lane ?? null));
         return true;
       case 'd':
         if (selected.length) timeline.edit(duplicateRows(state.rows, selected));
         return true;
       case 'a':
-        state.selection = new Set(state.rows.keys());
+        state.selection = new Set(state.rows.map((row) => row.id));
         timeline.selectionChanged();
         return true;
       default:

@@ -1,17 +1,18 @@
 // Where a dragged edge lands: on another row's edge, the playhead or a cut when one is within a
 // few pixels, else on the nearest pass of the grid; with snapping off, on the millisecond.
 import { msOf } from './edits.js';
-import { nearestPass, passMs } from './timeline_view.js';
+import { nearestPass } from './timeline_view.js';
+import { passMs } from './numbers.js';
 
 export const SNAP_PIXELS = 6;
 
 // The sorted milliseconds a drag can snap to: the edges of the rows not in `moving` (a Set of
-// row indices), the playhead's and the cuts'.
+// row ids), the playhead's and the cuts'.
 export function snapTargets(rows, moving, playheadMs, cutsMs) {
   const targets = [playheadMs, ...cutsMs];
-  rows.forEach((row, i) => {
-    if (!moving.has(i)) targets.push(msOf(row.start), msOf(row.end));
-  });
+  for (const row of rows) {
+    if (!moving.has(row.id)) targets.push(msOf(row.start), msOf(row.end));
+  }
   targets.sort((a, b) => a - b);
   return targets;
 }

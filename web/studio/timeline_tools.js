@@ -1,7 +1,7 @@
 // The timeline's time tools at the playhead: insert or remove a length of time (every row edge
 // after the playhead moves) and stretch the selected rows in time about the playhead.
 import { insertTime, removeTime, stretchRows } from './edits.js';
-import { passMs } from './timeline_view.js';
+import { passMs } from './numbers.js';
 
 function field(name, value, title) {
   const input = document.createElement('input');

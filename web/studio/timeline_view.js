@@ -1,18 +1,15 @@
 // The timeline's geometry: where a time and a line are on the canvas and back, the zoom between
-// the whole show and single passes, and the pass grid of 60 a second.
+// the whole show and single passes, and the nearest pass of the 60-a-second grid to a time.
+import { passMs, GRID_FPS as PASS_FPS } from './numbers.js';
 
 export const NAMES_WIDTH = 230;  // the lanes' names and types at the left
 export const RULER_HEIGHT = 22;
 export const WAVE_HEIGHT = 44;
 export const TOP = RULER_HEIGHT + WAVE_HEIGHT;  // where the lanes begin
 export const LINE_HEIGHT = 20;
-export const PASS_FPS = 60;
+export { PASS_FPS };
 export const MAX_PX_PER_SECOND = PASS_FPS * 48;  // the closest zoom: a pass 48 pixels wide
 
-// Pass k of the 60-a-second grid is drawn from the clock's millisecond floor(k * 1000 / 60).
-export const passMs = (pass) => Math.floor((pass * 1000) / PASS_FPS);
-// The first pass at or after `ms`.
-export const passAtOrAfter = (ms) => Math.ceil((ms * PASS_FPS) / 1000);
 
 // The pass whose time is nearest to `ms` (of two as near, the earlier).
 export function nearestPass(ms) {
