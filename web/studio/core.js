@@ -9,6 +9,7 @@ export class StudioCore {
   // `module` is the instantiated core with the show's data in /data.
   constructor(module) {
     this.module = module;
+    this.checkedText = null;  // the text of the last good check, whose rows a load registers
   }
 
   // Builds the show with the built-in script and draws pass 0; throws the failure's line.
@@ -38,6 +39,7 @@ export class StudioCore {
   // { error: 'LINE: reason' }. A load afterwards registers exactly these rows.
   check(text) {
     const count = this.withString(text, (pointer) => this.module._studio_check(pointer));
+    this.checkedText = count < 0 ? null : text;
     if (count < 0) return { error: this.lastError() };
     const base = this.module._studio_rows() >>> 2;
     const words = new Uint32Array(this.module.HEAPU32.buffer, base * 4, count * ROW_WORDS);
@@ -52,8 +54,10 @@ export class StudioCore {
     return { records };
   }
 
-  // Registers the rows of the last good check as the tracks and draws the pass shown again.
-  load() {
+  // Registers the rows of `text` (which must parse) as the tracks and draws the pass shown again.
+  // The text last checked is not read twice.
+  load(text) {
+    if (this.checkedText !== text && this.check(text).error !== undefined) throw new Error(this.lastError());
     if (this.module._studio_load() !== 0) throw new Error(this.lastError());
   }
 
