@@ -68,10 +68,10 @@ async function bar(page, line) {
       const { view } = state;
       const x = (s) => box.left + 230 + (s - view.left) * view.pxPerSecond;
       const y = box.top + 66 + k * 20 - view.scrollY;
-      return { start: x(row.start), end: x(row.end), y: y + 12, top: box.top + 66, bottom: box.bottom, box };
+      return { start: x(row.start), end: x(row.end), y: y + 12, top: box.top + 66, bottom: box.bottom, left: box.left };
     }, line);
     if (place.y > place.top + 10 && place.y < place.bottom - 10) return place;
-    await page.mouse.move(place.box.left + 400, place.box.top + 200);
+    await page.mouse.move(place.left + 400, place.top + 100);
     await page.mouse.wheel({ deltaY: place.y < place.top + 10 ? -100 : 100 });
     await drawn(page);
   }
@@ -217,7 +217,9 @@ test('adding, deleting, copying, pasting, duplicating and reordering rows with t
   await page.keyboard.press('Delete');
   assert.equal(await text(page), opened);
 
-  // Copy the flash at 27 s, paste it at the playhead (100 s), duplicate the copy.
+  // Copy the flash at 27 s (the view follows the playhead there), paste it at the playhead
+  // (100 s), duplicate the copy.
+  await page.evaluate(() => window.studio.seek(1620));
   place = await bar(page, 60);
   await page.mouse.click((place.start + place.end) / 2, place.y);
   await page.keyboard.down('Control');
@@ -255,6 +257,7 @@ test('adding, deleting, copying, pasting, duplicating and reordering rows with t
   assert.equal((await lines()).at(-1), '101 102 unsigned char layer 2.amount 255 0');
 
   // Reorder: line 49 (layer 4.amount, 17 to 18 s) lowered before line 48, its field's previous row.
+  await page.evaluate(() => window.studio.seek(1050));
   place = await bar(page, 49);
   await page.mouse.click((place.start + place.end) / 2, place.y);
   await page.keyboard.press('[');

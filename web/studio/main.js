@@ -15,6 +15,7 @@ import { shareLink, readLink } from './links.js';
 import { acceptFiles, readScriptFile, exportText } from './files.js';
 import { loadMusic } from './music.js';
 import { listenKeys } from './keys.js';
+import './timeline_mount.js';
 
 const $ = (id) => document.getElementById(id);
 

@@ -92,17 +92,17 @@ export class Timeline {
     this.redraw();
   }
 
-  // Where the show is; while it plays the view follows it.
-  setPlayhead(pass, follow = false) {
+  // Where the show is. A playhead that leaves the view (playing on, or sent elsewhere by a key)
+  // brings the view along: playing, a page further on; sent, to a third of the view's width.
+  setPlayhead(pass, playing = false) {
     const { state } = this;
     if (pass === state.playheadPass) return;
     state.playheadPass = pass;
-    if (follow) {
-      const x = xOf(state.view, passMs(pass) / 1000);
-      if (x < NAMES_WIDTH || x > state.view.width - 20) {
-        state.view.left = passMs(pass) / 1000;
-        clampTime(state.view);
-      }
+    const seconds = passMs(pass) / 1000;
+    const x = xOf(state.view, seconds);
+    if (x < NAMES_WIDTH || x > state.view.width - 10) {
+      state.view.left = playing ? seconds : seconds - timeWidth(state.view) / state.view.pxPerSecond / 3;
+      clampTime(state.view);
     }
     this.redraw();
   }

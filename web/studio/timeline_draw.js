@@ -9,7 +9,7 @@ import { passMs } from './numbers.js';
 const COLOURS = {
   background: '#15161a', names: '#1d1f25', heading: '#262933', grid: '#2a2d36', text: '#c8cad0', faint: '#80848f',
   ruler: '#202229', wave: '#4d7ea8', cut: '#f0c060', playhead: '#ff5050', setting: '#5aa469', ramp: '#5c8fd6',
-  clock: '#b07cd8', selected: '#ffffff', band: 'rgba(120, 160, 255, 0.18)',
+  clock: '#b07cd8', selected: '#ffffff', band: 'rgba(120, 160, 255, 0.18)', picked: '#2f3a52',
 };
 // The bars' colours a third of the way from the background: opaque, so that dimmed rows drawn
 // over each other stay one shade.
@@ -193,6 +193,10 @@ function drawNames(ctx, view, state, lines, first, last) {
       const open = !state.folded.has(line.heading);
       ctx.fillText(`${open ? '▾' : '▸'} ${line.heading}  (${line.count})`, 6, y + LINE_HEIGHT / 2);
     } else {
+      if (line.lane.target === state.lane?.target) {
+        ctx.fillStyle = COLOURS.picked;  // the lane that pastes go onto
+        ctx.fillRect(0, y, NAMES_WIDTH, LINE_HEIGHT);
+      }
       ctx.fillStyle = COLOURS.text;
       ctx.fillText(line.lane.field, 18, y + LINE_HEIGHT / 2);
       ctx.fillStyle = COLOURS.faint;

@@ -11,20 +11,22 @@ import { passMs } from './numbers.js';
 const EDGE_PIXELS = 5;     // how near a bar's end a press takes the end rather than the bar
 const DRAG_PIXELS = 3;     // how far the mouse goes before a press becomes a drag
 
-// The row on `lane` under x: the last one in order (the one drawn on top), with which part of it.
+// The row on `lane` under x, with which part of it: of the bars under x the last in order (the
+// one drawn on top), else a bar whose end is within a few pixels.
 function rowAt(timeline, lane, x) {
   const { view, rows } = timeline.state;
+  let near = null;
   for (let k = lane.rows.length - 1; k >= 0; --k) {
     const i = lane.rows[k];
     const x0 = xOf(view, rows[i].start);
     const x1 = Math.max(xOf(view, rows[i].end), x0 + 3);
     if (x < x0 - EDGE_PIXELS || x > x1 + EDGE_PIXELS) continue;
     const wide = x1 - x0 >= 4 * EDGE_PIXELS;
-    if (wide && Math.abs(x - x0) <= EDGE_PIXELS) return { index: i, part: 'start' };
-    if (wide && Math.abs(x - x1) <= EDGE_PIXELS) return { index: i, part: 'end' };
-    if (x >= x0 && x <= x1) return { index: i, part: 'bar' };
+    const edge = wide && Math.abs(x - x0) <= EDGE_PIXELS ? 'start' : wide && Math.abs(x - x1) <= EDGE_PIXELS ? 'end' : 'bar';
+    if (x >= x0 && x <= x1) return { index: i, part: edge };
+    if (near === null && edge !== 'bar') near = { index: i, part: edge };
   }
-  return null;
+  return near;
 }
 
 const playheadMs = (timeline) => passMs(timeline.state.playheadPass);
@@ -47,6 +49,10 @@ function pointerDown(timeline, event) {
     return;
   }
   if (line?.lane) state.lane = line.lane;
+  if (line?.lane && x < NAMES_WIDTH) {
+    timeline.redraw();  // a lane's name picks it for pasting; the selection stays
+    return;
+  }
   const hit = line?.lane && x >= NAMES_WIDTH ? rowAt(timeline, line.lane, x) : null;
   if (hit === null) {
     if (!base.add) state.selection.clear();
