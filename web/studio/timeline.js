@@ -32,7 +32,7 @@ export class Timeline {
     this.frame = 0;
     this.state = {
       view: makeView(canvas.clientWidth || 800, canvas.clientHeight || 300, SHOW_SECONDS),
-      rows: [], lanes: [], lines: [], selection: new Set(), folded: new Set(), lane: null,  // selection: row ids
+      rows: [], lanes: [], lines: [], selection: new Set(), selectedRows: [], folded: new Set(), lane: null,
       playheadPass: 0, cutsMs: [], peaks: null, drag: null, band: null,
       drawn: 0, drawMs: 0,  // frames drawn and the last one's time, for the benchmark
     };
@@ -144,9 +144,10 @@ export class Timeline {
   }
 
   selectionChanged() {
-    const ids = new Set(this.state.selection);
-    const rows = this.state.rows.filter((row) => ids.has(row.id));
-    for (const listener of this.listeners) listener(rows);
+    const { state } = this;
+    const ids = state.selection;
+    state.selectedRows = ids.size ? state.rows.filter((row) => ids.has(row.id)) : [];
+    for (const listener of this.listeners) listener(state.selectedRows);
     this.redraw();
   }
 

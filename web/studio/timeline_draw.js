@@ -71,33 +71,80 @@ function drawWave(ctx, view, peaks) {
 // The height of `value` within the lane's range of keys, 0 at its bottom, 1 at its top.
 const level = (value, range) => (range.high > range.low ? (value - range.low) / (range.high - range.low) : 0.5);
 
-// The part of `row`'s bar between the seconds `a` and `b` on a line whose top is y, in `colours`
-// (the bright or the dimmed set): a setting flat, a ramp as its slope, a clock row marked.
-function drawPart(ctx, view, row, a, b, y, range, colours) {
+// The kind of bar a row is drawn as, which picks its colour.
+const kindOf = (row) => (row.clock ? 'clock' : row.from === row.to ? 'setting' : 'ramp');
+
+// A rectangle added to a run of x, y, width and height; one that touches the run's last one
+// at the same height joins it, so that a row of settings is one rectangle.
+function pushRect(list, x, y, width, height) {
+  const k = list.length - 4;
+  if (k >= 0 && list[k + 1] === y && list[k + 3] === height && x <= list[k] + list[k + 2] + 1) {
+    list[k + 2] = Math.max(list[k] + list[k + 2], x + width) - list[k];
+    return;
+  }
+  list.push(x, y, width, height);
+}
+
+// The part of `row`'s bar between the seconds `a` and `b` on a line whose top is y, added to the
+// shapes of its kind in `shapes`: a setting or a clock row a flat bar, a ramp its slope, or where
+// the part is under two pixels wide, a pixel column as high as the ramp there.
+function addPart(shapes, view, row, a, b, y, range) {
   const x0 = xOf(view, a);
   const width = Math.max(1, xOf(view, b) - x0);
   const top = y + BAR_TOP;
   const height = LINE_HEIGHT - BAR_TOP - 2;
-  if (row.clock) {
-    ctx.fillStyle = colours.clock;
-    ctx.fillRect(x0, top, width, height);
-  } else if (row.from === row.to) {
-    ctx.fillStyle = colours.setting;
-    ctx.fillRect(x0, top, width, height);
-  } else {
-    const at = (t) => {
-      const u = row.end > row.start ? (t - row.start) / (row.end - row.start) : 0;
-      return top + height - Math.max(1, level(row.from + (row.to - row.from) * u, range) * height);
-    };
-    ctx.fillStyle = colours.ramp;
-    ctx.beginPath();
-    ctx.moveTo(x0, top + height);
-    ctx.lineTo(x0, at(a));
-    ctx.lineTo(x0 + width, at(b));
-    ctx.lineTo(x0 + width, top + height);
-    ctx.closePath();
-    ctx.fill();
+  const kind = kindOf(row);
+  if (kind !== 'ramp') {
+    pushRect(shapes[kind], x0, top, width, height);
+    return;
   }
+  const at = (t) => {
+    const u = row.end > row.start ? (t - row.start) / (row.end - row.start) : 0;
+    return top + height - Math.max(1, level(row.from + (row.to - row.from) * u, range) * height);
+  };
+  shapes.bottom = top + height;
+  if (width < 2) {
+    const columns = shapes.columns;
+    const x = Math.floor(x0);
+    const high = Math.min(at(a), at(b));
+    if (columns.length && columns[columns.length - 2] === x) columns[columns.length - 1] = Math.min(columns.at(-1), high);
+    else columns.push(x, high);
+    return;
+  }
+  const path = shapes.slopes;
+  path.moveTo(x0, top + height);
+  path.lineTo(x0, at(a));
+  path.lineTo(x0 + width, at(b));
+  path.lineTo(x0 + width, top + height);
+  path.closePath();
+}
+
+// Flat bars as runs of rectangles by kind, the narrow parts of ramps as pixel columns (x and
+// top, left to right) and the wide ones as slopes, so that a lane is a few shapes to fill.
+const newShapes = () => ({ setting: [], ramp: [], clock: [], columns: [], slopes: new Path2D(), bottom: 0 });
+
+function fillShapes(ctx, shapes, colours) {
+  for (const kind of ['setting', 'ramp', 'clock']) {
+    const list = shapes[kind];
+    ctx.fillStyle = colours[kind];
+    for (let k = 0; k < list.length; k += 4) ctx.fillRect(list[k], list[k + 1], list[k + 2], list[k + 3]);
+  }
+  // Neighbouring columns make one outline, a step a column.
+  const { columns, slopes, bottom } = shapes;
+  for (let k = 0; k < columns.length;) {
+    const first = columns[k];
+    slopes.moveTo(first, bottom);
+    let x = first;
+    for (; k < columns.length && columns[k] <= x + 1; k += 2) {
+      slopes.lineTo(columns[k], columns[k + 1]);
+      slopes.lineTo(columns[k] + 1, columns[k + 1]);
+      x = columns[k];
+    }
+    slopes.lineTo(x + 1, bottom);
+    slopes.closePath();
+  }
+  ctx.fillStyle = colours.ramp;
+  ctx.fill(slopes);
 }
 
 // The first index of `list` (sorted by `key`) whose key is at least `value`.
@@ -113,67 +160,77 @@ function firstFrom(list, value, key) {
 }
 
 // One lane: the parts where rows lose to later ones as a dimmed band along its top, the winning
-// parts below it, a row of no length as a mark, then the selected rows' outlines. Where many rows
-// share a pixel column, what is already painted there is not painted again, so that a lane
-// costs about a draw per column whatever its number of rows.
-function drawLane(ctx, view, state, lane, y) {
-  const { rows, selection } = state;
+// parts below it, a row of no length as a mark, then the selected rows' outlines (`selected`:
+// their indices on this lane). Where many rows share a pixel column, what is already painted
+// there is not painted again, so that a lane costs about a shape per pixel column whatever its
+// number of rows.
+function drawLane(ctx, view, state, lane, y, selected) {
+  const { rows } = state;
   const [from, to] = visibleSeconds(view);
   const range = lane.range;
-  ctx.save();
-  ctx.beginPath();
-  ctx.rect(NAMES_WIDTH, y, view.width - NAMES_WIDTH, LINE_HEIGHT);
-  ctx.clip();
+  const lost = newShapes();
   let reach = -Infinity;
   for (const [a, b, i] of lane.lost) {
     if (a > to) break;
     const x1 = xOf(view, b);
     if (b < from || x1 <= reach + 1) continue;
-    const row = rows[i];
-    ctx.fillStyle = row.clock ? DIMMED.clock : row.from === row.to ? DIMMED.setting : DIMMED.ramp;
     const x0 = Math.max(xOf(view, a), reach);
-    ctx.fillRect(x0, y + 1, Math.max(1, x1 - x0), BAR_TOP - 2);
+    pushRect(lost[kindOf(rows[i])], x0, y + 1, Math.max(1, x1 - x0), BAR_TOP - 2);
     reach = Math.max(reach, x1);
   }
-  for (const i of lane.byStart) {
-    if (rows[i].start > to) break;
-    if (rows[i].start === rows[i].end && rows[i].start >= from) {
-      drawPart(ctx, view, rows[i], rows[i].start, rows[i].end, y, range, COLOURS);
-    }
+  const bright = newShapes();
+  for (const i of lane.points) {
+    if (rows[i].start >= from && rows[i].start <= to) addPart(bright, view, rows[i], rows[i].start, rows[i].end, y, range);
   }
+  const labels = [];
   const segments = lane.segments;
   let column = -Infinity;
-  ctx.font = '10px sans-serif';
-  ctx.textBaseline = 'top';
+  const secondsPerPixel = 1 / view.pxPerSecond;
   for (let k = firstFrom(segments, from, (segment) => segment[1]); k < segments.length; ++k) {
     const [a, b, i] = segments[k];
     if (a > to) break;
     const x1 = xOf(view, b);
-    if (Math.floor(x1) <= column) continue;
-    drawPart(ctx, view, rows[i], a, b, y, range, COLOURS);
+    addPart(bright, view, rows[i], a, b, y, range);
     column = Math.floor(x1);
-    const x0 = xOf(view, a);
-    if (x1 - x0 > 34 && !rows[i].clock && rows[i].from === rows[i].to) {
-      ctx.fillStyle = '#0d1a10';
-      ctx.fillText(rows[i].text.from, Math.max(x0, NAMES_WIDTH) + 4, y + BAR_TOP + 1);
-    } else if (x1 - x0 > 44 && rows[i].clock) {
-      ctx.fillStyle = '#1b1020';
-      ctx.fillText('clock', Math.max(x0, NAMES_WIDTH) + 4, y + BAR_TOP + 1);
+    // The segments that end in the same pixel column are passed over with a search.
+    const next = view.left + (column + 1 - NAMES_WIDTH) * secondsPerPixel;
+    if (k + 1 < segments.length && segments[k + 1][1] < next) {
+      k = firstFrom(segments, next, (segment) => segment[1]) - 1;
     }
+    const x0 = Math.max(xOf(view, a), NAMES_WIDTH);
+    if (x1 - x0 > 34 && kindOf(rows[i]) === 'setting') labels.push(['#0d1a10', rows[i].text.from, x0]);
+    else if (x1 - x0 > 44 && rows[i].clock) labels.push(['#1b1020', 'clock', x0]);
   }
-  ctx.strokeStyle = COLOURS.selected;
-  ctx.lineWidth = 2;
-  column = -Infinity;
   const moving = state.drag?.spans;
-  for (const i of lane.byStart) {
-    const [a, b] = moving?.get(i) ?? [rows[i].start, rows[i].end];
-    if (!selection.has(rows[i].id) || b < from || a > to) continue;
-    const x0 = xOf(view, a);
-    const x1 = xOf(view, b);
-    if (moving?.has(i)) drawPart(ctx, view, rows[i], a, b, y, range, COLOURS);
-    else if (Math.floor(x1) <= column) continue;
-    ctx.strokeRect(x0, y + BAR_TOP - 1, Math.max(2, x1 - x0), LINE_HEIGHT - BAR_TOP);
-    column = Math.floor(x1);
+  if (moving) {
+    for (const [i, [a, b]] of moving) if (lane.target === rows[i].target) addPart(bright, view, rows[i], a, b, y, range);
+  }
+  ctx.save();
+  ctx.beginPath();
+  ctx.rect(NAMES_WIDTH, y, view.width - NAMES_WIDTH, LINE_HEIGHT);
+  ctx.clip();
+  fillShapes(ctx, lost, DIMMED);
+  fillShapes(ctx, bright, COLOURS);
+  ctx.font = '10px sans-serif';
+  ctx.textBaseline = 'top';
+  for (const [colour, text, x] of labels) {
+    ctx.fillStyle = colour;
+    ctx.fillText(text, x + 4, y + BAR_TOP + 1);
+  }
+  if (selected.length) {
+    const outlines = new Path2D();
+    column = -Infinity;
+    for (const i of selected) {
+      const [a, b] = moving?.get(i) ?? [rows[i].start, rows[i].end];
+      const x1 = xOf(view, b);
+      if (b < from || a > to || (Math.floor(x1) <= column && !moving?.has(i))) continue;
+      const x0 = xOf(view, a);
+      outlines.rect(x0, y + BAR_TOP - 1, Math.max(2, x1 - x0), LINE_HEIGHT - BAR_TOP);
+      column = Math.floor(x1);
+    }
+    ctx.strokeStyle = COLOURS.selected;
+    ctx.lineWidth = 2;
+    ctx.stroke(outlines);
   }
   ctx.restore();
 }
@@ -208,7 +265,7 @@ function drawNames(ctx, view, state, lines, first, last) {
   }
 }
 
-// The whole canvas from `state`: { view, rows, lanes, lines, selection (row ids), folded,
+// The whole canvas from `state`: { view, rows, lanes, lines, selectedRows, folded, lane,
 // playheadPass, cutsMs, peaks, drag (its rows' spans by row index while dragged), band }.
 export function drawTimeline(ctx, state) {
   const { view, lines } = state;
@@ -222,8 +279,16 @@ export function drawTimeline(ctx, state) {
   for (let k = Math.ceil(from / step); k * step <= to; ++k) {
     ctx.fillRect(Math.round(xOf(view, k * step)), TOP, 1, view.height - TOP);
   }
+  // The selected rows by lane, sorted by start, found from the selection rather than the rows.
+  const selected = new Map();
+  for (const row of state.selectedRows) {
+    if (!selected.has(row.target)) selected.set(row.target, []);
+    selected.get(row.target).push(row.index);
+  }
+  for (const list of selected.values()) list.sort((a, b) => state.rows[a].start - state.rows[b].start);
   for (let k = first; k <= last; ++k) {
-    if (lines[k].lane) drawLane(ctx, view, state, lines[k].lane, lineTop(view, k));
+    const lane = lines[k].lane;
+    if (lane) drawLane(ctx, view, state, lane, lineTop(view, k), selected.get(lane.target) ?? []);
   }
   drawNames(ctx, view, state, lines, first, last);
   ctx.save();

@@ -57,7 +57,7 @@ function pointerDown(timeline, event) {
   if (hit === null) {
     if (!base.add) state.selection.clear();
     timeline.drag = { ...base, kind: 'band', before: new Set(state.selection) };
-    timeline.redraw();
+    timeline.selectionChanged();
     return;
   }
   const id = state.rows[hit.index].id;
@@ -98,7 +98,7 @@ function pointerMove(timeline, event) {
     state.band = { x0: drag.x, y0: drag.y, x1: x, y1: y };
     state.selection = new Set(drag.before);
     for (const i of rowsInBand(timeline, drag.x, drag.y, x, y)) state.selection.add(rows[i].id);
-    timeline.redraw();
+    timeline.selectionChanged();
     return;
   }
   const row = rows[drag.index];

@@ -83,7 +83,7 @@ function keyRange(rows, indices) {
 }
 
 // The lanes of `rows` in group order, each group's fields in the order they are first written:
-// { object, field, target, type, rows: [indices in order], byStart: [indices by start],
+// { object, field, target, type, rows: [indices in order], points: [indices of rows of no length],
 // parts: Map(index -> [[from, to]]), segments: [[from, to, index]] by time, lost: the parts
 // [from, to, index] where a row loses to a later one, by their start, range: { low, high } of
 // the keys }.
@@ -101,7 +101,7 @@ export function buildLanes(rows) {
   lanes.sort((a, b) => groupRank(a.object) - groupRank(b.object) || a.order - b.order);
   for (const lane of lanes) {
     Object.assign(lane, winningParts(rows, lane.rows));
-    lane.byStart = lane.rows.slice().sort((a, b) => rows[a].start - rows[b].start);
+    lane.points = lane.rows.filter((i) => rows[i].start === rows[i].end);
     lane.lost = [];
     for (const i of lane.rows) {
       let from = rows[i].start;
