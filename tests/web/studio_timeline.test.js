@@ -269,7 +269,7 @@ test('adding, deleting, copying, pasting, duplicating and reordering rows with t
   await close();
 });
 
-test('time inserted and removed at the playhead moves every later edge; undo gives the opened text back', async () => {
+test('time inserted and removed at the playhead moves every later edge, groups fold; undo gives the opened text back', async () => {
   const { page, errors, close } = await openStudio();
   const opened = await text(page);
   await page.evaluate(() => window.studio.seek(6000));
@@ -297,6 +297,14 @@ test('time inserted and removed at the playhead moves every later edge; undo giv
   await remove.click();
   assert.equal(await text(page), now);
   assert.match(await page.$eval('#timeline-tools .tools-error', (s) => s.textContent), /length "-1" is not a positive number/);
+  // A group's heading folds its lanes away and back.
+  const lines = () => page.evaluate(() => window.studio.timeline.state.lines.map((l) => l.heading ?? l.lane.target));
+  const all = await lines();
+  const box = await page.$eval('#timeline', (c) => { const r = c.getBoundingClientRect(); return { left: r.left, top: r.top }; });
+  await page.mouse.click(box.left + 40, box.top + 66 + 10);
+  assert.deepEqual(await lines(), ['landscape', ...all.filter((l) => !l.startsWith('landscape'))]);
+  await page.mouse.click(box.left + 40, box.top + 66 + 10);
+  assert.deepEqual(await lines(), all);
   for (let i = 0; i < 3; ++i) {
     await page.keyboard.down('Control');
     await page.keyboard.press('z');

@@ -203,7 +203,10 @@ function drawLane(ctx, view, state, lane, y, selected) {
   }
   const moving = state.drag?.spans;
   if (moving) {
-    for (const [i, [a, b]] of moving) if (lane.target === rows[i].target) addPart(bright, view, rows[i], a, b, y, range);
+    // A dragged row drawn where it would go, its keys over its new span.
+    for (const [i, [a, b]] of moving) {
+      if (lane.target === rows[i].target) addPart(bright, view, { ...rows[i], start: a, end: b }, a, b, y, range);
+    }
   }
   ctx.save();
   ctx.beginPath();
