@@ -46,7 +46,9 @@ export function setEdge(rows, id, edge, ms) {
   const [row] = byIds(rows, [id]);
   const start = msOf(row.start);
   const end = msOf(row.end);
-  const change = edge === 'start' ? span(row, Math.min(Math.max(ms, 0), end), end) : span(row, start, Math.max(ms, start));
+  const change = edge === 'start'
+    ? span(row, Math.min(Math.max(ms, 0), end), end)
+    : span(row, start, Math.max(ms, start));
   return edit(`drag ${edge}`, [change], [id]);
 }
 
@@ -82,7 +84,8 @@ export function pasteRows(clip, atMs, lane = null) {
   const fields = new Set(clip.rows.map((row) => row.target));
   if (lane !== null && fields.size === 1 && !fields.has(lane.target)) {
     if (clip.rows.some((row) => row.type !== lane.type)) {
-      return { ...edit('paste', []), refused: `${clip.rows[0].type} rows cannot go onto ${lane.target}, which is ${lane.type}` };
+      const refused = `${clip.rows[0].type} rows cannot go onto ${lane.target}, which is ${lane.type}`;
+      return { ...edit('paste', []), refused };
     }
     target = lane.target;
   }
@@ -162,6 +165,9 @@ export function stretchRows(rows, ids, aboutMs, factor) {
 // `lengthMs`, added after all others so that it wins there.
 export function addSetting(lane, atMs, value, lengthMs = 1000) {
   return edit('add', [{
-    insert: { start: timeText(atMs), end: timeText(atMs + lengthMs), type: lane.type, target: lane.target, from: value, to: value },
+    insert: {
+      start: timeText(atMs), end: timeText(atMs + lengthMs), type: lane.type, target: lane.target,
+      from: value, to: value,
+    },
   }]);
 }

@@ -48,7 +48,8 @@ export class Inspector {
     }
     this.clock = element('input', { type: 'checkbox', name: 'clock' });
     this.clock.addEventListener('change', () => this.setClock(this.clock.checked));
-    root.append(element('label', { className: 'inspector-clock' }, [this.clock, element('span', { textContent: 'clock' })]));
+    const clockLabel = element('span', { textContent: 'clock' });
+    root.append(element('label', { className: 'inspector-clock' }, [this.clock, clockLabel]));
     root.append(element('div', { className: 'inspector-buttons' }, [
       button('lower', 'lower the order: the row goes before the previous row on its field, which then wins ([)',
         () => timeline.edit(reorderRows(model.rows, this.ids(), -1))),
@@ -76,8 +77,9 @@ export class Inspector {
   show() {
     const rows = this.rows;
     const none = rows.length === 0;
-    this.summary.textContent = none ? 'no row selected' : rows.length === 1 ? `row ${rows[0].index + 1}, line ${rows[0].line}`
-      : `${rows.length} rows`;
+    if (none) this.summary.textContent = 'no row selected';
+    else if (rows.length === 1) this.summary.textContent = `row ${rows[0].index + 1}, line ${rows[0].line}`;
+    else this.summary.textContent = `${rows.length} rows`;
     for (const field of FIELDS) {
       const input = this.inputs[field];
       const values = new Set(rows.map((row) => row.text[field]));

@@ -107,7 +107,8 @@ function addPart(shapes, view, row, a, b, y, range) {
     const columns = shapes.columns;
     const x = Math.floor(x0);
     const high = Math.min(at(a), at(b));
-    if (columns.length && columns[columns.length - 2] === x) columns[columns.length - 1] = Math.min(columns.at(-1), high);
+    const last = columns.length - 2;
+    if (last >= 0 && columns[last] === x) columns[last + 1] = Math.min(columns[last + 1], high);
     else columns.push(x, high);
     return;
   }
@@ -180,7 +181,8 @@ function drawLane(ctx, view, state, lane, y, selected) {
   }
   const bright = newShapes();
   for (const i of lane.points) {
-    if (rows[i].start >= from && rows[i].start <= to) addPart(bright, view, rows[i], rows[i].start, rows[i].end, y, range);
+    const row = rows[i];
+    if (row.start >= from && row.start <= to) addPart(bright, view, row, row.start, row.end, y, range);
   }
   const labels = [];
   const segments = lane.segments;

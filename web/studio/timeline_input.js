@@ -22,7 +22,9 @@ function rowAt(timeline, lane, x) {
     const x1 = Math.max(xOf(view, rows[i].end), x0 + 3);
     if (x < x0 - EDGE_PIXELS || x > x1 + EDGE_PIXELS) continue;
     const wide = x1 - x0 >= 4 * EDGE_PIXELS;
-    const edge = wide && Math.abs(x - x0) <= EDGE_PIXELS ? 'start' : wide && Math.abs(x - x1) <= EDGE_PIXELS ? 'end' : 'bar';
+    let edge = 'bar';
+    if (wide && Math.abs(x - x0) <= EDGE_PIXELS) edge = 'start';
+    else if (wide && Math.abs(x - x1) <= EDGE_PIXELS) edge = 'end';
     if (x >= x0 && x <= x1) return { index: i, part: edge };
     if (near === null && edge !== 'bar') near = { index: i, part: edge };
   }

@@ -9,7 +9,8 @@ const ZOOM_STEP = 1.5;
 
 function typing(event) {
   const target = event.target;
-  return target instanceof HTMLElement && (target.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName));
+  return target instanceof HTMLElement
+    && (target.isContentEditable || /^(INPUT|TEXTAREA|SELECT)$/.test(target.tagName));
 }
 
 // What a key does to `timeline`; true when it was one of the timeline's keys.
