@@ -67,8 +67,8 @@ export class TextPane {
     const line = Number(/^(\d+):/.exec(this.errorBox.textContent)?.[1] ?? 1);
     const style = getComputedStyle(this.textarea);
     const lineHeight = parseFloat(style.lineHeight) || 16;
-    const top = parseFloat(style.paddingTop) + line * lineHeight - this.textarea.scrollTop;
+    const top = parseFloat(style.paddingTop) + (line - 1) * lineHeight - this.textarea.scrollTop;
     const limit = this.textarea.clientHeight - this.errorBox.offsetHeight;
-    this.errorBox.style.top = `${Math.max(0, Math.min(top, limit))}px`;
+    this.errorBox.style.top = `${this.textarea.offsetTop + Math.max(0, Math.min(top, limit))}px`;
   }
 }
