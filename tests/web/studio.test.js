@@ -200,7 +200,7 @@ test('the text pane: typing takes a text once it parses, an error shows LINE: re
   await page.click('#preview');
   while (await page.evaluate(() => window.studio.model.canUndo)) await keys('Control', 'z');
   assert.equal(await studioText(page), opened);
-  assert.equal(await page.$eval('#script-text', (t) => t.value), opened);
+  await page.waitForFunction((t) => document.getElementById('script-text').value === t, { timeout: 30000, polling: 50 }, opened);
   assert.equal(await page.evaluate(() => window.studio.hash()), hash);
   await keys('Control', 'y');
   assert.equal(await studioText(page), typed);

@@ -123,8 +123,8 @@ function wire() {
   // and storage at once.
   model.subscribe(({ kind }) => {
     if (kind === 'refused') return;
-    core.load(model.text);
-    transport.show(state.pass);
+    core.load(model.text);  // draws the pass shown with the new tracks
+    transport.refresh();
     save();
     $('undo').disabled = !model.canUndo;
     $('redo').disabled = !model.canRedo;
@@ -187,6 +187,7 @@ async function main() {
   const transport = new Transport(state, preview, sound, core.lastPass);
   Object.assign(studio, { core, model, storage, sound, preview, transport, musicListeners: new Set() });
   transport.show(pass);
+  state.firstPreviewAt = performance.now();  // since the page's navigation began
   studio.textPane = new TextPane(model, $('script-text'), $('text-error'));
   wire();
   // The show's own music, decoded meanwhile; the studio works without it.
