@@ -5,6 +5,7 @@
 // instruction sets to compile functions for; the C library of Windows (mingw-w64) frees aligned
 // blocks with a call of its own and has no page advice or file-size signal.
 #include <cerrno>
+#include <cmath>
 #include <charconv>
 #include <csignal>
 #include <cstdint>
@@ -56,7 +57,9 @@ inline std::from_chars_result FloatFromChars(const char* first, const char* last
         return {first, std::errc::invalid_argument};
     }
     const char* stop = first + (end - text.c_str());
-    if (errno == ERANGE) {
+    // strtof also sets ERANGE for a subnormal result, which from_chars takes: out of range is
+    // only a result that overflowed to infinity or underflowed to zero.
+    if (errno == ERANGE && (read == 0.0f || read == HUGE_VALF || read == -HUGE_VALF)) {
         return {stop, std::errc::result_out_of_range};
     }
     value = read;

@@ -4,7 +4,8 @@ import { createRequire } from 'node:module';
 import { fileURLToPath } from 'node:url';
 import { dirname, join } from 'node:path';
 
-const root = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
+export const ROOT = join(dirname(fileURLToPath(import.meta.url)), '..', '..');
+const root = ROOT;
 const require = createRequire(join(root, 'web', 'package.json'));
 const puppeteer = require('puppeteer-core');
 const { serve } = await import(join(root, 'web', 'serve.js'));

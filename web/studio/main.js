@@ -22,6 +22,7 @@ const $ = (id) => document.getElementById(id);
 const state = {
   phase: 'loading',   // 'loading', 'ready' or 'error'
   message: '',        // the last failure's one line, shown on the page
+  messageFrom: '',    // what it is about: 'music', 'script' or '' (the studio itself)
   pass: 0,            // the pass the preview shows
   hash: '',           // its frame's hash
   playing: false,
@@ -40,7 +41,10 @@ function errorIn(name, error) {
   return /^\d+:/.test(error) ? `${name}:${error}` : `${name}: ${error}`;
 }
 
-function showMessage(text) {
+// Shows one line, or clears it; `from` names what the line is about, so that a success clears
+// only its own earlier failure.
+function showMessage(text, from = '') {
+  state.messageFrom = from;
   state.message = text;
   $('message').textContent = text;
   $('message').hidden = text === '';
@@ -79,13 +83,13 @@ async function openFile(file) {
     const text = await readScriptFile(file);
     const opened = studio.model.open(text);
     if (!opened.ok) {
-      showMessage(errorIn(file.name, opened.error));
+      showMessage(errorIn(file.name, opened.error), 'script');
       return;
     }
     state.name = file.name;
-    showMessage('');
+    if (state.messageFrom === 'script') showMessage('');
   } catch (error) {
-    showMessage(error.message);
+    showMessage(error.message, 'script');
   }
 }
 
@@ -93,10 +97,10 @@ async function takeMusic(file) {
   try {
     state.music = await loadMusic(file, studio.sound);
     studio.transport.seek(state.pass);  // while playing, the new music goes on from the playhead
-    showMessage('');
+    if (state.messageFrom === 'music') showMessage('');
     for (const listener of studio.musicListeners) listener(state.music);
   } catch (error) {
-    showMessage(error.message);
+    showMessage(error.message, 'music');
   }
 }
 
@@ -120,8 +124,8 @@ function wire() {
   // and storage at once.
   model.subscribe(({ kind }) => {
     if (kind === 'refused') return;
-    core.load(model.text);
-    transport.show(state.pass);
+    core.load(model.text);  // draws the pass shown with the new tracks
+    transport.refresh();
     save();
     $('undo').disabled = !model.canUndo;
     $('redo').disabled = !model.canRedo;
@@ -184,11 +188,12 @@ async function main() {
   const transport = new Transport(state, preview, sound, core.lastPass);
   Object.assign(studio, { core, model, storage, sound, preview, transport, musicListeners: new Set() });
   transport.show(pass);
+  state.firstPreviewAt = performance.now();  // since the page's navigation began
   studio.textPane = new TextPane(model, $('script-text'), $('text-error'));
   wire();
   // The show's own music, decoded meanwhile; the studio works without it.
   fetchData(MUSIC_FILE).then((bytes) => takeMusic(new File([bytes], MUSIC_FILE)))
-    .catch((error) => showMessage(error.message));
+    .catch((error) => showMessage(error.message, 'music'));
 
   Object.assign(studio, {
     text: () => model.text,

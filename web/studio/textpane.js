@@ -8,6 +8,7 @@ export class TextPane {
     this.textarea = textarea;
     this.errorBox = errorBox;
     this.scheduled = false;
+    this.showing = false;
     this.taking = false;  // the model's change comes from this pane's own text
     textarea.value = model.text;
     textarea.addEventListener('input', () => this.schedule());
@@ -46,12 +47,26 @@ export class TextPane {
       return;
     }
     this.showError('');
-    if (!this.taking && this.textarea.value !== this.model.text) {
-      const { selectionStart, selectionEnd, scrollTop } = this.textarea;
-      this.textarea.value = this.model.text;
-      this.textarea.setSelectionRange(selectionStart, selectionEnd);
-      this.textarea.scrollTop = scrollTop;
-    }
+    if (!this.taking) this.scheduleShow();
+  }
+
+  // The model's text into the pane once a frame at most: a large script takes the browser a while
+  // to lay out, which the preview does not wait for.
+  scheduleShow() {
+    if (this.showing) return;
+    this.showing = true;
+    requestAnimationFrame(() => {
+      this.showing = false;
+      this.show();
+    });
+  }
+
+  show() {
+    if (this.textarea.value === this.model.text) return;
+    const { selectionStart, selectionEnd, scrollTop } = this.textarea;
+    this.textarea.value = this.model.text;
+    this.textarea.setSelectionRange(selectionStart, selectionEnd);
+    this.textarea.scrollTop = scrollTop;
   }
 
   showError(error) {
@@ -67,8 +82,8 @@ export class TextPane {
     const line = Number(/^(\d+):/.exec(this.errorBox.textContent)?.[1] ?? 1);
     const style = getComputedStyle(this.textarea);
     const lineHeight = parseFloat(style.lineHeight) || 16;
-    const top = parseFloat(style.paddingTop) + line * lineHeight - this.textarea.scrollTop;
+    const top = parseFloat(style.paddingTop) + (line - 1) * lineHeight - this.textarea.scrollTop;
     const limit = this.textarea.clientHeight - this.errorBox.offsetHeight;
-    this.errorBox.style.top = `${Math.max(0, Math.min(top, limit))}px`;
+    this.errorBox.style.top = `${this.textarea.offsetTop + Math.max(0, Math.min(top, limit))}px`;
   }
 }

@@ -24,6 +24,16 @@ export class Transport {
 
   show(pass) {
     this.state.pass = this.preview.show(Math.max(0, Math.min(this.lastPass, Math.round(pass))));
+    return this.shown();
+  }
+
+  // Shows the frame the core holds now: the pass shown, drawn again by a load of new tracks.
+  refresh() {
+    this.preview.present();
+    return this.shown();
+  }
+
+  shown() {
     this.state.hash = this.preview.hash;
     for (const listener of this.listeners) listener(this.state.pass);
     return this.state.pass;

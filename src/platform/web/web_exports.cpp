@@ -10,6 +10,7 @@
 #include "app/benchmark.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
+#include "script/script_numbers.h"
 #include "platform/frame_stats.h"
 #include "platform/web/web_player.h"
 #include "render/framebuffer.h"
@@ -21,6 +22,7 @@ namespace {
 WebPlayer web;
 std::string lastError;
 std::string cutsText;
+float numberRead = 0.0f;
 
 template <class Step>
 int Guarded(Step step) {
@@ -99,6 +101,16 @@ EMSCRIPTEN_KEEPALIVE const char* web_cuts() {
         cutsText += std::to_string(cut) + " ";
     }
     return cutsText.c_str();
+}
+
+// A number of a script's number column read as the script parser reads it: 0 when it reads (its
+// value then in web_number_read), 1 when it is not a number, 2 when it is outside a float's range.
+EMSCRIPTEN_KEEPALIVE int web_read_number(const char* text) {
+    return static_cast<int>(ReadNumber(text, numberRead));
+}
+
+EMSCRIPTEN_KEEPALIVE float web_number_read() {
+    return numberRead;
 }
 
 // The --hashes run written to `outPath` in the page's file system; 0 when it succeeded.
