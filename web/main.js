@@ -1,6 +1,6 @@
 // The page: loads the core and the data, then plays the show, or with ?hashes=F or
 // ?benchmark runs the matching headless mode and shows its text.
-import { loadData, fetchData, DATA_FILES, MUSIC_FILE } from './data.js';
+import { loadShow, fetchData, Progress, DATA_FILES, MUSIC_FILE } from './loading.js';
 import { Player } from './player.js';
 import { Sound } from './sound.js';
 
@@ -15,6 +15,26 @@ function showMessage(text) {
   state.message = text;
   $('message').textContent = text;
   $('message').hidden = false;
+}
+
+// A failure that ends the loading: its line, and a button that tries again.
+function loadingFailed(text) {
+  state.phase = 'error';
+  showMessage(text);
+  $('loading').hidden = true;
+  const retry = $('retry');
+  retry.hidden = false;
+  retry.onclick = () => location.reload();
+}
+
+// The overlay's count of bytes as they arrive.
+function showProgress(progress) {
+  const mb = (bytes) => (bytes / 1e6).toFixed(1);
+  state.loaded = progress.loaded;
+  state.total = progress.total;
+  $('loading-bar').max = Math.max(progress.total, 1);
+  $('loading-bar').value = progress.loaded;
+  $('loading-text').textContent = `loading… ${mb(progress.loaded)} of ${mb(progress.total)} MB`;
 }
 
 function report(status, text, fileName) {
@@ -35,7 +55,7 @@ function report(status, text, fileName) {
 async function runInWorker(mode, fps, simd = '') {
   const files = {};
   const names = [...DATA_FILES];
-  const bytes = await Promise.all(names.map(fetchData));
+  const bytes = await Promise.all(names.map((name) => fetchData(name)));
   names.forEach((name, i) => { files[name] = bytes[i]; });
   return new Promise((resolve, reject) => {
     const worker = new Worker('headless_worker.js');
@@ -86,6 +106,7 @@ function showPass(module, pass) {
 }
 
 async function main() {
+  if (params.has('hashes') || params.has('benchmark')) $('loading').hidden = true;
   if (params.has('hashes') || params.has('benchmark')) {
     const fps = params.has('hashes') ? Number(params.get('hashes')) : 60;
     if (!Number.isInteger(fps) || fps < 1 || fps > 1000) {
@@ -101,42 +122,51 @@ async function main() {
     }
     return;
   }
+  const loading = loadShow({ progress: new Progress(showProgress) });
   let module;
   try {
-    module = await createVoxelshow({ printErr: (line) => console.warn(line) });
-    await loadData(module);
+    module = await loading.module;
   } catch (error) {
-    state.phase = 'error';
-    showMessage(error.message);
+    loadingFailed(error.message);
     return;
   }
 
   const seed = Math.floor(Date.now() / 1000) >>> 0;
   if (module.ccall('web_start', 'number', ['string', 'number'], ['', seed]) !== 0) {
     state.phase = 'error';
+    $('loading').hidden = true;
     showMessage(module.UTF8ToString(module._web_error()));
     return;
   }
-  if (params.has('pass')) return showPass(module, Number(params.get('pass')));
+  if (params.has('pass')) {
+    $('loading').hidden = true;
+    return showPass(module, Number(params.get('pass')));
+  }
   const sound = new Sound();
-  const music = fetchData(MUSIC_FILE).then((bytes) => sound.load(bytes)).catch((error) => {
-    // As natively, a soundtrack that cannot be played is reported and the show runs silently.
-    sound.context = null;
+  const player = new Player(module, sound, state);
+  // For the tests: the sound, the core and the player, kept out of the state's plain copy.
+  Object.defineProperty(state, 'sound', { value: sound, enumerable: false });
+  Object.defineProperty(state, 'module', { value: module, enumerable: false });
+  Object.defineProperty(state, 'player', { value: player, enumerable: false });
+  // The music joins the show when it is decoded, at the moment the picture is at then. As
+  // natively, a soundtrack that cannot be played is reported and the show runs silently.
+  loading.music.then((bytes) => sound.load(bytes)).then(() => {
+    state.music = 'ready';
+    state.musicAt = performance.now();
+    player.joinMusic();
+  }, (error) => {
+    // The audio clock runs on without it, so the picture keeps its pace.
     sound.buffer = null;
+    state.music = 'failed';
     showMessage(error.message.startsWith('data/') ? error.message : `data/${MUSIC_FILE}: cannot decode: ${error.message}`);
   });
-  const player = new Player(module, sound, state);
-  Object.defineProperty(state, 'sound', { value: sound, enumerable: false });  // for the sound tests
-  // The overlay takes the click once the music is decoded too, so that the show starts at once.
+  // The show starts once the pictures and maps are there; the music may still be on its way.
+  $('loading').hidden = true;
   const start = $('start');
-  start.textContent = 'loading…';
-  start.disabled = true;
   start.hidden = false;
-  await music;
-  start.textContent = 'click to start';
-  start.disabled = false;
   start.focus();
   state.phase = 'ready';
+  state.readyAt = performance.now();
   start.addEventListener('click', async () => {
     state.clickedAt = performance.now();
     start.hidden = true;

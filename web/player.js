@@ -8,6 +8,10 @@ const KEYS = {
   PageDown: COMMAND.farForward, Home: COMMAND.toStart, Period: COMMAND.stepForward, Comma: COMMAND.stepBack,
 };
 const SHOW_MS = 196000;
+// The largest script the page reads: its most rows at a long line each. A larger file is
+// refused before it is read.
+export const MAX_SCRIPT_BYTES = 8 * 1024 * 1024;
+const SCRIPTS = '/scripts';
 const IDLE_MS = 2500;  // the bar hides after this long without the mouse moving
 const $ = (id) => document.getElementById(id);
 
@@ -69,6 +73,14 @@ export class Player {
     this.loop();
   }
 
+  // The music, decoded after the show started, joins it at the moment the demo clock will be at
+  // when its first sample plays; while paused or ended it waits for the next resume or jump.
+  joinMusic() {
+    if (!this.sound.ready || this.sound.source !== null || this.state.phase !== 'playing') return;
+    const at = this.sound.aheadNow();
+    this.sound.playFrom((at - this.module._web_clock_origin()) >>> 0, at);
+  }
+
   loop() {
     if (this.running) return;
     this.running = true;
@@ -110,6 +122,7 @@ export class Player {
       this.state.paused = this.module._web_paused() === 1;
       this.sound.pause(this.state.paused);
       this.state.phase = this.state.paused ? 'paused' : 'playing';
+      if (!this.state.paused) this.joinMusic();
     }
     if (landed >= 0) this.landed(landed, at);
     this.updateBar();
@@ -130,25 +143,45 @@ export class Player {
     this.updateBar();
   }
 
+  // Only the playing script stays in the module's files: a refused one is removed again, and a
+  // file too large to be a script is refused before it is read.
   async openScript(file) {
     const name = file.name.replace(/[/\\]/g, '_') || 'script';
-    const text = new Uint8Array(await file.arrayBuffer());
+    if (file.size > MAX_SCRIPT_BYTES) {
+      this.showError(`${name}: ${file.size} bytes, larger than a script can be (${MAX_SCRIPT_BYTES} bytes)`);
+      return false;
+    }
+    let text;
+    try {
+      text = new Uint8Array(await file.arrayBuffer());
+    } catch (error) {
+      this.showError(`${name}: cannot be read: ${error.message}`);
+      return false;
+    }
     const FS = this.module.FS;
-    if (!FS.analyzePath('/scripts').exists) FS.mkdir('/scripts');
-    FS.chdir('/scripts');
-    FS.writeFile(name, text);
-    const status = this.module.ccall('web_switch_script', 'number', ['string', 'number'], [name, this.state.counter]);
+    if (!FS.analyzePath(SCRIPTS).exists) FS.mkdir(SCRIPTS);
+    FS.chdir(SCRIPTS);
+    const kept = FS.readdir(SCRIPTS).filter((entry) => entry !== '.' && entry !== '..');
+    // A name of its own while it is checked, so that the playing script stays as it is.
+    const trying = kept.includes(name) ? `${name}.new` : name;
+    FS.writeFile(trying, text);
+    text = null;
+    const status = this.module.ccall('web_switch_script', 'number', ['string', 'number'], [trying, this.state.counter ?? 0]);
     if (status !== 0) {
       // The old tracks play on; the error names the file and the line.
-      this.showError(this.module.UTF8ToString(this.module._web_error()));
-      return;
+      FS.unlink(trying);
+      this.showError(this.module.UTF8ToString(this.module._web_error()).replace(`${trying}:`, `${name}:`));
+      return false;
     }
+    for (const old of kept) FS.unlink(old);
+    if (trying !== name) FS.rename(trying, name);
     $('message').hidden = true;
     this.state.message = '';
     this.state.script = name;
-    this.present(this.state.counter);
+    if (this.state.counter !== undefined) this.present(this.state.counter);
     this.markCuts();
     this.updateBar();
+    return true;
   }
 
   showError(text) {

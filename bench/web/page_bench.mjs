@@ -10,7 +10,7 @@ import { join } from 'node:path';
 import { gzipSync } from 'node:zlib';
 import { startSite, launch, waitForState, SITE, NATIVE, DATA } from '../../tests/web/browser.js';
 
-const CODE = ['voxelshow.wasm', 'voxelshow.js', 'main.js', 'player.js', 'sound.js', 'data.js', 'headless_worker.js', 'index.html',
+const CODE = ['voxelshow.wasm', 'voxelshow.js', 'main.js', 'player.js', 'sound.js', 'loading.js', 'headless_worker.js', 'index.html',
   'style.css'];
 const CLICKS = 5;
 

@@ -134,7 +134,7 @@ test('a missing data file shows one line naming it', async () => {
   try {
     const { page } = await openPage(other.url);
     const state = await waitForState(page, () => window.voxelshow.phase === 'error');
-    assert.equal(state.message, 'data/waterheight: cannot fetch: 404 Not Found');
+    assert.equal(state.message, 'data/waterheight: not found on the server: build the site again (./run web build) and serve build-web/site');
     assert.equal(await page.$eval('#message', (m) => !m.hidden && m.textContent), state.message);
     assert.equal(await page.$eval('#start', (b) => b.hidden), true);
     await page.close();
@@ -149,8 +149,9 @@ test('without its music the show plays silently on the page\'s clock, which stan
   const other = await startSite(silent);
   try {
     const { page, errors } = await openPage(other.url);
-    const ready = await waitForState(page, () => window.voxelshow.phase === 'ready');
-    assert.equal(ready.message, 'data/ostrel&vandt_-_cube.mp3: cannot fetch: 404 Not Found');
+    await waitForState(page, () => window.voxelshow.phase === 'ready');
+    const ready = await waitForState(page, () => window.voxelshow.music === 'failed');
+    assert.equal(ready.message, 'data/ostrel&vandt_-_cube.mp3: not found on the server: build the site again (./run web build) and serve build-web/site');
     await page.click('#start');
     await waitForState(page, () => window.voxelshow.shownMs > 300);
     await page.keyboard.press('Space');

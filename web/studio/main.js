@@ -2,7 +2,7 @@
 // saved when the studio was last used, else the built-in one) at its moment, and wires the
 // preview, the text pane, the keys, the files, the music, storage and links together. Its state
 // is one plain object, `studio.state`; `window.studio` is the surface tests and automation use.
-import { loadData, fetchData, MUSIC_FILE } from '../data.js';
+import { loadShow, MUSIC_FILE } from '../loading.js';
 import { Sound } from '../sound.js';
 import { StudioCore } from './core.js';
 import { ScriptModel } from './model.js';
@@ -50,12 +50,12 @@ function showMessage(text, from = '') {
   $('message').hidden = text === '';
 }
 
+// The core with the show's data, built with the built-in script; the music's bytes come on their own.
 async function loadCore() {
-  const module = await createVoxelshow({ print: () => {}, printErr: (line) => console.warn(line) });
-  await loadData(module);
-  const core = new StudioCore(module);
+  const loading = loadShow();
+  const core = new StudioCore(await loading.module);
   core.start();
-  return core;
+  return { core, music: loading.music };
 }
 
 // The text and moment to open: a share link's (the # is then cleared, so that a reload reopens
@@ -163,8 +163,9 @@ function wire() {
 
 async function main() {
   let core;
+  let music;
   try {
-    core = await loadCore();
+    ({ core, music } = await loadCore());
   } catch (error) {
     state.phase = 'error';
     showMessage(error.message);
@@ -192,7 +193,7 @@ async function main() {
   studio.textPane = new TextPane(model, $('script-text'), $('text-error'));
   wire();
   // The show's own music, decoded meanwhile; the studio works without it.
-  fetchData(MUSIC_FILE).then((bytes) => takeMusic(new File([bytes], MUSIC_FILE)))
+  music.then((bytes) => takeMusic(new File([bytes], MUSIC_FILE)))
     .catch((error) => showMessage(error.message, 'music'));
 
   Object.assign(studio, {

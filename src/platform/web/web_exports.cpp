@@ -86,6 +86,12 @@ EMSCRIPTEN_KEEPALIVE uint32_t web_shown_ms() {
     return web.player.shownMs;
 }
 
+// The counter reading at which the demo clock reads 0, while it runs: music that joins the show
+// late starts at its reading minus this.
+EMSCRIPTEN_KEEPALIVE uint32_t web_clock_origin() {
+    return startTime;
+}
+
 EMSCRIPTEN_KEEPALIVE const char* web_title() {
     return titleText;
 }
