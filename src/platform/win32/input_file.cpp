@@ -4,10 +4,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "files/file_names.h"
+
 // Windows has no FIFOs to wait on: a data file is opened when it is a regular file.
 std::FILE* OpenInputFile(const std::string& path, std::string& reason) {
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    const std::filesystem::file_status status = std::filesystem::status(PathOf(path), error);
     if (std::filesystem::is_directory(status)) {
         reason = std::strerror(EISDIR);
         return nullptr;
@@ -16,7 +18,7 @@ std::FILE* OpenInputFile(const std::string& path, std::string& reason) {
         reason = "is something, not a regular file";
         return nullptr;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = OpenNamedFile(path, "rb");
     if (file == nullptr) {
         reason = std::strerror(errno);
     }
