@@ -5,8 +5,8 @@
 // instruction sets to compile functions for; the C library of Windows (mingw-w64) frees aligned
 // blocks with a call of its own and has no page advice or file-size signal.
 #include <cerrno>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -148,5 +148,22 @@ inline void PrefaultPages(void* block, size_t bytes) {
 inline void IgnoreFileSizeSignal() {
 #ifdef SIGXFSZ
     std::signal(SIGXFSZ, SIG_IGN);
+#endif
+}
+
+// fseek and ftell with 64-bit offsets (Windows' long has 32 bits).
+inline int SeekFile(std::FILE* file, int64_t offset, int origin) {
+#ifdef _WIN32
+    return _fseeki64(file, offset, origin);
+#else
+    return fseeko(file, static_cast<off_t>(offset), origin);
+#endif
+}
+
+inline int64_t FilePosition(std::FILE* file) {
+#ifdef _WIN32
+    return _ftelli64(file);
+#else
+    return static_cast<int64_t>(ftello(file));
 #endif
 }

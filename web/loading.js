@@ -105,14 +105,30 @@ function loadCoreScript() {
 // its /data folder; the music's bytes come separately (`music`), so that the show can start
 // before they are all there. Rejects with the first failure's line.
 export function loadShow({ progress = new Progress(), stallMs = STALL_MS, printErr = (line) => console.warn(line) } = {}) {
+  // The music asked for first: its length, most of the bytes, is then in the count from the
+  // start, and it takes one of the browser's connections to the site, the rest going to the
+  // files the show starts with.
+  const music = fetchData(MUSIC_FILE, progress, stallMs);
   const wasm = fetchCounted('voxelshow.wasm', 'voxelshow.wasm', progress, stallMs);
   const files = DATA_FILES.map((name) => fetchData(name, progress, stallMs));
-  const music = fetchData(MUSIC_FILE, progress, stallMs);
   music.catch(() => {});  // its failure is the caller's to report, when it looks
+  // Compiled as soon as its bytes are there, while the rest still arrives.
+  const compiled = wasm.then((bytes) => WebAssembly.compile(bytes).catch((error) => {
+    throw new Error(`voxelshow.wasm: not a module this page can run (${error.message}): ${REBUILD}`);
+  }));
+  compiled.catch(() => {});  // reported through `module`
   const module = (async () => {
-    const [create, wasmBinary] = await Promise.all([loadCoreScript(), wasm]);
+    const [create, code] = await Promise.all([loadCoreScript(), compiled]);
+    let refused;
+    const refusal = new Promise((resolve, reject) => { refused = reject; });
     try {
-      return await create({ wasmBinary, printErr });
+      return await Promise.race([refusal, create({
+        printErr,
+        instantiateWasm: (imports, done) => {
+          WebAssembly.instantiate(code, imports).then((instance) => done(instance, code), refused);
+          return {};
+        },
+      })]);
     } catch (error) {
       throw new Error(`voxelshow.wasm: not a module this page can run (${error.message ?? error}): ${REBUILD}`);
     }

@@ -1,7 +1,9 @@
 // The page: loads the core and the data, then plays the show, or with ?hashes=F or
 // ?benchmark runs the matching headless mode and shows its text.
 import { loadShow, fetchData, Progress, DATA_FILES, MUSIC_FILE } from './loading.js';
-import { Player } from './player.js';
+import { Player, SHOW_MS, formatTime } from './player.js';
+import { Controls } from './controls.js';
+import { linkedTime, rememberedPosition } from './links.js';
 import { Sound } from './sound.js';
 import { playLinkedScript, setUpEditButton } from './studio_links.js';
 
@@ -90,14 +92,19 @@ async function runBenchmark() {
   state.phase = 'done';
 }
 
+// A whole number of the query from 0 to `most` (digits only, as the native options take them),
+// or an Error naming the parameter and what it takes.
+function wholeParameter(name, most, what) {
+  const text = params.get(name);
+  if (!/^[0-9]+$/.test(text) || Number(text) > most) {
+    throw new Error(`?${name} takes ${what}, not '${text}'`);
+  }
+  return Number(text);
+}
+
 // ?pass=N: pass N of the 60-a-second grid, as --render-frame N draws it, standing still.
 function showPass(module, pass) {
-  if (!Number.isInteger(pass) || pass < 0) {
-    state.phase = 'error';
-    showMessage(`?pass=${params.get('pass')}: not a pass number`);
-    return;
-  }
-  const now = Math.floor(performance.now()) >>> 0;
+  const now = 0;
   module._web_begin(now);
   module._web_command(1, now);  // paused: the frame stays
   module._web_seek(Math.floor(pass * 1000 / 60), now);
@@ -108,6 +115,12 @@ function showPass(module, pass) {
 
 async function main() {
   if (params.has('hashes') || params.has('benchmark')) $('loading').hidden = true;
+  if (params.has('simd') && !params.has('benchmark')) {
+    $('loading').hidden = true;
+    state.phase = 'error';
+    showMessage(`?simd=${params.get('simd')}: applies only to ?benchmark, which it sets the renderer's vectors of`);
+    return;
+  }
   if (params.has('hashes') || params.has('benchmark')) {
     const fps = params.has('hashes') ? Number(params.get('hashes')) : 60;
     if (!Number.isInteger(fps) || fps < 1 || fps > 1000) {
@@ -124,6 +137,7 @@ async function main() {
     return;
   }
   const loading = loadShow({ progress: new Progress(showProgress) });
+  if (params.has('pass')) takeDrops((file) => showMessage(`${file.name}: a still pass (?pass) plays no script`));
   let module;
   try {
     module = await loading.module;
@@ -132,16 +146,32 @@ async function main() {
     return;
   }
 
-  const seed = Math.floor(Date.now() / 1000) >>> 0;
+  // A still pass is drawn with the jitter's seed 0, as the native headless modes draw it; the
+  // played show with the time's, unless ?seed gives one.
+  let seed = params.has('pass') ? 0 : Math.floor(Date.now() / 1000) >>> 0;
+  let pass = null;
+  try {
+    if (params.has('seed')) seed = wholeParameter('seed', 4294967295, 'a whole number from 0 to 4294967295');
+    if (params.has('pass')) {
+      const last = module._web_last_pass();
+      pass = wholeParameter('pass', Number.MAX_SAFE_INTEGER, `a pass number from 0 to ${last}`);
+      if (pass > last) throw new Error(`?pass=${pass}: the show ends after pass ${last} at 60 fps; pass ${pass} is never drawn`);
+    }
+  } catch (error) {
+    state.phase = 'error';
+    $('loading').hidden = true;
+    showMessage(error.message);
+    return;
+  }
   if (module.ccall('web_start', 'number', ['string', 'number'], ['', seed]) !== 0) {
     state.phase = 'error';
     $('loading').hidden = true;
     showMessage(module.UTF8ToString(module._web_error()));
     return;
   }
-  if (params.has('pass')) {
+  if (pass !== null) {
     $('loading').hidden = true;
-    return showPass(module, Number(params.get('pass')));
+    return showPass(module, pass);
   }
   const sound = new Sound();
   const player = new Player(module, sound, state);
@@ -163,19 +193,52 @@ async function main() {
     state.music = 'failed';
     showMessage(error.message.startsWith('data/') ? error.message : `data/${MUSIC_FILE}: cannot decode: ${error.message}`);
   });
-  // The show starts once the pictures and maps are there; the music may still be on its way.
+  // The start: at the link's moment (#t=), else where the visitor was before a reload.
+  const linked = linkedTime(location.hash, SHOW_MS);
+  if (linked?.error) showMessage(linked.error);
+  const from = linked?.ms ?? rememberedPosition() ?? 0;
   $('loading').hidden = true;
   const start = $('start');
+  start.textContent = from > 0 ? `click to play from ${formatTime(from)}` : 'click to start';
   start.hidden = false;
   start.focus();
   state.phase = 'ready';
   state.readyAt = performance.now();
+  let controls = null;
+  // Scripts dropped or opened before the click are played from the start.
+  let pendingScript = null;
+  takeDrops((file) => {
+    if (state.phase === 'ready') {
+      pendingScript = file;
+      state.pendingScript = file.name;
+    } else player.openScript(file).then(() => controls?.markCuts());
+  });
   start.addEventListener('click', async () => {
     state.clickedAt = performance.now();
     start.hidden = true;
     sound.context?.resume();  // within the click, which lets the browser start sound
-    await player.start();
+    if (pendingScript !== null) await player.openScript(pendingScript);
+    await player.start(from);
+    controls = new Controls(player, sound, state);
+    $('screen').focus();
   }, { once: true });
+  // A link followed on the page itself moves the show there.
+  window.addEventListener('hashchange', () => {
+    const moved = linkedTime(location.hash, SHOW_MS);
+    if (moved?.error) showMessage(moved.error);
+    else if (moved && state.phase !== 'ready') player.seekTo(moved.ms);
+  });
+}
+
+// Takes the files dropped on the page, those dropped before this point included: a folder or
+// anything but a file gives a line; `open` gets a file.
+function takeDrops(open) {
+  window.takeDrop = ({ file, folder }) => {
+    if (folder) showMessage(`${file?.name ?? 'the dropped item'}: a folder; drop a scene script file`);
+    else if (file === null) showMessage('only a scene script file can be dropped on the show');
+    else open(file);
+  };
+  window.droppedItems.splice(0).forEach(window.takeDrop);
 }
 
 main();

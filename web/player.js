@@ -1,18 +1,14 @@
 // The show as the page plays it: one pass per frame of the browser at the audio clock, the
-// viewer's keys, the control bar, scripts opened or dropped, and the end.
+// viewer's commands and jumps, scripts opened or dropped, and the end. The controls that drive
+// it are controls.js'.
 
 // The player's commands, numbered as the core's PlayerCommand.
-const COMMAND = { pause: 1, back: 2, forward: 3, farBack: 4, farForward: 5, toStart: 6, stepForward: 7, stepBack: 8 };
-const KEYS = {
-  Space: COMMAND.pause, ArrowLeft: COMMAND.back, ArrowRight: COMMAND.forward, PageUp: COMMAND.farBack,
-  PageDown: COMMAND.farForward, Home: COMMAND.toStart, Period: COMMAND.stepForward, Comma: COMMAND.stepBack,
-};
-const SHOW_MS = 196000;
+export const COMMAND = { pause: 1, back: 2, forward: 3, farBack: 4, farForward: 5, toStart: 6, stepForward: 7, stepBack: 8 };
+export const SHOW_MS = 196000;
 // The largest script the page reads: its most rows at a long line each. A larger file is
 // refused before it is read.
 export const MAX_SCRIPT_BYTES = 8 * 1024 * 1024;
 const SCRIPTS = '/scripts';
-const IDLE_MS = 2500;  // the bar hides after this long without the mouse moving
 const $ = (id) => document.getElementById(id);
 
 export function formatTime(ms) {
@@ -32,9 +28,8 @@ export class Player {
     this.image = this.context2d.createImageData(640, 480);
     this.pixels = new Uint32Array(this.image.data.buffer);
     this.running = false;
-    this.idleTimer = 0;
-    this.seeking = false;
     this.holdUntil = 0;  // the counter's reading before which the frame shown stays (the music's start)
+    this.onChange = () => {};  // told after every pass and command, for the controls
   }
 
   // The framebuffer (0x00RRGGBB words) onto the canvas as opaque RGBA bytes.
@@ -52,24 +47,21 @@ export class Player {
     this.state.presented = (this.state.presented ?? 0) + 1;
   }
 
-  updateBar() {
-    const shown = this.state.shownMs;
-    $('time').textContent = `${formatTime(shown)} / ${formatTime(SHOW_MS)}`;
-    if (!this.seeking) $('seek').value = String(shown);
-    $('play').textContent = this.state.paused ? 'play' : 'pause';
-    $('stats').textContent = this.module.UTF8ToString(this.module._web_title());
-  }
+  get title() { return this.module.UTF8ToString(this.module._web_title()); }
 
-  async start() {
+  // Starts the show at `fromMs` (0, a link's time or where the visitor was).
+  async start(fromMs = 0) {
     const at = this.sound.aheadNow();
     this.module._web_begin(at);
-    this.sound.playFrom(0, at);
+    const landed = fromMs > 0 ? this.module._web_seek(fromMs, at) : 0;
+    this.sound.playFrom(landed, at);
+    this.state.startedFrom = landed;
     this.holdUntil = at;
     this.present(at);
     this.state.firstFrameAt = performance.now();
     this.state.phase = 'playing';
-    this.setUpControls();
     this.markCuts();
+    this.onChange();
     this.loop();
   }
 
@@ -92,7 +84,7 @@ export class Player {
       }
       const playing = this.module._web_pass(now) === 1;
       if (!this.state.paused) this.present(now);
-      this.updateBar();
+      this.onChange();
       if (!playing) {
         this.running = false;
         this.end();
@@ -106,10 +98,15 @@ export class Player {
   end() {
     this.state.phase = 'ended';
     this.sound.stop();
-    this.showBar();
-    const again = $('again');
-    again.hidden = false;
-    again.focus();
+    this.onChange();
+  }
+
+  get ended() { return this.state.phase === 'ended'; }
+
+  // Pause or resume; at the end, the show from the start.
+  togglePause() {
+    if (this.ended) this.command(COMMAND.toStart);
+    else this.command(COMMAND.pause);
   }
 
   // A key's or a button's command; a jump moves the music to where the picture landed.
@@ -125,22 +122,22 @@ export class Player {
       if (!this.state.paused) this.joinMusic();
     }
     if (landed >= 0) this.landed(landed, at);
-    this.updateBar();
+    this.onChange();
   }
 
   landed(ms, at) {
     this.sound.playFrom(ms, at);
     this.holdUntil = at;
     this.present(at);
-    $('again').hidden = true;
-    if (this.state.phase === 'ended') this.state.phase = this.state.paused ? 'paused' : 'playing';
+    if (this.ended) this.state.phase = this.state.paused ? 'paused' : 'playing';
     this.loop();
   }
 
+  // A jump to `ms` of the show (within it), as the seek bar, the links and the number keys make.
   seekTo(ms) {
     const at = this.sound.aheadNow();
-    this.landed(this.module._web_seek(ms, at), at);
-    this.updateBar();
+    this.landed(this.module._web_seek(Math.max(0, Math.min(SHOW_MS, Math.round(ms))), at), at);
+    this.onChange();
   }
 
   // Only the playing script stays in the module's files: a refused one is removed again, and a
@@ -180,7 +177,7 @@ export class Player {
     this.state.script = name;
     if (this.state.counter !== undefined) this.present(this.state.counter);
     this.markCuts();
-    this.updateBar();
+    this.onChange();
     return true;
   }
 
@@ -192,74 +189,6 @@ export class Player {
 
   markCuts() {
     const cuts = this.module.UTF8ToString(this.module._web_cuts()).trim().split(/\s+/).filter(Boolean).map(Number);
-    $('cuts').replaceChildren(...cuts.map((seconds) => {
-      const mark = document.createElement('span');
-      mark.style.left = `${(seconds * 1000 / SHOW_MS) * 100}%`;
-      mark.title = formatTime(seconds * 1000);
-      return mark;
-    }));
     this.state.cuts = cuts;
-  }
-
-  showBar() {
-    const bar = $('bar');
-    bar.hidden = false;
-    bar.classList.remove('idle');
-    document.body.classList.remove('idle');
-    clearTimeout(this.idleTimer);
-    this.idleTimer = setTimeout(() => {
-      if (this.state.phase === 'playing' && !bar.matches(':hover')) {
-        bar.classList.add('idle');
-        document.body.classList.add('idle');
-      }
-    }, IDLE_MS);
-  }
-
-  toggleFullscreen() {
-    if (document.fullscreenElement) document.exitFullscreen();
-    else $('stage').requestFullscreen?.().catch(() => {});
-  }
-
-  setUpControls() {
-    this.showBar();
-    this.canvas.focus();
-    window.addEventListener('mousemove', () => this.showBar());
-    window.addEventListener('keydown', (event) => {
-      if (event.target instanceof HTMLInputElement && event.target.type !== 'range') return;
-      if (event.code === 'KeyF') {
-        this.toggleFullscreen();
-        return;
-      }
-      const code = KEYS[event.code];
-      if (code === undefined || event.ctrlKey || event.altKey || event.metaKey) return;
-      event.preventDefault();  // the page does not scroll on the show's keys
-      this.command(code);
-    });
-    // After a button, the keys go to the show again (a focused button would take Space itself).
-    const button = (id, action) => $(id).addEventListener('click', () => {
-      action();
-      this.canvas.focus();
-    });
-    button('play', () => this.command(this.state.phase === 'ended' ? COMMAND.toStart : COMMAND.pause));
-    button('again', () => this.command(COMMAND.toStart));
-    button('fullscreen', () => this.toggleFullscreen());
-    const seek = $('seek');
-    seek.addEventListener('input', () => { this.seeking = true; });
-    seek.addEventListener('change', () => {
-      this.seeking = false;
-      this.seekTo(Number(seek.value));
-      this.canvas.focus();
-    });
-    $('script-file').addEventListener('change', (event) => {
-      const file = event.target.files[0];
-      if (file) this.openScript(file);
-      event.target.value = '';
-    });
-    window.addEventListener('dragover', (event) => event.preventDefault());
-    window.addEventListener('drop', (event) => {
-      event.preventDefault();
-      const file = event.dataTransfer?.files[0];
-      if (file) this.openScript(file);
-    });
   }
 }

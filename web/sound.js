@@ -11,6 +11,11 @@ export class Sound {
     }
     this.buffer = null;
     this.source = null;
+    // The viewer's volume, after the music (and after any tap that the tests put before it).
+    this.output = this.context?.createGain() ?? null;
+    this.output?.connect(this.context.destination);
+    this.volume = 1;
+    this.muted = false;
     this.heldSince = null;  // without sound: when the pause began
     this.heldTotal = 0;     // and how long the pauses before it lasted, in milliseconds
   }
@@ -46,12 +51,19 @@ export class Sound {
     this.stop();
     this.source = this.context.createBufferSource();
     this.source.buffer = this.buffer;
-    this.source.connect(this.tap ?? this.context.destination);
+    this.source.connect(this.tap ?? this.output);
     // Both on whole sample frames (within 12 microseconds at 44.1 kHz), so that the source plays
     // the decoded samples themselves rather than ones interpolated between them.
     const rate = this.context.sampleRate;
     const frames = (ms) => Math.round((ms * rate) / 1000) / rate;
     this.source.start(frames(at), Math.min(frames(ms), this.buffer.duration));
+  }
+
+  // The level heard, from 0 to 1, and whether it is muted; the music plays on either way.
+  setVolume(volume, muted) {
+    this.volume = Math.min(1, Math.max(0, volume));
+    this.muted = muted;
+    if (this.output !== null) this.output.gain.value = muted ? 0 : this.volume;
   }
 
   stop() {

@@ -151,6 +151,7 @@ CaptureSettings CaptureSettingsFor(const Options& options, const std::string& da
     CaptureFormatForName(options.capturePath, settings.format);
     settings.width = options.captureWidth;
     settings.height = options.captureHeight;
+    settings.replace = options.overwrite;
     const uint32_t lastPass = LastPassOfShow(options.fps);
     const uint64_t toMs = options.hasTo ? options.toMs : UINT64_MAX / 1000;
     settings.span = SpanBetween(options.fromMs, toMs, lastPass, options.fps);

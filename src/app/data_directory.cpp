@@ -3,11 +3,12 @@
 #include <filesystem>
 #include <system_error>
 
+#include "files/file_names.h"
 #include "files/program_path.h"
 
 std::string ProgramFolderFile(const std::string& name) {
     const std::string program = ProgramPath();
-    return program.empty() ? std::string() : (std::filesystem::path(program).parent_path() / name).string();
+    return program.empty() ? std::string() : NameOf(PathOf(program).parent_path() / PathOf(name));
 }
 
 std::string FindDataDirectory(const std::string& given) {
@@ -26,9 +27,9 @@ std::string FindProgramFile(const std::string& name) {
     std::error_code error;
     // Whatever stands under that name in the working directory is the one meant, so that a
     // folder or a pipe there is reported rather than passed over.
-    if (std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
+    if (std::filesystem::exists(std::filesystem::symlink_status(PathOf(name), error))) {
         return name;
     }
     const std::string beside = ProgramFolderFile(name);
-    return !beside.empty() && std::filesystem::is_regular_file(beside, error) ? beside : name;
+    return !beside.empty() && std::filesystem::is_regular_file(PathOf(beside), error) ? beside : name;
 }

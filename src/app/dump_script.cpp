@@ -19,22 +19,23 @@ std::string WriteToStandardOutput(const std::string& text) {
 }
 
 // "" or the reason; the file appears whole or not at all.
-std::string WriteToFile(const std::string& path, const std::string& text) {
+std::string WriteToFile(const std::string& path, const std::string& text, bool replace) {
     OutputFile file;
     const std::string failure = OpenOutputFile(file, path);
     if (!failure.empty()) {
         return failure;
     }
+    file.replace = replace;
     std::fwrite(text.data(), 1, text.size(), file.stream);  // checked, with the close, by CommitOutputFile
     return CommitOutputFile(file);
 }
 
 }  // namespace
 
-int DumpScript(const std::string& path) {
+int DumpScript(const std::string& path, bool replace) {
     const std::string text = WriteScript(BuiltInScript());
     const bool toStdout = path == "-";
-    const std::string failure = toStdout ? WriteToStandardOutput(text) : WriteToFile(path, text);
+    const std::string failure = toStdout ? WriteToStandardOutput(text) : WriteToFile(path, text, replace);
     if (!failure.empty()) {
         std::fprintf(stderr, "voxelshow: %s: %s\n", toStdout ? "standard output" : path.c_str(),
                      failure.c_str());

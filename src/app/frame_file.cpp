@@ -2,10 +2,14 @@
 
 #include <png.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -22,20 +26,15 @@ bool EndsWithIgnoringCase(const std::string& text, std::string_view suffix) {
            });
 }
 
-std::string WriteRaw(const std::string& path, const uint32_t* pixels) {
+std::string WriteRaw(std::FILE* stream, const uint32_t* pixels) {
     std::vector<uint8_t> bytes(FRAME_PIXELS * 4);
     for (int i = 0; i < FRAME_PIXELS; ++i) {
         for (int b = 0; b < 4; ++b) {
             bytes[i * 4 + b] = static_cast<uint8_t>(pixels[i] >> (8 * b));
         }
     }
-    OutputFile file;
-    std::string failure = OpenOutputFile(file, path);
-    if (!failure.empty()) {
-        return failure;
-    }
-    std::fwrite(bytes.data(), 1, bytes.size(), file.stream);  // checked, with the close, by CommitOutputFile
-    return CommitOutputFile(file);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);  // checked, with the close, by the caller
+    return "";
 }
 
 // libpng's errors end the encoding through its jump buffer; its messages are for the failure
@@ -71,7 +70,7 @@ std::string EncodePng(std::FILE* stream, std::vector<uint8_t>& rgb) {
     return "";
 }
 
-std::string WritePng(const std::string& path, const uint32_t* pixels) {
+std::string WritePng(std::FILE* stream, const uint32_t* pixels) {
     // Red, green and blue only: the fourth byte is never shown.
     std::vector<uint8_t> rgb(FRAME_PIXELS * 3);
     for (int i = 0; i < FRAME_PIXELS; ++i) {
@@ -79,18 +78,14 @@ std::string WritePng(const std::string& path, const uint32_t* pixels) {
         rgb[i * 3 + 1] = static_cast<uint8_t>(pixels[i] >> 8);
         rgb[i * 3 + 2] = static_cast<uint8_t>(pixels[i]);
     }
-    OutputFile file;
-    std::string failure = OpenOutputFile(file, path);
-    if (!failure.empty()) {
-        return failure;
-    }
-    // The encoder's writes go through the stream, whose error flag the close checks.
-    failure = EncodePng(file.stream, rgb);
-    if (!failure.empty() && std::ferror(file.stream) == 0) {
-        DiscardOutputFile(file);
-        return failure;
-    }
-    return CommitOutputFile(file);  // a failed write is reported with its reason
+    // The encoder's writes go through the stream, whose error flag the caller checks: a failed
+    // write is reported with its reason.
+    const std::string failure = EncodePng(stream, rgb);
+    return std::ferror(stream) == 0 ? failure : "";
+}
+
+std::string WriteReason(int error) {
+    return std::string("cannot write: ") + std::strerror(error != 0 ? error : EIO);
 }
 
 }  // namespace
@@ -102,6 +97,26 @@ FrameFileKind FrameFileKindOf(const std::string& path) {
     return EndsWithIgnoringCase(path, ".bgra") ? FrameFileKind::Raw : FrameFileKind::None;
 }
 
-std::string WriteFrameFile(const std::string& path, const uint32_t* pixels) {
-    return FrameFileKindOf(path) == FrameFileKind::Raw ? WriteRaw(path, pixels) : WritePng(path, pixels);
+std::string WriteFrameFile(const OutputFile& file, const uint32_t* pixels) {
+    const int descriptor = OpenReservedFile(file);
+    std::FILE* stream = descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
+    if (stream == nullptr) {
+        const std::string failure = WriteReason(errno);
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+        return failure;
+    }
+    std::string failure = FrameFileKindOf(file.target) == FrameFileKind::Raw ? WriteRaw(stream, pixels)
+                                                                             : WritePng(stream, pixels);
+    // A failed write leaves the stream's error flag, and errno its reason; the flush retries
+    // what is buffered.
+    const bool written = std::fflush(stream) == 0 && std::ferror(stream) == 0;
+    const int writeError = errno;
+    errno = 0;
+    const bool closed = std::fclose(stream) == 0;
+    if (failure.empty() && (!written || !closed)) {
+        failure = WriteReason(written ? errno : writeError);
+    }
+    return failure;
 }

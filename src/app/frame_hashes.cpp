@@ -9,9 +9,9 @@
 #include "app/frame_hash.h"
 #include "app/headless_platform.h"
 #include "app/show_settings.h"
+#include "files/interruption.h"
 #include "files/output_file.h"
 #include "platform/fixed_step_clock.h"
-#include "files/interruption.h"
 #include "render/framebuffer.h"
 
 namespace {
@@ -49,6 +49,7 @@ int WriteFrameHashes(const Options& options) {
     if (!failure.empty()) {
         return Fail(file.target, failure, 1);
     }
+    file.replace = options.overwrite;
     HeadlessPlatform platform;
     FixedStepClock clock(options.fps);
     HashWriter writer(file, platform);

@@ -13,6 +13,8 @@
 #include "app/play_show.h"
 #include "app/render_frames.h"
 #include "files/interruption.h"
+#include "files/program_path.h"
+#include "files/standard_streams.h"
 #include "portability.h"
 
 namespace {
@@ -34,7 +36,7 @@ int DispatchMode(const Options& options) {
         case RunMode::Capture:
             return CaptureShow(options);
         case RunMode::DumpScript:
-            return DumpScript(options.dumpScriptPath);
+            return DumpScript(options.dumpScriptPath, options.overwrite);
         case RunMode::Play:
             return PlayShow(options);
     }
@@ -47,16 +49,23 @@ int main(int argc, char** argv) {
     // Past a file-size limit a write then fails with EFBIG and is reported like any other
     // failed write, instead of the signal ending the program halfway through a file.
     IgnoreFileSizeSignal();
-    ParsedOptions parsed = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    ConnectStandardStreams();
+    ParsedOptions parsed = ParseOptions(ProgramArguments(argc, argv));
     if (!parsed.error.empty()) {
         // The reason and where the usage is, not the whole usage, which would bury the reason.
-        std::fprintf(stderr, "voxelshow: %s\n%s\n", parsed.error.c_str(), USAGE_HINT);
+        ReportFailure("voxelshow: " + parsed.error + "\n" + USAGE_HINT);
         return 2;
     }
-    // Before any work: a file the user may want is not replaced unasked.
+    // Before any work: an output that cannot be written is not found only at the end, and a
+    // file the user may want is not replaced unasked.
+    const std::string problem = FirstOutputProblem(parsed.options);
+    if (!problem.empty()) {
+        std::fprintf(stderr, "voxelshow: %s\n", problem.c_str());
+        return 1;
+    }
     const std::string replaced = FirstReplacedOutput(parsed.options);
     if (!replaced.empty()) {
-        std::fprintf(stderr, "voxelshow: %s exists; add -y to overwrite\n", replaced.c_str());
+        ReportFailure("voxelshow: " + replaced + " exists; add -y to overwrite");
         return 1;
     }
     const RunMode mode = parsed.options.mode;
@@ -68,8 +77,7 @@ int main(int argc, char** argv) {
     try {
         return DispatchMode(parsed.options);
     } catch (const std::exception& error) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "voxelshow: %s\n", error.what());
+        ReportFailure(std::string("voxelshow: ") + error.what());
         return InterruptingSignal() != 0 ? 128 + InterruptingSignal() : 1;
     }
 }

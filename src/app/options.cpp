@@ -333,7 +333,14 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
 ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     ParsedOptions parsed;
     bool playOnlyOption = false;
+    std::vector<std::string> given;
     for (size_t i = 0; i < args.size(); ++i) {
+        // An option twice would silently take one of the two values: which was meant is unknown.
+        if (std::find(given.begin(), given.end(), args[i]) != given.end()) {
+            parsed.error = "option " + args[i] + " is given twice";
+            return parsed;
+        }
+        given.push_back(args[i]);
         parsed.error = ParseOne(args, i, parsed.options, playOnlyOption);
         if (!parsed.error.empty()) {
             return parsed;
@@ -345,68 +352,4 @@ ParsedOptions ParseOptions(const std::vector<std::string>& args) {
     }
     parsed.error = CheckCombination(args, parsed.options, playOnlyOption);
     return parsed;
-}
-
-const char* UsageText() {
-    return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N]\n"
-           "                 [--mute | --music FILE] [--script FILE] [--start S] [--aspect keep|stretch]\n"
-           "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
-           "                 --out FILE [-y]\n"
-           "       voxelshow --benchmark [--verify] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
-           "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR] [--script FILE] [-y]\n"
-           "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N]\n"
-           "                 [--data DIR] [--mute | --music FILE] [--script FILE] [-y]\n"
-           "       voxelshow --dump-script FILE [-y]\n"
-           "       (all but --dump-script also take [--threads N] [--simd portable|sse2|avx2], the\n"
-           "       headless ones [--reference])\n"
-           "       voxelshow --help | --version\n"
-           "\n"
-           "  --windowed          play in a window instead of full screen\n"
-           "  --presenter P       software (default), gpu or both\n"
-           "  --data DIR          data directory (default: ./data, else data beside the program)\n"
-           "  --seed N            seed of the wave filter's jitter (default: the time; 0 when headless)\n"
-           "  --mute              play, or capture, without sound\n"
-           "  --start S           begin the show S seconds in (17.5, or 1:23.5 for minutes and\n"
-           "                      seconds), music included\n"
-           "  --aspect A          stretch (default): the picture fills the window; keep: 4:3 between\n"
-           "                      black bars\n"
-           "  --music FILE        play, or capture, this module (.mod .s3m .xm .it) or stream (.mp3 .ogg)\n"
-           "                      instead of the data folder's music\n"
-           "  --script FILE       register the scene script from this text file instead of the\n"
-           "                      built-in one; the played show reloads it whenever it is saved\n"
-           "  --dump-script FILE  write the built-in scene script as text (- for standard output)\n"
-           "  --render-frame N    draw pass N without a display and write its frame;\n"
-           "                      several passes: --out must contain %d, replaced by the pass number\n"
-           "                      (%05d: zero-padded to 5 digits; %% for a %)\n"
-           "  --out FILE          frame file: FILE.png for a PNG, FILE.bgra for raw 640x480 pixels\n"
-           "                      (bgr0: bytes blue, green, red, unused)\n"
-           "  --fps F             passes per second of the fixed-step clock (default 60)\n"
-           "  --benchmark         run the whole show without a display and print timings, then the\n"
-           "                      time a seek to a random pass takes\n"
-           "  --hashes FILE       run the whole show without a display and write one line per pass:\n"
-           "                      the pass number and the 64-bit hash of its frame (- for standard\n"
-           "                      output)\n"
-           "  -y                  replace output files that exist (without it, a run that would\n"
-           "                      replace one stops before it starts)\n"
-           "  --verify            with --benchmark: also time the reference renderer and compare every "
-           "frame\n"
-           "  --reference         draw with the straightforward reference renderer (slow; for checks)\n"
-           "  --threads N         drawing threads, the main one included (default: one per core)\n"
-           "  --simd LEVEL        vector instructions of the renderer: portable, sse2 or avx2\n"
-           "                      (default: the best this processor has)\n"
-           "  --capture FILE      write the show, faster than it plays, to a file whose name picks the\n"
-           "                      kind: .mp4, .mkv (lossless), .webm, .webp (no sound), NAME%d.png (one\n"
-           "                      picture per pass), .wav or .flac (the sound alone)\n"
-           "  --from S, --to T    capture the passes at S seconds and after, and before T (default:\n"
-           "                      all; times as for --start)\n"
-           "  --size WxH          capture at this size, the 4:3 picture centred and scaled without\n"
-           "                      smoothing (default 640x480)\n"
-           "\n"
-           "keys while the show plays:\n"
-           "  Space               pause or go on (picture and music)\n"
-           "  Left, Right         5 seconds back, forward\n"
-           "  Page Up, Page Down  30 seconds back, forward\n"
-           "  Home                back to the start\n"
-           "  . and ,             one pass (1/60 s) forward, back, while paused\n"
-           "  Escape              end the show\n";
 }

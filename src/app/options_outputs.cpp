@@ -3,9 +3,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/capture_options.h"
 #include "capture/picture_sequence_name.h"
+#include "files/file_names.h"
+#include "files/output_file.h"
+#include "files/output_name.h"
 
 namespace {
 
@@ -18,8 +22,22 @@ std::vector<std::string> FrameNames(const std::string& pattern, std::vector<uint
 }
 
 bool IsRegularFile(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(PathOf(path), error);
+}
+
+// A pipe or a socket, which takes bytes in order only: no going back to fill in a header.
+bool IsPipe(const std::string& path) {
     struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    if (stat(path.c_str(), &status) != 0) {
+        return false;
+    }
+#ifdef S_ISSOCK
+    if (S_ISSOCK(status.st_mode)) {
+        return true;
+    }
+#endif
+    return S_ISFIFO(status.st_mode);
 }
 
 }  // namespace
@@ -56,4 +74,22 @@ std::string FirstReplacedOutput(const Options& options) {
     const std::vector<std::string> names = OutputFilesOf(options);
     const auto replaced = std::find_if(names.begin(), names.end(), IsRegularFile);
     return replaced == names.end() ? "" : *replaced;
+}
+
+std::string FirstOutputProblem(const Options& options) {
+    for (const std::string& name : OutputFilesOf(options)) {
+        std::string problem = OutputNameProblem(name);
+        if (problem.empty() && IsDirectory(name)) {
+            problem = "is a directory";
+        }
+        if (!problem.empty()) {
+            return name + ": " + problem;
+        }
+    }
+    if (options.mode == RunMode::Capture && CaptureSettingsFor(options, "").format == CaptureFormat::Mp4 &&
+        IsPipe(options.capturePath)) {
+        return options.capturePath +
+               ": mp4 needs a file it can seek in, not a pipe; mkv, webm and wav stream to a pipe";
+    }
+    return "";
 }

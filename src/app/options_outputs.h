@@ -13,3 +13,8 @@ std::vector<std::string> OutputFilesOf(const Options& options);
 // would replace; "" if none does, or if -y allows replacing them. Devices and FIFOs are
 // written, never replaced, so they are no reason to stop.
 std::string FirstReplacedOutput(const Options& options);
+
+// The first output that cannot be written, found before any work, as "NAME: reason": a name
+// the file system cannot take, a folder in the way, a link that leads round in a loop, an mp4
+// capture to a pipe. "" if there is none.
+std::string FirstOutputProblem(const Options& options);

@@ -9,6 +9,8 @@
 #include "app/seek.h"
 #include "app/show_settings.h"
 #include "capture/picture_sequence_name.h"
+#include "files/interruption.h"
+#include "files/output_files.h"
 #include "render/framebuffer.h"
 #include "render/random.h"
 
@@ -20,10 +22,19 @@ std::vector<uint32_t> SortedPasses(std::vector<uint32_t> passes) {
     return passes;
 }
 
-void WriteFrame(const std::string& pattern, uint32_t pass) {
-    const std::string path = FrameNameFor(pattern, pass);
-    const std::string error = WriteFrameFile(path, frameBuffer);
+// Writes the pass's frame into a temporary of its own beside its name, the frames sharing
+// their folder; the run commits them all at its end.
+void WriteFrame(const Options& options, uint32_t pass, std::vector<OutputFile>& files) {
+    const std::string path = FrameNameFor(options.outPath, pass);
+    OutputFile file;
+    std::string error = ReserveOutputFile(file, path, files.empty() ? nullptr : &files.back());
+    if (error.empty()) {
+        file.replace = options.overwrite;
+        files.push_back(file);
+        error = WriteFrameFile(files.back(), frameBuffer);
+    }
     if (!error.empty()) {
+        DiscardOutputFiles(files);
         throw std::runtime_error(path + ": " + error);
     }
 }
@@ -42,10 +53,24 @@ int RenderFrames(const Options& options) {
     const ShowSettings settings = SettingsFor(options);
     SeedRandom(settings.seed);
     std::unique_ptr<Show> show = BuildShow(settings);
+    // The frames appear together once all are drawn, or none does: a run that fails or is
+    // stopped half-way leaves no part of itself.
+    std::vector<OutputFile> files;
     for (uint32_t pass : passes) {
+        if (InterruptingSignal() != 0) {
+            break;  // the commit below removes what was written and says why
+        }
         SeekShow(*show, StepsFor(settings.renderer), GridPass(pass, options.fps));
-        // After an interrupting signal the frame is not committed: the run ends there.
-        WriteFrame(options.outPath, pass);
+        WriteFrame(options, pass, files);
+    }
+    if (InterruptingSignal() != 0) {
+        DiscardOutputFiles(files);
+        throw std::runtime_error(options.outPath + ": interrupted by " + SignalName(InterruptingSignal()) +
+                                 "; no frame of the run is kept");
+    }
+    const std::string failure = CommitOutputFiles(files);
+    if (!failure.empty()) {
+        throw std::runtime_error(failure);
     }
     return 0;
 }

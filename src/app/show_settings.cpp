@@ -17,8 +17,9 @@ ShowSettings SettingsFor(const Options& options) {
         settings.seed = 0;
     }
     settings.renderer = options.reference ? Renderer::Reference : Renderer::Fast;
-    settings.threads =
-        options.threads != 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    // More threads than cores only wait for each other: the count is capped at one per core.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    settings.threads = options.threads != 0 ? std::min(options.threads, cores) : cores;
     settings.simd = options.simd;
     settings.scriptPath = options.scriptPath;
     settings.musicPath = options.musicPath;

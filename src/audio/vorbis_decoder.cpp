@@ -1,13 +1,35 @@
+#define OV_EXCLUDE_STATIC_CALLBACKS  // the file is read through the callbacks below
 #include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "audio/audio_layer.h"
 #include "audio/decoder_formats.h"
+#include "files/input_file.h"
+#include "portability.h"
 
 namespace {
+
+size_t ReadStream(void* bytes, size_t size, size_t count, void* stream) {
+    return std::fread(bytes, size, count, static_cast<std::FILE*>(stream));
+}
+
+int SeekStream(void* stream, ogg_int64_t offset, int origin) {
+    return SeekFile(static_cast<std::FILE*>(stream), offset, origin);
+}
+
+int CloseStream(void* stream) {
+    return std::fclose(static_cast<std::FILE*>(stream));
+}
+
+long TellStream(void* stream) {
+    return static_cast<long>(FilePosition(static_cast<std::FILE*>(stream)));
+}
+
+constexpr ov_callbacks STREAM_CALLBACKS = {ReadStream, SeekStream, CloseStream, TellStream};
 
 bool IsPlayable(const vorbis_info* info) {
     return info != nullptr && info->channels >= 1 && info->channels <= MAX_DECODER_CHANNELS &&
@@ -17,8 +39,16 @@ bool IsPlayable(const vorbis_info* info) {
 }  // namespace
 
 int OpenVorbisDecoder(Decoder& decoder, const char* path) {
+    // Opened as every data file is (a regular file only, by a name of any letters), then
+    // handed over: the library's callbacks read it and its clearing closes it.
+    std::string reason;
+    std::FILE* stream = OpenInputFile(path, reason);
+    if (stream == nullptr) {
+        return AUDIO_ERROR_FILE_OPEN;
+    }
     auto file = std::make_unique<OggVorbis_File>();
-    if (ov_fopen(path, file.get()) < 0) {
+    if (ov_open_callbacks(stream, file.get(), nullptr, 0, STREAM_CALLBACKS) < 0) {
+        std::fclose(stream);  // not taken when the open fails
         return AUDIO_ERROR_FILE_FORMAT;
     }
     const vorbis_info* info = ov_info(file.get(), -1);

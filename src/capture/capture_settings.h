@@ -14,6 +14,7 @@ struct CaptureSettings {
     int height = 480;
     CaptureSpan span;
     std::string musicPath;  // empty: no sound track
+    bool replace = false;   // -y: the files may replace files at their names
     // The file name of a picture sequence's frame for a pass, as the driver names frames.
     std::function<std::string(uint32_t pass)> frameName;
 };

@@ -91,6 +91,7 @@ void MediaFile::OpenContainer() {
     if (!reason.empty()) {
         throw CaptureError(reason);
     }
+    output.replace = settings.replace;
     const ContainerChoice& choice = ChoiceFor(settings.format);
     // The libraries take a name as a URL: "pipe:1/x.mp4" would write to standard output and
     // "cut:1/x.mp4" find no protocol. Named through their file protocol, the whole name is the

@@ -15,6 +15,7 @@ extern "C" {
 #include "capture/picture_sequence.h"
 #include "capture/video_encoder.h"
 #include "files/output_file.h"
+#include "files/output_files.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ OutputFile& PictureSequence::Reserve(uint32_t pass) {
     if (!reason.empty()) {
         throw CaptureError(name + ": " + reason);
     }
+    file.replace = settings.replace;
     files.push_back(file);
     return files.back();
 }
@@ -106,30 +108,15 @@ void PictureSequence::WritePacket(const OutputFile& file) {
 
 void PictureSequence::Commit() {
     CloseVideoEncoder(png);
-    std::vector<std::string> renamed;
-    for (OutputFile& file : files) {
-        const bool inPlace = file.folder == nullptr;  // a device, never to be removed
-        const std::string reason = CommitOutputFile(file);
-        if (!reason.empty()) {
-            // Half a sequence is no better than a truncated file: the frames already renamed go too.
-            for (const std::string& name : renamed) {
-                std::remove(name.c_str());
-            }
-            throw CaptureError(file.target + ": " + reason);
-        }
-        if (!inPlace) {
-            renamed.push_back(file.target);
-        }
+    const std::string failure = CommitOutputFiles(files);
+    if (!failure.empty()) {
+        throw CaptureError(failure);
     }
-    files.clear();
 }
 
 void PictureSequence::Discard() {
     CloseVideoEncoder(png);
-    for (OutputFile& file : files) {
-        DiscardOutputFile(file);
-    }
-    files.clear();
+    DiscardOutputFiles(files);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "files/output_file.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,16 +16,28 @@ namespace {
 
 constexpr const char* PART_MARK = ".part-";
 constexpr size_t RANDOM_LETTERS = 6;
+constexpr const char* LINK_LOOP = "is a symbolic link that leads round in a loop";
 
-// The file that a write to `target` replaces: the target, or where its symbolic link leads.
+constexpr int MOST_LINKS = 40;  // as many as the kernel follows in one path
+
+// The file that a write to `target` makes or replaces: the target, or where its chain of
+// symbolic links ends, whether or not a file is there (a dangling link leads to the file to
+// create). "" for a chain that leads round in a loop.
 std::string ReplacedFile(const std::string& target) {
-    struct stat link {};
-    if (lstat(target.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
-        return target;
+    std::filesystem::path path = target;
+    for (int hop = 0; hop <= MOST_LINKS; ++hop) {
+        struct stat link {};
+        if (lstat(path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) {
+            return path.string();
+        }
+        std::error_code error;
+        const std::filesystem::path next = std::filesystem::read_symlink(path, error);
+        if (error) {
+            return path.string();
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
     }
-    std::error_code error;
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-    return error ? target : resolved.string();
+    return "";
 }
 
 bool ExistsAsNonRegularFile(const std::string& path) {
@@ -108,15 +121,21 @@ int CreateTemporary(OutputFile& file, const std::string& replaced, std::string& 
 // Starts a write to `target`: its temporary is made, or is the target itself for a device.
 // Returns the temporary's descriptor (-1 for a device) and "" or the reason it cannot.
 std::string Start(OutputFile& file, const std::string& target, const OutputFile* sibling, int& descriptor) {
-    file = OutputFile{target, "", nullptr, nullptr, "", ""};
+    file = OutputFile{};
+    file.target = target;
     descriptor = -1;
     if (IsDirectory(target)) {
         return "is a directory";
     }
-    const std::string replaced = ReplacedFile(target);
-    if (ExistsAsNonRegularFile(replaced)) {
+    // Asked of the target itself first: the links to a device or a pipe (/dev/stdout) may lead
+    // through names that are no paths ("pipe:[1234]").
+    if (ExistsAsNonRegularFile(target)) {
         file.temporary = target;
         return "";
+    }
+    const std::string replaced = ReplacedFile(target);
+    if (replaced.empty()) {
+        return LINK_LOOP;
     }
     std::string reason = UseFolder(file, replaced, sibling);
     if (!reason.empty()) {
@@ -148,6 +167,44 @@ std::string CloseStream(OutputFile& file) {
         return WriteReason(written ? closeError : writeError);
     }
     return "";
+}
+
+bool Unsupported(int error) {
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP || error == EPERM;
+}
+
+// Gives the temporary its final name in the folder: over whatever stands there when
+// `replace` is set, otherwise only while the name is free. 0 or the error (EEXIST: taken).
+int PlaceFile(const OutputFile& file) {
+    const int folder = file.folder->descriptor;
+    const char* from = file.temporaryName.c_str();
+    const char* to = file.finalName.c_str();
+    if (file.replace) {
+        return renameat(folder, from, folder, to) == 0 ? 0 : errno;
+    }
+#ifdef RENAME_NOREPLACE
+    if (renameat2(folder, from, folder, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (!Unsupported(errno)) {
+        return errno;
+    }
+#endif
+    // A file system without that rename: a second name made only where none is, then the
+    // temporary's removed.
+    if (linkat(folder, from, folder, to, 0) == 0) {
+        unlinkat(folder, from, 0);
+        return 0;
+    }
+    if (!Unsupported(errno)) {
+        return errno;
+    }
+    // Neither (a file system without hard links): the name is looked at just before the rename.
+    struct stat status {};
+    if (fstatat(folder, to, &status, AT_SYMLINK_NOFOLLOW) == 0) {
+        return EEXIST;
+    }
+    return renameat(folder, from, folder, to) == 0 ? 0 : errno;
 }
 
 }  // namespace
@@ -195,7 +252,8 @@ std::string OpenOutputFile(OutputFile& file, const std::string& target) {
 }
 
 std::string OpenStandardOutput(OutputFile& file) {
-    file = OutputFile{"standard output", "", nullptr, nullptr, "", ""};
+    file = OutputFile{};
+    file.target = "standard output";
     std::fflush(stdout);
     const int descriptor = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
     if (descriptor < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
@@ -222,6 +280,7 @@ int OpenReservedFile(const OutputFile& file) {
 }
 
 std::string CommitOutputFile(OutputFile& file) {
+    file.kept.clear();
     std::string failure = file.stream != nullptr ? CloseStream(file) : "";
     if (failure.empty() && InterruptingSignal() != 0) {
         failure = "interrupted by " + SignalName(InterruptingSignal()) +
@@ -231,12 +290,21 @@ std::string CommitOutputFile(OutputFile& file) {
         DiscardOutputFile(file);
         return failure;
     }
-    if (file.folder != nullptr && renameat(file.folder->descriptor, file.temporaryName.c_str(),
-                                           file.folder->descriptor, file.finalName.c_str()) != 0) {
-        const std::string reason =
-            std::string("cannot rename the finished file into place: ") + std::strerror(errno);
-        DiscardOutputFile(file);
-        return reason;
+    if (file.folder != nullptr) {
+        const int error = PlaceFile(file);
+        if (error == EEXIST) {
+            // Someone else's file took the name meanwhile: both stay.
+            file.kept = file.temporary;
+            file.temporary.clear();
+            file.folder.reset();
+            return "appeared while it was being written; the new file is kept as " + file.kept;
+        }
+        if (error != 0) {
+            const std::string reason =
+                std::string("cannot rename the finished file into place: ") + std::strerror(error);
+            DiscardOutputFile(file);
+            return reason;
+        }
     }
     file.temporary.clear();
     file.folder.reset();

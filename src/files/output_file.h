@@ -9,8 +9,14 @@
 // and the close have succeeded, or removed on failure. A target that exists and is not a
 // regular file (a device such as /dev/stdout, a FIFO) cannot be replaced, so it is written in
 // place: committing it renames nothing and discarding it leaves it be. A symbolic link is
-// followed: the file it leads to is the one replaced, and a replaced file keeps its
-// permissions. No temporary is committed once an interrupting signal has arrived.
+// followed, a dangling one included: the file it leads to is the one written (created, as a
+// shell's redirection does), and a replaced file keeps its permissions; a link that leads
+// round in a loop is refused. No temporary is committed once an interrupting signal has
+// arrived.
+//
+// The commit replaces a file at the name only when `replace` is set (-y). Otherwise the
+// finished file goes into place only while the name is still free, in one step of the file
+// system, so that a file that someone put there while the run worked is never lost.
 
 // The folder of a write, held open from its start, so that the temporary is renamed or removed
 // in that folder even after the folder itself was renamed or moved.
@@ -32,6 +38,9 @@ struct OutputFile {
     std::shared_ptr<OutputFolder> folder;  // none for a target written in place
     std::string temporaryName;             // the temporary's name in the folder
     std::string finalName;                 // the name it takes there once complete
+    bool replace = false;                  // the commit may replace a file at the name (-y)
+    std::string kept;  // after a commit that found the name taken: the finished file, left under
+                       // its temporary name (its path)
 };
 
 bool IsDirectory(const std::string& path);
@@ -54,7 +63,9 @@ std::string OpenStandardOutput(OutputFile& file);
 // a descriptor, or -1 with errno set.
 int OpenReservedFile(const OutputFile& file);
 // Closes the stream if it is open and, if every write and the close succeeded, gives the
-// temporary the target's name; otherwise removes it. "" or the reason it failed.
+// temporary the target's name; otherwise removes it. "" or the reason it failed. If the name
+// was taken during the run and `replace` is not set, the finished file is kept under its
+// temporary name, `kept` holds its path and the reason says so.
 std::string CommitOutputFile(OutputFile& file);
 // Closes the stream if it is open and removes the temporary, after a failure elsewhere.
 void DiscardOutputFile(OutputFile& file);

@@ -9,3 +9,7 @@ std::string ProgramPath() {
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string() : program.string();
 }
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}

@@ -138,7 +138,7 @@ TEST(CommandLine, CaptureTakesItsSpanInSecondsAndItsMusic) {
 }
 
 // Headless runs are seeded with 0 unless told otherwise; threads default to the machine's
-// cores and the vector level to its best.
+// cores, and are at most as many, and the vector level to its best.
 TEST(CommandLine, HeadlessDefaults) {
     Options options = ParseOptions({"--benchmark", "--data", "somewhere"}).options;
     ShowSettings settings = SettingsFor(options);
@@ -148,9 +148,11 @@ TEST(CommandLine, HeadlessDefaults) {
     EXPECT_EQ(settings.simd, BestSimdLevel());
     options.seed = 7;
     options.hasSeed = true;
-    options.threads = 5;
+    options.threads = 1;
     EXPECT_EQ(SettingsFor(options).seed, 7u);
-    EXPECT_EQ(SettingsFor(options).threads, 5u);
+    EXPECT_EQ(SettingsFor(options).threads, 1u);
+    options.threads = 256;
+    EXPECT_EQ(SettingsFor(options).threads, settings.threads);
 }
 
 TEST(FrameNames, PassNumberPaddedOrNotAndALiteralPercent) {

@@ -1,4 +1,5 @@
 #include "files/output_file.h"
+#include "files/output_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -12,7 +13,7 @@
 
 namespace {
 
-// The file a symbolic link leads to is replaced, keeping its permissions, only once all is
+// With -y, the file a symbolic link leads to is replaced, keeping its permissions, only once all is
 // written; until then, and after a failure, the old file is untouched and nothing is left.
 TEST(OutputFile, ReplacesTheTargetWhenWholeAndLeavesItOtherwise) {
     TempDir dir;
@@ -22,6 +23,7 @@ TEST(OutputFile, ReplacesTheTargetWhenWholeAndLeavesItOtherwise) {
 
     OutputFile file;
     ASSERT_EQ(OpenOutputFile(file, dir.File("link")), "");
+    file.replace = true;  // as -y asks
     EXPECT_EQ(std::filesystem::path(file.temporary).parent_path(), dir.path);
     std::fputs("new", file.stream);
     EXPECT_EQ(ReadFileText(dir.File("frame")), "old");
@@ -99,6 +101,34 @@ TEST(OutputFile, ALongestNameGetsAShortenedTemporary) {
     DiscardOutputFile(second);
     EXPECT_EQ(FilesIn(dir.path), std::vector<std::string>{longest});
     EXPECT_EQ(ReadFileText(dir.File(longest)), "png");
+}
+
+// A run of files goes into place whole or not at all: when someone else's file takes one of its
+// names meanwhile, that file stays, and neither the frames already in place nor the rest remain.
+TEST(OutputFile, ARunOfFilesWithANameTakenLeavesOnlyTheFileThatTookIt) {
+    TempDir dir;
+    const std::vector<std::string> names{"f0.png", "f1.png", "f2.png"};
+    std::vector<OutputFile> files(names.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        ASSERT_EQ(ReserveOutputFile(files[i], dir.File(names[i]), i == 0 ? nullptr : &files[i - 1]), "");
+    }
+    std::ofstream(dir.File("f1.png")) << "precious";
+    EXPECT_EQ(CommitOutputFiles(files),
+              dir.File("f1.png") + ": appeared while it was being written; the run's files are removed");
+    EXPECT_EQ(FilesIn(dir.path), std::vector<std::string>{"f1.png"});
+    EXPECT_EQ(ReadFileText(dir.File("f1.png")), "precious");
+    EXPECT_TRUE(files.empty());
+
+    // A single file keeps both: the one that took the name, and the finished one beside it.
+    OutputFile single;
+    ASSERT_EQ(OpenOutputFile(single, dir.File("f1.png")), "");
+    std::fputs("new", single.stream);
+    std::filesystem::remove(dir.File("f1.png"));
+    std::ofstream(dir.File("f1.png")) << "newer";
+    const std::string reason = CommitOutputFile(single);
+    EXPECT_EQ(reason, "appeared while it was being written; the new file is kept as " + single.kept);
+    EXPECT_EQ(ReadFileText(dir.File("f1.png")), "newer");
+    EXPECT_EQ(ReadFileText(single.kept), "new");
 }
 
 // A device cannot be replaced by a file: a writer that opens it by name writes it in place, and

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Tests the Windows program under Wine, against the Linux build of the same tree (build/): the
 # core's unit tests built for Windows, every pass of the show at 7 and at 60 passes a second
-# equal to Linux's hashes, a missing data file, and the show played in a window and full screen
+# equal to Linux's hashes, a missing data file, the program as Windows users meet it
+# (user_tests.sh: names in four scripts, a start without a console, standard output and
+# devices, hidden temporaries, the help), and the show played in a window and full screen
 # (window_tests.sh): picture, title, keys, sound; and the Direct3D 11 presenter in a window
 # (test_gpu_presenter.sh). Wine runs under an X server of its own, with a
 # prefix and a HOME in build-windows/ that are removed afterwards. Every Wine run has a time
 # limit, so that a program that hangs fails its part instead of holding up the run. Prints how
 # long each part took. With arguments, runs only the parts named (core_tests whole_show
-# missing_data window full_screen_refused full_screen_mode gpu_presenter).
+# missing_data output_safety names start_up standard_output temporaries help window
+# full_screen_refused full_screen_mode gpu_presenter).
 set -euo pipefail
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 cd "$(dirname "$0")/../.."
@@ -91,6 +94,14 @@ part_missing_data() {
     part "missing data file"
 }
 
+# Output safety: the checks the Linux program passes (tests/app/output_safety_test.sh), those
+# that Windows has: files appearing at an output's name, two runs at once, runs of frames, names.
+part_output_safety() {
+    timeout --kill-after=10 $limit sh tests/app/output_safety_test.sh windows "$exe" "$root/build/data" \
+        >"$work/output-safety.txt" 2>&1 || fail "output safety: $(grep FAIL "$work/output-safety.txt" | tr '\n' ' ')"
+    part "output safety"
+}
+
 # The Direct3D 11 presenter in a window.
 part_gpu_presenter() {
     tools/windows/test_gpu_presenter.sh "$exe" "$root/build/data" "$work" || fail "gpu presenter: $? checks"
@@ -99,10 +110,12 @@ part_gpu_presenter() {
 
 source "$root/tools/windows/wine_show.sh"
 source "$root/tools/windows/window_tests.sh"
+source "$root/tools/windows/user_tests.sh"
 
 parts=("$@")
 [ ${#parts[@]} -gt 0 ] ||
-    parts=(core_tests whole_show missing_data window full_screen_refused full_screen_mode gpu_presenter)
+    parts=(core_tests whole_show missing_data output_safety names start_up standard_output temporaries help window
+        full_screen_refused full_screen_mode gpu_presenter)
 for name in "${parts[@]}"; do
     "part_$name"
 done

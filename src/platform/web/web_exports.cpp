@@ -10,11 +10,12 @@
 #include "app/benchmark.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
-#include "script/script_numbers.h"
+#include "app/seek.h"
 #include "platform/frame_stats.h"
 #include "platform/web/web_player.h"
 #include "render/framebuffer.h"
 #include "render/simd_level.h"
+#include "script/script_numbers.h"
 
 namespace {
 
@@ -84,6 +85,11 @@ EMSCRIPTEN_KEEPALIVE int web_paused() {
 
 EMSCRIPTEN_KEEPALIVE uint32_t web_shown_ms() {
     return web.player.shownMs;
+}
+
+// The show's last pass on the grid of 60 passes a second, the last that ?pass draws.
+EMSCRIPTEN_KEEPALIVE double web_last_pass() {
+    return static_cast<double>(LastPassOfShow(60));
 }
 
 // The counter reading at which the demo clock reads 0, while it runs: music that joins the show

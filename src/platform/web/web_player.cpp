@@ -23,6 +23,7 @@ const DrawingSteps& Steps() {
 uint32_t JumpTo(WebPlayer& web, uint32_t elapsed) {
     SeekShow(*web.show, Steps(), {elapsed, STEP_FPS});
     MoveFrameTimer(web.clock, elapsed);
+    UpdateWindowTitle(web.title);  // the statistics show the jump also while paused, as natively
     web.player.shownMs = elapsed;
     web.ended = false;
     return elapsed;

@@ -4,11 +4,14 @@
 
 #include <cstdio>
 
+#include "platform/win32/wide_text.h"
+
 std::string SystemErrorText(unsigned long code) {
-    char text[512] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        code, 0, text, sizeof text, nullptr);
-    std::string line(text, length);
+    wchar_t text[512] = L"";
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        code, 0, text, sizeof text / sizeof text[0], nullptr);
+    // In the user's language, converted as every text the program writes is, to UTF-8.
+    std::string line = Utf8Of(std::wstring(text, length));
     // The system's texts end in a line break; some hold one inside.
     for (char& c : line) {
         if (c == '\r' || c == '\n') {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/gdi_presenter.h"
+#include "platform/win32/system_error.h"
 #include "render/framebuffer.h"
 
 namespace {
@@ -87,7 +88,7 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
 }
 
 std::string LastErrorText(const char* what) {
-    return std::string(what) + " failed (error " + std::to_string(GetLastError()) + ")";
+    return std::string(what) + " failed: " + SystemErrorText(GetLastError());
 }
 
 }  // namespace
@@ -99,6 +100,7 @@ bool OpenWin32Window(Win32Window& window, bool windowed, std::string& failure) {
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));         // the exe's own (voxelshow.rc)
     windowClass.lpszClassName = WINDOW_CLASS;
     if (RegisterClassA(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         failure = LastErrorText("RegisterClass");
