@@ -11,7 +11,7 @@
 struct ParsedScript {
     std::vector<ScriptRow> rows;
     std::vector<uint32_t> lines;  // the line each row was read from, counted from 1
-    std::string error;  // "NAME:LINE: reason"; empty when every row was read and checked
+    std::string error;            // "NAME:LINE: reason"; empty when every row was read and checked
 };
 
 // The most tracks a script may register: the track list counts them in 16 bits.

@@ -211,7 +211,7 @@ test('the text pane: typing takes a text once it parses, an error shows LINE: re
   await context.close();
 });
 
-test('links and storage: a share link opens the script and time in a fresh browser, built-in starts again', async () => {
+test('links and storage: a share link opens the script and time in a fresh browser and in the player, whose edit button opens the studio; built-in starts again', async () => {
   const context = await browser.createBrowserContext();
   const { page, errors } = await openStudio(context);
   const edited = (await studioText(page)).replace(COLOUR_ROW, '$14$24');
@@ -230,6 +230,33 @@ test('links and storage: a share link opens the script and time in a fresh brows
   assert.equal(await opened.page.evaluate(() => window.studio.hash()), hash);
   // The # is cleared once read, so that a reload opens what was saved since.
   assert.equal(await opened.page.evaluate(() => location.hash), '');
+  // Opened where work was saved, the link's script comes as an edit: undo brings the work back.
+  const saved = `${edited}0 1 char landscape.enabled 1 1\n`;
+  await opened.page.evaluate((t) => window.studio.setText(t), saved);
+  await waitSaved(opened.page);
+  await opened.page.goto('about:blank');
+  await opened.page.goto(link);
+  await waitReady(opened.page);
+  assert.equal(await studioText(opened.page), edited);
+  await opened.page.evaluate(() => window.studio.undo());
+  assert.equal(await studioText(opened.page), saved);
+  // The player plays the link's script; its "edit" button opens the studio there with it.
+  const player = await fresh.newPage();
+  await player.goto(`${site.url}index.html${link.slice(link.indexOf('#'))}`);
+  await player.waitForFunction(() => window.voxelshow.phase === 'ready', { timeout: 120000, polling: 50 });
+  assert.equal(await player.evaluate(() => window.voxelshow.script), 'shared.txt');
+  await player.click('#start');
+  await player.waitForFunction(() => window.voxelshow.phase === 'playing', { timeout: 60000, polling: 50 });
+  await player.keyboard.press('Space');  // paused, so that the moment stays
+  await player.waitForFunction(() => window.voxelshow.paused, { timeout: 60000, polling: 50 });
+  const shownMs = await player.evaluate(() => window.voxelshow.shownMs);
+  const studioOpens = browser.waitForTarget((target) => target.opener() === player.target(), { timeout: 60000 });
+  await player.$eval('#bar', (bar) => { bar.hidden = false; });
+  await player.click('#edit');
+  const edit = await (await studioOpens).page();
+  await waitReady(edit);
+  assert.equal(await studioText(edit), edited);
+  assert.equal(await edit.evaluate(() => window.studio.pass()), Math.ceil((shownMs * 60) / 1000));
   await fresh.close();
   // "built-in script" starts again from the program's own, undoably.
   await page.click('#builtin');

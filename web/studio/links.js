@@ -55,21 +55,29 @@ export async function shareLink(page, text, seconds) {
   return text === null ? `${page}#${time}` : `${page}#${time}&script=${await compressScript(text)}`;
 }
 
-// What a # part holds: { seconds } (or null), { text } (or null), or { error } naming the reason.
+// Seconds from "83.5" or "1:23.5", or null.
+function readTime(text) {
+  const match = /^(?:(\d+):)?(\d+(?:\.\d+)?|\.\d+)$/.exec(text);
+  if (match === null || (match[1] !== undefined && Number(match[2]) >= 60)) return null;
+  return Number(match[1] ?? 0) * 60 + Number(match[2]);
+}
+
+// What a # part holds: { seconds, text }, each null when the link has none or it cannot be read,
+// and { error } naming the first that cannot.
 export async function readLink(hash) {
   const params = new URLSearchParams(hash.replace(/^#/, ''));
   const result = { seconds: null, text: null };
+  const errors = [];
   if (params.has('t')) {
-    const seconds = Number(params.get('t'));
-    if (!Number.isFinite(seconds) || seconds < 0) return { ...result, error: `the link's time ${params.get('t')} is not a time in seconds` };
-    result.seconds = seconds;
+    result.seconds = readTime(params.get('t'));
+    if (result.seconds === null) errors.push(`the link's time ${params.get('t')} is not a time (83.5 or 1:23.5)`);
   }
   if (params.has('script')) {
     try {
       result.text = await decompressScript(params.get('script'));
     } catch (error) {
-      return { ...result, error: `the link's script cannot be read: ${error.message}` };
+      errors.push(`the link's script cannot be read: ${error.message}`);
     }
   }
-  return result;
+  return errors.length ? { ...result, error: errors[0] } : result;
 }

@@ -58,19 +58,31 @@ async function loadCore() {
   return { core, music: loading.music };
 }
 
-// The text and moment to open: a share link's (the # is then cleared, so that a reload reopens
-// what was saved since), else the saved one, else the built-in script at its start.
-async function startingPoint(core, storage) {
+// The moment to open, and the link's script and the saved one: a share link's # is cleared once
+// read, so that a reload opens what was saved since.
+async function startingPoint(storage) {
   const link = await readLink(location.hash);
   if (location.hash) history.replaceState(null, '', location.pathname + location.search);
   if (link.error) showMessage(link.error);
   const saved = await storage.read().catch(() => null);
   const pass = link.seconds !== null ? firstPassAtOrAfter(link.seconds) : saved?.pass ?? 0;
-  const candidates = [];
-  if (link.text !== null) candidates.push({ text: link.text, name: 'shared.txt', from: 'the link\'s script' });
-  if (saved?.text) candidates.push({ text: saved.text, name: saved.name ?? 'script.txt', from: 'the saved script' });
-  candidates.push({ text: core.builtinText(), name: 'script.txt', from: 'the built-in script' });
-  return { candidates, pass };
+  return { link: link.text, saved, pass };
+}
+
+// Opens the saved script, else the built-in one; a link's script then comes as an edit on top,
+// so that undo brings back the work it replaced.
+function openScripts(model, core, { link, saved }) {
+  const opened = saved?.text ? model.open(saved.text) : { ok: false };
+  if (opened.ok) state.name = saved.name ?? 'script.txt';
+  else {
+    if (saved?.text) showMessage(errorIn('the saved script', opened.error));
+    model.open(core.builtinText());
+  }
+  if (link !== null && link !== model.text) {
+    const linked = model.setText(link);
+    if (linked.ok) state.name = 'shared.txt';
+    else showMessage(errorIn('the link\'s script', linked.error));
+  }
 }
 
 function save() {
@@ -174,15 +186,9 @@ async function main() {
   const storage = new Storage();
   await storage.open().catch((error) => showMessage(`the browser's storage: ${error.message}: nothing is saved`));
   const model = new ScriptModel(core);
-  const { candidates, pass } = await startingPoint(core, storage);
-  for (const candidate of candidates) {
-    const opened = model.open(candidate.text);
-    if (opened.ok) {
-      state.name = candidate.name;
-      break;
-    }
-    showMessage(errorIn(candidate.from, opened.error));
-  }
+  const start = await startingPoint(storage);
+  openScripts(model, core, start);
+  const { pass } = start;
   core.load(model.text);
   const sound = new Sound();
   const preview = new Preview(core, $('preview'), { time: $('time'), pass: $('pass'), hash: $('hash') });
