@@ -5,6 +5,7 @@ import { Player, SHOW_MS, formatTime } from './player.js';
 import { Controls } from './controls.js';
 import { linkedTime, rememberedPosition } from './links.js';
 import { Sound } from './sound.js';
+import { playLinkedScript, setUpEditButton } from './studio_links.js';
 
 const params = new URLSearchParams(location.search);
 const $ = (id) => document.getElementById(id);
@@ -178,6 +179,8 @@ async function main() {
   Object.defineProperty(state, 'sound', { value: sound, enumerable: false });
   Object.defineProperty(state, 'module', { value: module, enumerable: false });
   Object.defineProperty(state, 'player', { value: player, enumerable: false });
+  setUpEditButton($('edit'), module, state);
+  await playLinkedScript(player);  // a studio's share link plays its script
   // The music joins the show when it is decoded, at the moment the picture is at then. As
   // natively, a soundtrack that cannot be played is reported and the show runs silently.
   loading.music.then((bytes) => sound.load(bytes)).then(() => {

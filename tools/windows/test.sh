@@ -9,7 +9,7 @@
 # prefix and a HOME in build-windows/ that are removed afterwards. Every Wine run has a time
 # limit, so that a program that hangs fails its part instead of holding up the run. Prints how
 # long each part took. With arguments, runs only the parts named (core_tests whole_show
-# missing_data output_safety names start_up standard_output temporaries help window
+# missing_data output_safety names start_up standard_output temporaries help alt_enter window
 # full_screen_refused full_screen_mode gpu_presenter).
 set -euo pipefail
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
@@ -114,7 +114,7 @@ source "$root/tools/windows/user_tests.sh"
 
 parts=("$@")
 [ ${#parts[@]} -gt 0 ] ||
-    parts=(core_tests whole_show missing_data output_safety names start_up standard_output temporaries help window
+    parts=(core_tests whole_show missing_data output_safety names start_up standard_output temporaries help alt_enter window
         full_screen_refused full_screen_mode gpu_presenter)
 for name in "${parts[@]}"; do
     "part_$name"

@@ -38,7 +38,7 @@ part_names() {
 }
 
 # The exe is a windowed program (PE subsystem 2). Started with no standard streams, as Explorer
-# starts it, a fatal start-up error is a message box: a program with no data beside it, and a
+# starts it (`start`), a fatal start-up error is a message box: a program with no data beside it, and a
 # script dropped on it (its one argument) that does not parse. From a prompt the same error is
 # a line on standard error.
 part_start_up() {
@@ -53,8 +53,9 @@ print(struct.unpack_from("<H",d,pe+24+68)[0])' "$exe")
     local args
     for args in "--windowed" "$work/alone/dropped ж.txt"; do
         status=0
-        (cd "$work/alone" && exec timeout --kill-after=10 $limit wine "$work/alone/voxelshow.exe" "$args" \
-            </dev/null >&- 2>&-) &
+        # Started as Explorer starts it: by the shell, with no standard streams.
+        (cd "$work/alone" && exec timeout --kill-after=10 $limit wine start /wait /unix "$work/alone/voxelshow.exe" \
+            "$args" >/dev/null 2>&1) &
         local program=$!
         text=$(timeout $limit wine "$helper" 60 2>/dev/null | tr -d '\r') || true
         wait $program || status=$?
@@ -148,4 +149,26 @@ sys.exit(0 if int(a,16) & 2 else 1)' "$dir/$temporary"; then
         fail "temporaries: status $status, files left: $(ls -A "$dir")"
     fi
     part "temporaries"
+}
+
+# Alt+Enter switches a framed window to full screen (the screen's size on a plain X server,
+# which refuses 640x480) and back to the framed 640x480 client area; Escape then ends the show.
+# The framed window, its icon in the caption, is kept as alt-enter.png.
+part_alt_enter() {
+    start_show alt-enter --windowed --mute --seed 0 --data "$root/build/data"
+    playing_window "Alt+Enter" || { abandon_show; return; }
+    local framed geometry
+    framed=$(window_geometry "$window")
+    geometry_is() { geometry=$(window_geometry "$window") && [[ $geometry == $1 ]]; }
+    press alt+Return
+    wait_until 30 geometry_is "$screen_size+0+0" ||
+        fail "Alt+Enter: the framed window ($framed) did not cover the screen: $geometry"
+    press alt+Return
+    wait_until 30 geometry_is "640x480+*" ||
+        fail "Alt+Enter: a second Alt+Enter did not give the 640x480 client area back: $geometry"
+    dump_screen "$work/alt-enter" &&
+        timeout 60 python3 "$root/tools/windows/screenshot.py" png "$work/alt-enter.xwd" "$work/alt-enter.png" 0 0 \
+            "${screen_size%x*}" "${screen_size#*x}"
+    escape_ends_show "Alt+Enter"
+    part "Alt+Enter"
 }

@@ -24,19 +24,22 @@ std::FILE* OpenInputFile(const std::string& path, std::string& reason) {
     }
     return file;
 }
-if (file == nullptr) {
-    return false;
-}
-bytes.clear();
-char chunk[65536];
-size_t got = 0;
-while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + got);
-}
-const bool read = std::ferror(file) == 0;
-if (!read) {
-    reason = std::strerror(errno);
-}
-std::fclose(file);
-return read;
+
+bool ReadInputFile(const std::string& path, std::vector<char>& bytes, std::string& reason) {
+    std::FILE* file = OpenInputFile(path, reason);
+    if (file == nullptr) {
+        return false;
+    }
+    bytes.clear();
+    char chunk[65536];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    const bool read = std::ferror(file) == 0;
+    if (!read) {
+        reason = std::strerror(errno);
+    }
+    std::fclose(file);
+    return read;
 }

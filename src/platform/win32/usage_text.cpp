@@ -63,5 +63,6 @@ const char* UsageText() {
            "  Page Up, Page Down  30 seconds back, forward\n"
            "  Home                back to the start\n"
            "  . and ,             one pass (1/60 s) forward, back, while paused\n"
+           "  Alt+Enter           switch between full screen and a window\n"
            "  Escape              end the show\n";
 }

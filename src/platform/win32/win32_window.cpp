@@ -35,6 +35,8 @@ PlayerCommand CommandOfKey(WPARAM key) {
 
 // Bit 30 of a WM_KEYDOWN's lParam: the key was already down, the message is a repeat.
 constexpr LPARAM KEY_WAS_DOWN = LPARAM{1} << 30;
+// Bit 29 of a WM_SYSKEYDOWN's: Alt is held.
+constexpr LPARAM ALT_DOWN = LPARAM{1} << 29;
 
 void QueueKey(Win32Window& window, WPARAM key, bool repeated) {
     const PlayerCommand pressed = CommandOfKey(key);
@@ -42,6 +44,51 @@ void QueueKey(Win32Window& window, WPARAM key, bool repeated) {
     if (!(repeated && pressed == PlayerCommand::PauseOrResume)) {
         PushCommand(window.commands, pressed);
     }
+}
+
+// Switches the display to 640x480x32 for full screen; the window's bounds there (the display's
+// own size when the mode is refused).
+RECT EnterFullScreenMode(Win32Window& window) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmPelsWidth = FRAME_WIDTH;
+    mode.dmPelsHeight = FRAME_HEIGHT;
+    mode.dmBitsPerPel = 32;
+    mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
+    window.modeChanged = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void LeaveFullScreenMode(Win32Window& window) {
+    LeaveFullScreenMode(window);
+}
+
+// A framed window's outer bounds around a 640x480 client area.
+RECT FramedBounds() {
+    RECT bounds{0, 0, FRAME_WIDTH, FRAME_HEIGHT};
+    AdjustWindowRect(&bounds, WS_OVERLAPPEDWINDOW, FALSE);
+    return bounds;
+}
+
+// Alt+Enter: from full screen to a framed window in the middle of the display, and back.
+void SwitchFullScreen(Win32Window& window) {
+    const HWND handle = static_cast<HWND>(window.handle);
+    window.fullScreen = !window.fullScreen;
+    if (window.fullScreen) {
+        const RECT bounds = EnterFullScreenMode(window);
+        SetWindowLongPtrA(handle, GWL_STYLE, WS_POPUP | WS_VISIBLE);
+        SetWindowPos(handle, HWND_TOPMOST, 0, 0, bounds.right, bounds.bottom,
+                     SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+        return;
+    }
+    LeaveFullScreenMode(window);
+    const RECT bounds = FramedBounds();
+    const int width = bounds.right - bounds.left;
+    const int height = bounds.bottom - bounds.top;
+    SetWindowLongPtrA(handle, GWL_STYLE, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    SetWindowPos(handle, HWND_NOTOPMOST, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+                 SWP_FRAMECHANGED | SWP_SHOWWINDOW);
 }
 
 LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -53,6 +100,19 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
         case WM_CLOSE:
             window->closed = true;
             return 0;
+        case WM_SYSKEYDOWN:
+            if (wParam == VK_RETURN && (lParam & ALT_DOWN) != 0) {
+                if ((lParam & KEY_WAS_DOWN) == 0) {
+                    SwitchFullScreen(*window);
+                }
+                return 0;
+            }
+            break;
+        case WM_SYSCHAR:
+            if (wParam == '\r') {
+                return 0;  // Alt+Enter is taken: no beep
+            }
+            break;
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) {
                 window->escapePressed = true;
@@ -107,22 +167,8 @@ bool OpenWin32Window(Win32Window& window, bool windowed, std::string& failure) {
         return false;
     }
     window.fullScreen = !windowed;
-    DWORD style = WS_OVERLAPPEDWINDOW;
-    RECT bounds{0, 0, FRAME_WIDTH, FRAME_HEIGHT};
-    if (window.fullScreen) {
-        DEVMODEA mode{};
-        mode.dmSize = sizeof mode;
-        mode.dmPelsWidth = FRAME_WIDTH;
-        mode.dmPelsHeight = FRAME_HEIGHT;
-        mode.dmBitsPerPel = 32;
-        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL;
-        window.modeChanged = ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
-        style = WS_POPUP;
-        // Refused, the window covers the desktop at the display's own size.
-        bounds = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    } else {
-        AdjustWindowRect(&bounds, style, FALSE);
-    }
+    const DWORD style = window.fullScreen ? WS_POPUP : WS_OVERLAPPEDWINDOW;
+    const RECT bounds = window.fullScreen ? EnterFullScreenMode(window) : FramedBounds();
     const int x = window.fullScreen ? 0 : CW_USEDEFAULT;
     const int y = window.fullScreen ? 0 : CW_USEDEFAULT;
     HWND handle = CreateWindowExA(window.fullScreen ? WS_EX_TOPMOST : 0, WINDOW_CLASS, "voxelshow", style, x,
@@ -147,8 +193,5 @@ void CloseWin32Window(Win32Window& window) {
         DestroyWindow(static_cast<HWND>(window.handle));
         window.handle = nullptr;
     }
-    if (window.modeChanged) {
-        ChangeDisplaySettingsA(nullptr, 0);
-        window.modeChanged = false;
-    }
+    LeaveFullScreenMode(window);
 }
