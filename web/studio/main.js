@@ -211,9 +211,30 @@ async function main() {
     undo: () => model.undo(),
     redo: () => model.redo(),
   });
+  attachVideoButton(model);
   state.phase = 'ready';
   studio.ready = true;
   document.dispatchEvent(new CustomEvent('studio-ready', { detail: studio }));
+}
+
+// The "video" button: a video of the script as edited, with the music playing in the studio;
+// the dialog offers the selected rows' span. Its code loads beside the studio, not before it.
+function attachVideoButton(model) {
+  import('../video.js').then(({ attachVideo }) => {
+    const maker = attachVideo({
+      bar: $('toolbar'),
+      music: () => state.music?.buffer ?? null,
+      script: () => ({ name: state.name, bytes: new TextEncoder().encode(model.text) }),
+      span: () => selectionSpan(studio.timeline?.state.selectedRows ?? []),
+      record: state,
+    });
+    Object.assign(studio, { video: maker.video, cancelVideo: maker.cancel });
+  }, (error) => showMessage(`video.js: cannot load: ${error.message}`));
+}
+
+function selectionSpan(rows) {
+  if (rows.length === 0) return null;
+  return { from: Math.min(...rows.map((row) => row.start)), to: Math.max(...rows.map((row) => row.end)) };
 }
 
 main();
