@@ -5,6 +5,7 @@ import { Player, SHOW_MS, formatTime } from './player.js';
 import { Controls } from './controls.js';
 import { linkedTime, rememberedPosition } from './links.js';
 import { Sound } from './sound.js';
+import { playLinkedScript, setUpEditButton } from './studio_links.js';
 
 const params = new URLSearchParams(location.search);
 const $ = (id) => document.getElementById(id);
@@ -178,6 +179,8 @@ async function main() {
   Object.defineProperty(state, 'sound', { value: sound, enumerable: false });
   Object.defineProperty(state, 'module', { value: module, enumerable: false });
   Object.defineProperty(state, 'player', { value: player, enumerable: false });
+  setUpEditButton($('edit'), module, state);
+  await playLinkedScript(player);  // a studio's share link plays its script
   // The music joins the show when it is decoded, at the moment the picture is at then. As
   // natively, a soundtrack that cannot be played is reported and the show runs silently.
   loading.music.then((bytes) => sound.load(bytes)).then(() => {
@@ -190,6 +193,20 @@ async function main() {
     state.music = 'failed';
     showMessage(error.message.startsWith('data/') ? error.message : `data/${MUSIC_FILE}: cannot decode: ${error.message}`);
   });
+  // The "video" button and the test surface, made with the music and the script the page plays.
+  // The video maker's code (its encoders and muxer) loads beside the show, not before it:
+  // state.video appears once it has.
+  import('./video.js').then(({ attachVideo }) => {
+    const maker = attachVideo({
+      bar: $('bar'),
+      music: () => sound.buffer,
+      script: () => (state.script ? { name: state.script, bytes: module.FS.readFile(`/scripts/${state.script}`) } : null),
+      record: state,
+    });
+    for (const [name, value] of [['video', maker.video], ['cancelVideo', maker.cancel]]) {
+      Object.defineProperty(state, name, { value, enumerable: false });
+    }
+  }, (error) => showMessage(`video.js: cannot load: ${error.message}`));
   // The start: at the link's moment (#t=), else where the visitor was before a reload.
   const linked = linkedTime(location.hash, SHOW_MS);
   if (linked?.error) showMessage(linked.error);

@@ -250,6 +250,7 @@ ParsedScript ParseScript(std::string_view text, std::string_view name) {
             break;
         }
         script.rows.push_back(row);
+        script.lines.push_back(static_cast<uint32_t>(lineNumber));
     }
     // A file with nothing to play is most often one caught empty while it was being saved.
     if (script.error.empty() && script.rows.empty()) {
@@ -257,6 +258,7 @@ ParsedScript ParseScript(std::string_view text, std::string_view name) {
     }
     if (!script.error.empty()) {
         script.rows.clear();
+        script.lines.clear();
     }
     return script;
 }

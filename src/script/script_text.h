@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -9,7 +10,8 @@
 // A script read from text: its rows in registration order, or the first error.
 struct ParsedScript {
     std::vector<ScriptRow> rows;
-    std::string error;  // "NAME:LINE: reason"; empty when every row was read and checked
+    std::vector<uint32_t> lines;  // the line each row was read from, counted from 1
+    std::string error;            // "NAME:LINE: reason"; empty when every row was read and checked
 };
 
 // The most tracks a script may register: the track list counts them in 16 bits.

@@ -66,6 +66,7 @@ TEST(ScriptText, CommentsBlankLinesTabsAndWindowsLineEnds) {
                                {39.5f, 40.5f, UCHAR, LAYER(11), "amount", 0, 128},
                                {7, 8, FLOAT, LANDSCAPE, "pathPhaseX", 1.5707964f, -6.2831855f},
                                {122, 123, FLOAT, LANDSCAPE, "scaleY", 999, 1000}});
+    EXPECT_EQ(read.lines, (std::vector<uint32_t>{4, 5, 6, 7}));  // each row's line, comments counted
 }
 
 // A byte-order mark at the start is passed over, and only there; a script without a row has

@@ -6,12 +6,15 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/benchmark.h"
+#include "app/frame_hash.h"
 #include "app/frame_hashes.h"
 #include "app/options.h"
 #include "app/seek.h"
 #include "platform/frame_stats.h"
+#include "platform/web/frame_upscale.h"
 #include "platform/web/web_player.h"
 #include "render/framebuffer.h"
 #include "render/simd_level.h"
@@ -23,6 +26,8 @@ namespace {
 WebPlayer web;
 std::string lastError;
 std::string cutsText;
+std::vector<uint32_t> scaledFrame;  // the frame a video is made of, at its size
+std::string hashText;
 float numberRead = 0.0f;
 
 template <class Step>
@@ -104,6 +109,31 @@ EMSCRIPTEN_KEEPALIVE const char* web_title() {
 
 EMSCRIPTEN_KEEPALIVE const uint32_t* web_frame() {
     return frameBuffer;
+}
+
+// A video's passes on the grid of `fps` a second: the first through a seek, each next one as the
+// fixed-step clock's run draws it (0 once the show has ended before it).
+EMSCRIPTEN_KEEPALIVE void web_video_start(uint32_t firstPass, uint32_t fps) {
+    StartVideoAt(web, firstPass, fps);
+}
+
+EMSCRIPTEN_KEEPALIVE int web_video_pass(uint32_t pass, uint32_t fps) {
+    return VideoPass(web, pass, fps) ? 1 : 0;
+}
+
+// The frame scaled `factor` times each way (nearest neighbour), in the framebuffer's layout.
+EMSCRIPTEN_KEEPALIVE const uint32_t* web_video_frame(uint32_t factor) {
+    if (factor <= 1) {
+        return frameBuffer;
+    }
+    UpscaleFrame(frameBuffer, factor, scaledFrame);
+    return scaledFrame.data();
+}
+
+// The frame's hash as --hashes writes it.
+EMSCRIPTEN_KEEPALIVE const char* web_frame_hash() {
+    hashText = HashText(FrameHash(frameBuffer));
+    return hashText.c_str();
 }
 
 // The cuts as seconds separated by spaces.

@@ -97,6 +97,21 @@ void SwitchWebScript(WebPlayer& web, const std::string& path, uint32_t now) {
     web.rows = std::move(rows);
 }
 
+void StartVideoAt(WebPlayer& web, uint32_t firstPass, uint32_t fps) {
+    const SeekTarget target = GridPass(firstPass, fps);
+    web.clock.now = target.elapsedMs;
+    SeekShow(*web.show, Steps(), target);
+    MoveFrameTimer(web.clock, target.elapsedMs);
+    web.player = {};
+    web.player.shownMs = target.elapsedMs;
+    web.ended = false;
+}
+
+bool VideoPass(WebPlayer& web, uint32_t pass, uint32_t fps) {
+    // The counter reads what the fixed-step clock reads at that pass, and the origin is 0.
+    return PlayPass(web, GridPass(pass, fps).elapsedMs);
+}
+
 std::vector<float> Cuts(const std::vector<ScriptRow>& rows) {
     std::vector<float> cuts;
     for (const ScriptRow& row : rows) {

@@ -52,5 +52,13 @@ uint32_t SeekTo(WebPlayer& web, uint32_t elapsed, uint32_t now);
 // tracks play on.
 void SwitchWebScript(WebPlayer& web, const std::string& path, uint32_t now);
 
+// Pass `firstPass` of the grid of `fps` passes a second, drawn exactly as a run on that grid
+// draws it (through a seek), with the demo clock reading its time: the first frame of a video.
+void StartVideoAt(WebPlayer& web, uint32_t firstPass, uint32_t fps);
+
+// The next pass of that grid, `pass`, drawn as the fixed-step clock's run draws it. False, with
+// nothing drawn, when the show has ended before it.
+bool VideoPass(WebPlayer& web, uint32_t pass, uint32_t fps);
+
 // The start times, in seconds, of the rows that change the landscape's view: the show's cuts.
 std::vector<float> Cuts(const std::vector<ScriptRow>& rows);
