@@ -99,7 +99,8 @@ std::string TemporaryPrefix(const std::string& name) {
         units += width;
         keep = std::min(name.size(), keep + bytes);
     }
-    return "." + name.substr(0, keep) + PART_MARK;
+    std::string prefix = ".";
+    return prefix.append(name, 0, keep).append(PART_MARK);
 }
 
 // The reason a temporary cannot be made, blaming the name where the system refuses the name
