@@ -5,7 +5,10 @@ importScripts('voxelshow.js');
 
 onmessage = async ({ data: { mode, fps, simd, files } }) => {
   const printed = [];
-  const module = await createVoxelshow({ print: (line) => printed.push(line), printErr: () => {} });
+  // The core's error lines, kept so that a failure the core prints (an output it cannot write)
+  // is the line shown.
+  const errors = [];
+  const module = await createVoxelshow({ print: (line) => printed.push(line), printErr: (line) => errors.push(line) });
   module.FS.mkdir('/data');
   for (const [name, bytes] of Object.entries(files)) module.FS.writeFile('/data/' + name, bytes);
   const started = performance.now();
@@ -14,7 +17,7 @@ onmessage = async ({ data: { mode, fps, simd, files } }) => {
     : module.ccall('web_benchmark', 'number', ['number', 'string', 'string'], [fps, '', simd]);
   const seconds = (performance.now() - started) / 1000;
   if (status !== 0) {
-    postMessage({ error: module.UTF8ToString(module._web_error()) || `the ${mode} run failed` });
+    postMessage({ error: module.UTF8ToString(module._web_error()) || errors.at(-1) || `the ${mode} run failed` });
     return;
   }
   if (mode === 'hashes') {

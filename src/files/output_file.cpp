@@ -169,8 +169,10 @@ std::string CloseStream(OutputFile& file) {
     return "";
 }
 
+// The page's in-memory file system answers a hard link with EMLINK.
 bool Unsupported(int error) {
-    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP || error == EPERM;
+    return error == EINVAL || error == ENOSYS || error == ENOTSUP || error == EOPNOTSUPP || error == EPERM ||
+           error == EMLINK;
 }
 
 // Gives the temporary its final name in the folder: over whatever stands there when
