@@ -43,6 +43,19 @@ async function openStudio(context, hash = '') {
   return { page, errors };
 }
 
+// A tab opened by the page starts at about:blank, and a wait begun there in the page missed
+// the studio's document now and then (it timed out with the studio ready): asked from here
+// instead, until the studio's document answers.
+async function waitReadyAfterOpening(page) {
+  const until = Date.now() + 120000;
+  const answered = () => page.evaluate(() => Boolean(window.studio?.ready || window.studio?.state.phase === 'error'));
+  while (!(await answered().catch(() => false))) {
+    assert.ok(Date.now() < until, 'the studio opened by the edit button never became ready');
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+  await waitReady(page);
+}
+
 async function waitReady(page) {
   await page.waitForFunction(() => window.studio?.ready || window.studio?.state.phase === 'error', { timeout: 120000, polling: 50 });
   assert.equal(await page.evaluate(() => window.studio.state.message), '');
@@ -254,7 +267,7 @@ test('links and storage: a share link opens the script and time in a fresh brows
   await player.$eval('#bar', (bar) => { bar.hidden = false; });
   await player.click('#edit');
   const edit = await (await studioOpens).page();
-  await waitReady(edit);
+  await waitReadyAfterOpening(edit);
   assert.equal(await studioText(edit), edited);
   assert.equal(await edit.evaluate(() => window.studio.pass()), Math.ceil((shownMs * 60) / 1000));
   await fresh.close();
