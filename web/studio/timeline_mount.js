@@ -2,7 +2,7 @@
 // connects them to its parts: the model's rows and edits, the transport's playhead, the core's
 // field values and cuts, the music and the message line.
 import { Timeline } from './timeline.js';
-import { Inspector } from './inspector.js';
+import { Inspector } from './row_panel.js';
 import { timelineTools } from './timeline_tools.js';
 import { formatKey } from './numbers.js';
 
