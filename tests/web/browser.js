@@ -1,6 +1,9 @@
 // What the browser tests share: the built site served on a free loopback port as a static host
 // serves it, and Debian's Chromium driven headless by puppeteer-core (nothing downloaded).
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, rmSync } from 'node:fs';
 import { createRequire } from 'node:module';
+import { tmpdir } from 'node:os';
 import { fileURLToPath } from 'node:url';
 import { dirname, join } from 'node:path';
 
@@ -32,4 +35,22 @@ export async function launch(extraArgs = []) {
 export async function waitForState(page, predicate, timeout = 120000, ...args) {
   await page.waitForFunction(predicate, { timeout, polling: 50 }, ...args);
   return page.evaluate(() => ({ ...window.voxelshow }));
+}
+
+// A test file's site, browser and folder for its files, made before its tests and closed after.
+export async function openSite(prefix) {
+  const work = mkdtempSync(join(tmpdir(), prefix));
+  return { work, site: await startSite(), browser: await launch() };
+}
+
+export async function closeSite({ site, browser, work } = {}) {
+  await browser?.close();
+  site?.server.close();
+  if (work) rmSync(work, { recursive: true, force: true });
+}
+
+// The native program on the show's data; gives what it writes to standard output.
+export function native(...args) {
+  return execFileSync(NATIVE, ['--data', DATA, ...args],
+    { stdio: ['ignore', 'pipe', 'inherit'], timeout: 300000, maxBuffer: 1 << 26 });
 }

@@ -1,31 +1,20 @@
 // The page draws the native program's frames: the whole show's hashes and a still pass.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { startSite, launch, waitForState, NATIVE, DATA } from './browser.js';
+import { openSite, closeSite, native, waitForState } from './browser.js';
 
 let site;
 let browser;
 let work;
 
 before(async () => {
-  work = mkdtempSync(join(tmpdir(), 'voxelshow-web-'));
-  site = await startSite();
-  browser = await launch();
+  ({ site, browser, work } = await openSite('voxelshow-web-'));
 });
 
-after(async () => {
-  await browser?.close();
-  site?.server.close();
-  rmSync(work, { recursive: true, force: true });
-});
+after(() => closeSite({ site, browser, work }));
 
-function native(...args) {
-  execFileSync(NATIVE, ['--data', DATA, ...args], { stdio: ['ignore', 'ignore', 'inherit'], timeout: 120000 });
-}
 
 test('?hashes=7 gives the native --hashes --fps 7 text byte for byte', async () => {
   const expected = join(work, 'native7.txt');

@@ -3,30 +3,20 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { existsSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { existsSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { startSite, launch, NATIVE, DATA } from './browser.js';
+import { openSite, closeSite, native, NATIVE, DATA } from './browser.js';
 
 let site;
 let browser;
 let work;
 
 before(async () => {
-  work = mkdtempSync(join(tmpdir(), 'voxelshow-studio-'));
-  site = await startSite();
-  browser = await launch();
+  ({ site, browser, work } = await openSite('voxelshow-studio-'));
 });
 
-after(async () => {
-  await browser?.close();
-  site?.server.close();
-  rmSync(work, { recursive: true, force: true });
-});
+after(() => closeSite({ site, browser, work }));
 
-function native(...args) {
-  return execFileSync(NATIVE, ['--data', DATA, ...args], { stdio: ['ignore', 'pipe', 'inherit'], timeout: 300000, maxBuffer: 1 << 26 });
-}
 
 function dumpedScript() {
   return execFileSync(NATIVE, ['--dump-script', '-'], { stdio: ['ignore', 'pipe', 'inherit'], timeout: 60000 }).toString();

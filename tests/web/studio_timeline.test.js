@@ -4,11 +4,9 @@
 // and 65,535 rows; the preview after a drag checked against the native program's frame.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { startSite, launch, NATIVE, DATA } from './browser.js';
+import { openSite, closeSite, native } from './browser.js';
 import { passMs, passTimeText } from '../../web/studio/numbers.js';
 
 let site;
@@ -16,16 +14,10 @@ let browser;
 let work;
 
 before(async () => {
-  work = mkdtempSync(join(tmpdir(), 'voxelshow-timeline-'));
-  site = await startSite();
-  browser = await launch();
+  ({ site, browser, work } = await openSite('voxelshow-timeline-'));
 });
 
-after(async () => {
-  await browser?.close();
-  site?.server.close();
-  rmSync(work, { recursive: true, force: true });
-});
+after(() => closeSite({ site, browser, work }));
 
 // The studio in a context of its own (storage empty: the built-in script), its timeline ready.
 async function openStudio() {
@@ -88,9 +80,6 @@ async function drag(page, from, to, { shift = false, y } = {}) {
   await drawn(page);
 }
 
-function native(...args) {
-  execFileSync(NATIVE, ['--data', DATA, ...args], { stdio: ['ignore', 'ignore', 'inherit'], timeout: 120000 });
-}
 
 // How many pixels of the preview differ from the native program's --render-frame of `script`.
 async function differingFromNative(page, script, pass) {

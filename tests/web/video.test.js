@@ -4,10 +4,9 @@
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, writeFileSync, readdirSync, cpSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { readFileSync, writeFileSync, readdirSync, cpSync } from 'node:fs';
 import { join } from 'node:path';
-import { startSite, launch, waitForState, NATIVE, DATA, SITE } from './browser.js';
+import { openSite, closeSite, native, startSite, waitForState, SITE } from './browser.js';
 
 const FROM = 50.5;  // two seconds across the cut to the radial view at 51 s
 const TO = 52.5;
@@ -20,20 +19,11 @@ let browser;
 let work;
 
 before(async () => {
-  work = mkdtempSync(join(tmpdir(), 'voxelshow-video-'));
-  site = await startSite();
-  browser = await launch();
+  ({ site, browser, work } = await openSite('voxelshow-video-'));
 });
 
-after(async () => {
-  await browser?.close();
-  site?.server.close();
-  rmSync(work, { recursive: true, force: true });
-});
+after(() => closeSite({ site, browser, work }));
 
-function native(...args) {
-  execFileSync(NATIVE, ['--data', DATA, ...args], { stdio: ['ignore', 'ignore', 'inherit'], timeout: 300000 });
-}
 
 function tool(name, args, encoding = null) {
   return execFileSync(name, args, { maxBuffer: 1 << 28, encoding, stdio: ['ignore', 'pipe', 'pipe'] });
