@@ -121,10 +121,21 @@ export class Controls {
     else $('stage').requestFullscreen?.().catch(() => {});
   }
 
+  // The key list takes the focus while shown and gives it back to where it was when it closes
+  // (by Escape or its button): a focus left on its hidden close button would take the next Space.
   toggleKeys(show = $('keys').hidden) {
-    $('keys').hidden = !show;
+    const list = $('keys');
+    if (show === !list.hidden) return;
+    if (show) this.focusBeforeKeys = document.activeElement;
+    list.hidden = !show;
     this.state.keysShown = show;
-    if (show) $('keys-close').focus();
+    if (show) {
+      $('keys-close').focus();
+    } else if (list.contains(document.activeElement)) {
+      const back = this.focusBeforeKeys;
+      if (back instanceof HTMLElement && back.isConnected && back !== document.body) back.focus();
+      else document.activeElement.blur();
+    }
   }
 
   async copyLink() {
@@ -232,10 +243,7 @@ export class Controls {
     $('volume').addEventListener('input', (event) => this.setVolume(Number(event.target.value) / 100, false));
     $('copy-link').addEventListener('click', () => this.copyLink());
     $('keys-button').addEventListener('click', () => this.toggleKeys());
-    $('keys-close').addEventListener('click', () => {
-      this.toggleKeys(false);
-      $('keys-button').focus();
-    });
+    $('keys-close').addEventListener('click', () => this.toggleKeys(false));
     $('open').addEventListener('click', () => $('script-file').click());
     $('script-file').addEventListener('change', (event) => {
       const file = event.target.files[0];

@@ -106,6 +106,14 @@ test('every control is reachable by Tab and labelled, a press keeps the focus, t
   const unlabelled = await page.$$eval('#bar button, #bar input:not([hidden])',
     (controls) => controls.filter((c) => !(c.getAttribute('aria-label') || c.textContent.trim())).map((c) => c.id));
   assert.deepEqual(unlabelled, []);
+  // The key list, opened by its button, gives the focus back to it when Escape closes it: a focus
+  // left on the list's hidden close button would take the next Space there.
+  await page.focus('#keys-button');
+  await page.keyboard.press('Enter');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'keys-close');
+  await page.keyboard.press('Escape');
+  assert.equal(await page.evaluate(() => document.activeElement.id), 'keys-button');
+  assert.equal(await page.$eval('#keys', (k) => k.hidden), true);
   await page.focus('#play');
   await page.keyboard.press('Enter');
   assert.equal((await waitForState(page, () => window.voxelshow.paused)).paused, true);
