@@ -1,0 +1,24 @@
+#pragma once
+#include <SDL.h>
+
+#include <string>
+
+#include "backends/sdl/shader_program.h"
+
+// The GPU presenter: an OpenGL 3.3 core context on the window that clears to dark blue and
+// draws one triangle with a red, a green and a blue corner on every present. It never shows
+// the software framebuffer.
+struct GpuPresenter {
+    SDL_GLContext context = nullptr;
+    GLuint program = 0;
+    GLuint vertexArray = 0;
+    GLuint vertexBuffer = 0;
+};
+
+// Creates the context, builds the shaders from `shaderPath` and fills the vertex buffer.
+// On failure releases what it made and gives one line naming what failed.
+bool CreateGpuPresenter(GpuPresenter& presenter, SDL_Window* window, const char* shaderPath,
+                        std::string& failure);
+// Draws the triangle over the whole window and swaps without waiting for the vertical blank.
+void PresentGpuFrame(GpuPresenter& presenter, SDL_Window* window);
+void ReleaseGpuPresenter(GpuPresenter& presenter, SDL_Window* window);
