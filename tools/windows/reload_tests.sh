@@ -40,6 +40,9 @@ reload_saves() { # FOLDER
     # The folder removed and made again, with the built-in script in it.
     rm -rf "$folder" && mkdir "$folder" && cp "$work/reload-built-in.txt" "$script"
     shows_reload 3 "$work/pass1800.bgra" "the folder removed and made again" || return 1
+    # The folder renamed away (its handle goes with it) and another made at its name.
+    rm -rf "$folder.old" && mv "$folder" "$folder.old" && mkdir "$folder" && cp "$work/reload-wave.txt" "$script"
+    shows_reload 4 "$work/reload-wave.bgra" "the folder renamed away and another made" || return 1
 }
 
 part_reload() {
@@ -62,5 +65,5 @@ part_reload() {
     reload_saves "$folder" || true
     escape_ends_show reload
     [ "$(grep -c . "$show_output.err")" -eq 1 ] || fail "reload: standard error: $(cat "$show_output.err")"
-    part "reload: saves in place, by rename, with an error, the folder made again"
+    part "reload: saves in place, by rename, with an error, the folder made again, renamed away"
 }
