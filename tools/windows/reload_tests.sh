@@ -13,8 +13,10 @@ reloaded_times() { [ "$(reload_count)" -ge "$1" ]; } # N
 
 # Waits until the show has printed its Nth `script reloaded` and the screen shows FRAME.
 shows_reload() { # N FRAME WHAT
-    wait_until 30 reloaded_times "$1" || { fail "reload: $3: no 'script reloaded' line: $(cat "$show_output.err")"; return 1; }
-    wait_until 30 screen_shows_frame "$work/reload" "$2" || { fail "reload: $3: the screen is not the saved script's frame ($work/reload.xwd)"; return 1; }
+    wait_until 30 reloaded_times "$1" ||
+        { fail "reload: $3: no 'script reloaded' line: $(cat "$show_output.err")"; return 1; }
+    wait_until 30 screen_shows_frame "$work/reload" "$2" ||
+        { fail "reload: $3: the screen is not the saved script's frame ($work/reload.xwd)"; return 1; }
 }
 
 # The saves, in order; the first that fails ends them.
