@@ -104,11 +104,18 @@ export function createDialog({ make, cancel, span = () => null }) {
     return { from, to, fps: Number(f.fps.value), width, height, format: f.format.value, sound: f.sound.value === 'music' };
   }
 
+  // While a video is made, "make" and "close" are disabled and "cancel" shows; after it, the
+  // other way round. The focus goes from the button pressed to the one shown: a disabled button
+  // keeps it until the browser's next rendering update (and the player leaves Space to a focused
+  // button, so a Space then would be lost on it), a hidden one drops it to the page.
   function busy(on) {
+    const [from, to] = on ? [makeButton, cancelButton] : [cancelButton, makeButton];
+    const moved = document.activeElement === from || (on && document.activeElement === closeButton);
     makeButton.disabled = on;
     closeButton.disabled = on;
     cancelButton.hidden = !on;
     bar.hidden = false;
+    if (moved) to.focus();
   }
 
   makeButton.addEventListener('click', async () => {
