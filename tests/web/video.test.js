@@ -214,9 +214,15 @@ test('the dialog writes a video through the save picker; a cancelled one leaves 
   await page.evaluate(() => { window.pickerCloses = false; });
   await page.click('#video-whole');
   await page.click('#video-make');
-  await page.waitForFunction(() => document.getElementById('video-progress').value > 0, { polling: 50, timeout: 60000 });
+  // The bar still shows the last video's end until this one is under way (its cancel shown).
+  await page.waitForFunction(() => !document.getElementById('video-cancel').hidden
+    && document.getElementById('video-progress').value > 0, { polling: 50, timeout: 60000 });
+  // The focus goes with the pressed button to the one shown, never left on a disabled or hidden one.
+  const focused = () => page.evaluate(() => document.activeElement.id);
+  assert.equal(await focused(), 'video-cancel');
   await page.click('#video-cancel');
   await page.waitForFunction(() => /^cancelled/.test(document.getElementById('video-line').textContent), { polling: 50, timeout: 60000 });
+  assert.equal(await focused(), 'video-make');
   assert.equal(await page.$eval('#video-download', (a) => a.hidden), true);
   assert.deepEqual(await privateFiles(page), []);
 
