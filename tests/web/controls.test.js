@@ -171,7 +171,8 @@ test('links start at their moment, a copied link holds the moment shown, and a r
   const held = (await pause(page)).shownMs;
   await page.keyboard.press('KeyL');
   await page.click('#copy-link');
-  const copied = await waitForState(page, () => window.voxelshow.link !== undefined);
+  // The link is set before the clipboard has it: the notice comes once the copy is done or failed.
+  const copied = await waitForState(page, () => window.voxelshow.notice !== undefined);
   assert.equal(copied.link, `${site.url}#t=${(held + 10000) / 1000}`);
   assert.equal(await page.evaluate(() => navigator.clipboard.readText()), copied.link);
   await page.evaluate(() => { location.hash = 't=120'; });
@@ -182,8 +183,9 @@ test('links start at their moment, a copied link holds the moment shown, and a r
   await page.reload();
   await waitForState(page, () => window.voxelshow.phase === 'ready');
   assert.equal(await page.$eval('#start', (b) => b.textContent), 'click to play from 1:50.0');
+  // Only the fragment changes: the page stays ready and says so when its hashchange comes.
   await page.goto(`${site.url}#t=999`);
-  const refused = await waitForState(page, () => window.voxelshow.phase === 'ready');
+  const refused = await waitForState(page, () => window.voxelshow.phase === 'ready' && window.voxelshow.message !== '');
   assert.equal(refused.message, "#t=999: past the show's end");
   await context.close();
 });
