@@ -45,7 +45,10 @@ export class Sound {
   }
 
   // Plays from `ms` into the music from the counter's reading `at` (from aheadNow), also while
-  // suspended: it then starts when resumed.
+  // suspended: it then starts when resumed. Work done between reading `at` and this call (the
+  // core's start or jump, slow on a slow or busy machine) can take the lead and more: a source
+  // started in the past plays at once from its offset, behind the picture by the delay. Such a
+  // start is put a lead ahead of now, that much further into the music.
   playFrom(ms, at) {
     if (!this.ready) return;
     this.stop();
@@ -56,7 +59,14 @@ export class Sound {
     // the decoded samples themselves rather than ones interpolated between them.
     const rate = this.context.sampleRate;
     const frames = (ms) => Math.round((ms * rate) / 1000) / rate;
-    this.source.start(frames(at), Math.min(frames(ms), this.buffer.duration));
+    let when = frames(at);
+    let offset = frames(ms);
+    if (when < this.context.currentTime + START_LEAD / 2) {
+      const later = frames(this.aheadNow());
+      offset += later - when;
+      when = later;
+    }
+    this.source.start(when, Math.min(offset, this.buffer.duration));
   }
 
   // The level heard, from 0 to 1, and whether it is muted; the music plays on either way.
