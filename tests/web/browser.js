@@ -23,18 +23,38 @@ export async function startSite(site = SITE) {
 }
 
 export async function launch(extraArgs = []) {
-  return puppeteer.launch({
+  const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
     headless: true,
     args: ['--no-sandbox', '--headless=new', '--autoplay-policy=no-user-gesture-required',
       '--mute-audio', ...extraArgs],
   });
+  // VOXELSHOW_CPU_SLOWDOWN=N runs every page's main thread N times slower (as a slow or very busy
+  // machine does), which brings out the races between a page's work and its clocks.
+  const rate = Number(process.env.VOXELSHOW_CPU_SLOWDOWN ?? 0);
+  if (rate > 1) {
+    browser.on('targetcreated', async (target) => {
+      if (target.type() !== 'page') return;
+      const session = await target.createCDPSession().catch(() => null);
+      await session?.send('Emulation.setCPUThrottlingRate', { rate }).catch(() => {});
+    });
+  }
+  return browser;
 }
 
 // Waits until `predicate` (run in the page with `args`) holds of its state, window.voxelshow.
 export async function waitForState(page, predicate, timeout = 120000, ...args) {
   await page.waitForFunction(predicate, { timeout, polling: 50 }, ...args);
   return page.evaluate(() => ({ ...window.voxelshow }));
+}
+
+// Resolves once `count` frames of the browser have gone by in the page: as many turns of its
+// drawing loops, however slowly a busy machine gives them (a fixed time may hold none).
+export function browserFrames(page, count) {
+  return page.evaluate((left) => new Promise((done) => {
+    const tick = () => (--left === 0 ? done() : requestAnimationFrame(tick));
+    requestAnimationFrame(tick);
+  }), count);
 }
 
 // A test file's site, browser and folder for its files, made before its tests and closed after.

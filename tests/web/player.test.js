@@ -5,7 +5,7 @@ import { cpSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { execFileSync } from 'node:child_process';
-import { startSite, launch, waitForState, SITE, NATIVE } from './browser.js';
+import { startSite, launch, waitForState, browserFrames, SITE, NATIVE } from './browser.js';
 
 let site;
 let browser;
@@ -43,12 +43,7 @@ async function startShow(page) {
 test('without a click nothing plays and nothing fails', async () => {
   const { page, errors } = await openPage();
   const state = await waitForState(page, () => window.voxelshow.phase === 'ready');
-  // A few frames of the browser go by: the show stays at its overlay.
-  await page.evaluate(() => new Promise((done) => {
-    let frames = 0;
-    const tick = () => (++frames === 10 ? done() : requestAnimationFrame(tick));
-    requestAnimationFrame(tick);
-  }));
+  await browserFrames(page, 10);  // the show stays at its overlay
   const later = await page.evaluate(() => ({ ...window.voxelshow }));
   assert.equal(later.phase, 'ready');
   assert.equal(later.presented, undefined);
@@ -68,7 +63,7 @@ test('keys pause, step, jump and go back to the start on the passes they should'
   const paused = await waitForState(page, () => window.voxelshow.paused);
   assert.equal(paused.phase, 'paused');
   const held = paused.shownMs;
-  await page.evaluate(() => new Promise((done) => setTimeout(done, 300)));
+  await browserFrames(page, 10);
   assert.equal(await page.evaluate(() => window.voxelshow.shownMs), held, 'the picture stands while paused');
 
   await page.keyboard.press('Period');
@@ -176,7 +171,7 @@ test('at the end the last frame stays with a button that plays the show again', 
   const ended = await waitForState(page, () => window.voxelshow.phase === 'ended');
   assert.ok(ended.shownMs >= 195700 && ended.shownMs <= 196000, `the last frame shown is at ${ended.shownMs} ms`);
   const presented = ended.presented;
-  await page.evaluate(() => new Promise((done) => setTimeout(done, 200)));
+  await browserFrames(page, 10);
   assert.equal(await page.evaluate(() => window.voxelshow.presented), presented, 'nothing is drawn after the end');
   assert.equal(await page.$eval('#again', (b) => !b.hidden && b.textContent), 'play again');
   await page.click('#again');

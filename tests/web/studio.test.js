@@ -5,7 +5,7 @@ import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { existsSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { openSite, closeSite, native, NATIVE, DATA } from './browser.js';
+import { openSite, closeSite, native, browserFrames, NATIVE, DATA } from './browser.js';
 
 let site;
 let browser;
@@ -298,7 +298,7 @@ test('keys: Space plays from the playhead and stops, comma and period step a pas
   const stopped = await studioState(page);
   assert.equal(stopped.playing, false);
   // Stopped, the playhead stays where the music was, and the frame shown is that pass's.
-  await page.evaluate(() => new Promise((done) => setTimeout(done, 300)));
+  await browserFrames(page, 10);
   assert.equal(await page.evaluate(() => window.studio.pass()), stopped.pass);
   const shown = await page.evaluate(() => window.studio.hash());
   await page.evaluate((p) => window.studio.seek(p), stopped.pass);
