@@ -5,12 +5,12 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/frame_file.h"
 #include "app/seek.h"
 #include "app/show_settings.h"
 #include "capture/picture_sequence_name.h"
 #include "files/interruption.h"
 #include "files/output_files.h"
+#include "files/picture_file.h"
 #include "render/framebuffer.h"
 #include "render/random.h"
 
@@ -31,7 +31,7 @@ void WriteFrame(const Options& options, uint32_t pass, std::vector<OutputFile>& 
     if (error.empty()) {
         file.replace = options.overwrite;
         files.push_back(file);
-        error = WriteFrameFile(files.back(), frameBuffer);
+        error = WritePictureFile(files.back(), {frameBuffer, FRAME_WIDTH, FRAME_HEIGHT});
     }
     if (!error.empty()) {
         DiscardOutputFiles(files);
