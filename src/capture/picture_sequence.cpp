@@ -66,8 +66,10 @@ void PictureSequence::WritePicture(const uint32_t* pixels) {
     const OutputFile& file = framesWritten < files.size() ? files[framesWritten] : Reserve(pass);
     ScaleFrame(scaler, pixels, scaled.data());
     int64_t size = 0;
+    // Unfiltered rows: a capture writes thousands of frames, and adaptive filtering would make
+    // the encoder, not the drawing, set its pace.
     const std::string reason =
-        WritePictureFile(file, {scaled.data(), settings.width, settings.height}, &size);
+        WritePictureFile(file, {scaled.data(), settings.width, settings.height}, PngFilters::None, &size);
     if (!reason.empty()) {
         throw CaptureError(file.target + ": " + reason);
     }

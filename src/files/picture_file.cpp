@@ -47,7 +47,8 @@ std::string WriteRaw(std::FILE* stream, const PictureView& picture) {
 void PngWarning(png_structp, png_const_charp) {}
 
 // Encodes `rgb` (rows of red, green, blue bytes) as a PNG into `stream`; the reason on failure.
-std::string EncodePng(std::FILE* stream, std::vector<uint8_t>& rgb, int width, int height) {
+std::string EncodePng(std::FILE* stream, std::vector<uint8_t>& rgb, int width, int height,
+                      PngFilters filters) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngError, PngWarning);
     png_infop info = png == nullptr ? nullptr : png_create_info_struct(png);
     if (info == nullptr) {
@@ -66,13 +67,16 @@ std::string EncodePng(std::FILE* stream, std::vector<uint8_t>& rgb, int width, i
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
+    if (filters == PngFilters::None) {
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+    }
     png_set_rows(png, info, rows.data());
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
     return "";
 }
 
-std::string WritePng(std::FILE* stream, const PictureView& picture) {
+std::string WritePng(std::FILE* stream, const PictureView& picture, PngFilters filters) {
     // Red, green and blue only: the fourth byte is never shown.
     std::vector<uint8_t> rgb(PixelCount(picture) * 3);
     for (size_t i = 0; i < PixelCount(picture); ++i) {
@@ -82,7 +86,7 @@ std::string WritePng(std::FILE* stream, const PictureView& picture) {
     }
     // The encoder's writes go through the stream, whose error flag the caller checks: a failed
     // write is reported with its reason.
-    const std::string failure = EncodePng(stream, rgb, picture.width, picture.height);
+    const std::string failure = EncodePng(stream, rgb, picture.width, picture.height, filters);
     return std::ferror(stream) == 0 ? failure : "";
 }
 
@@ -99,7 +103,8 @@ PictureFileKind PictureFileKindOf(const std::string& path) {
     return EndsWithIgnoringCase(path, ".bgra") ? PictureFileKind::Raw : PictureFileKind::None;
 }
 
-std::string WritePictureFile(const OutputFile& file, const PictureView& picture, int64_t* bytes) {
+std::string WritePictureFile(const OutputFile& file, const PictureView& picture, PngFilters filters,
+                             int64_t* bytes) {
     const int descriptor = OpenReservedFile(file);
     std::FILE* stream = descriptor < 0 ? nullptr : fdopen(descriptor, "wb");
     if (stream == nullptr) {
@@ -109,8 +114,9 @@ std::string WritePictureFile(const OutputFile& file, const PictureView& picture,
         }
         return failure;
     }
-    std::string failure = PictureFileKindOf(file.target) == PictureFileKind::Raw ? WriteRaw(stream, picture)
-                                                                                 : WritePng(stream, picture);
+    std::string failure = PictureFileKindOf(file.target) == PictureFileKind::Raw
+                              ? WriteRaw(stream, picture)
+                              : WritePng(stream, picture, filters);
     // A failed write leaves the stream's error flag, and errno its reason; the flush retries
     // what is buffered.
     const bool written = std::fflush(stream) == 0 && std::ferror(stream) == 0;
