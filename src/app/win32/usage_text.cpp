@@ -1,8 +1,7 @@
 #include "app/options.h"
 
-// What the Windows program does: its forms and keys (capture to picture sequences and WAV, no
-// reloading of a saved script), and Windows' own ways of asking (/?, a script dropped on the
-// program).
+// What the Windows program does: its forms and keys (capture to picture sequences and WAV),
+// and Windows' own ways of asking (/?, a script dropped on the program).
 const char* UsageText() {
     return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N]\n"
            "                 [--mute | --music FILE] [--script FILE] [--start S] [--aspect keep|stretch]\n"
@@ -31,7 +30,7 @@ const char* UsageText() {
            "  --music FILE        play, or capture, this module (.mod .s3m .xm .it) or stream (.mp3 .ogg)\n"
            "                      instead of the data folder's music\n"
            "  --script FILE       register the scene script from this text file instead of the\n"
-           "                      built-in one (read when the show starts)\n"
+           "                      built-in one; the played show reloads it whenever it is saved\n"
            "  --dump-script FILE  write the built-in scene script as text (- for standard output)\n"
            "  --render-frame N    draw pass N without a window and write its frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
@@ -64,8 +63,7 @@ const char* UsageText() {
            "\n"
            "Output names may hold any letters (accents, other scripts); NUL and the other devices\n"
            "are written as devices. Videos: the web page makes mp4 and webm videos with its\n"
-           "\"video\" button, and the Linux program writes every format. Reloading a saved script\n"
-           "while the show plays is the Linux program's.\n"
+           "\"video\" button, and the Linux program writes every format.\n"
            "\n"
            "keys while the show plays:\n"
            "  Space               pause or go on (picture and music)\n"
