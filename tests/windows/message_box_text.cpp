@@ -1,8 +1,9 @@
 // For the Windows tests under Wine: waits up to the seconds given for a message box titled
 // "voxelshow", prints its text (UTF-8) and presses its OK button. Status 0 once one was read,
-// 1 if none came. With "open" after the seconds, leaves the box open and prints its place on
-// the screen on a second line, "X Y WIDTH HEIGHT", for a screenshot. A program's own window cannot show what it reported in the box, so the box
-// is read as a user sees it, from outside.
+// 1 if none came. A program's own window cannot show what it reported in the box, so the box
+// is read as a user sees it, from outside. With "open" after the seconds, it leaves the box
+// open and prints its place on the screen on a second line, "X Y WIDTH HEIGHT", for a
+// screenshot.
 #include <windows.h>
 
 #include <cstdio>
