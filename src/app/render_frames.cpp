@@ -23,11 +23,14 @@ std::vector<uint32_t> SortedPasses(std::vector<uint32_t> passes) {
 }
 
 // Writes the pass's frame into a temporary of its own beside its name, the frames sharing
-// their folder; the run commits them all at its end.
-void WriteFrame(const Options& options, uint32_t pass, std::vector<OutputFile>& files) {
+// their folder; the run commits them all at its end. A frame to the standard output is written
+// `through` the name that still leads to it.
+void WriteFrame(const Options& options, uint32_t pass, const std::string& through, std::vector<OutputFile>& files) {
     const std::string path = FrameNameFor(options.outPath, pass);
     OutputFile file;
-    std::string error = ReserveOutputFile(file, path, files.empty() ? nullptr : &files.back());
+    std::string error = ReserveOutputFile(file, through == options.outPath ? path : through,
+                                          files.empty() ? nullptr : &files.back());
+    file.target = path;
     if (error.empty()) {
         file.replace = options.overwrite;
         files.push_back(file);
@@ -52,6 +55,7 @@ int RenderFrames(const Options& options) {
     }
     const ShowSettings settings = SettingsFor(options);
     SeedRandom(settings.seed);
+    const std::string through = SetLinesAsideFor(options.outPath);
     std::unique_ptr<Show> show = BuildShow(settings);
     // The frames appear together once all are drawn, or none does: a run that fails or is
     // stopped half-way leaves no part of itself.
@@ -61,7 +65,7 @@ int RenderFrames(const Options& options) {
             break;  // the commit below removes what was written and says why
         }
         SeekShow(*show, StepsFor(settings.renderer), GridPass(pass, options.fps));
-        WriteFrame(options, pass, files);
+        WriteFrame(options, pass, through, files);
     }
     if (InterruptingSignal() != 0) {
         DiscardOutputFiles(files);
