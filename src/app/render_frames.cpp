@@ -25,7 +25,8 @@ std::vector<uint32_t> SortedPasses(std::vector<uint32_t> passes) {
 // Writes the pass's frame into a temporary of its own beside its name, the frames sharing
 // their folder; the run commits them all at its end. A frame to the standard output is written
 // `through` the name that still leads to it.
-void WriteFrame(const Options& options, uint32_t pass, const std::string& through, std::vector<OutputFile>& files) {
+void WriteFrame(const Options& options, uint32_t pass, const std::string& through,
+                std::vector<OutputFile>& files) {
     const std::string path = FrameNameFor(options.outPath, pass);
     OutputFile file;
     std::string error = ReserveOutputFile(file, through == options.outPath ? path : through,
