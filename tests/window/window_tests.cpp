@@ -639,6 +639,19 @@ uint32_t WaitForTitleTimer(Display* display, Window window, Condition done) {
     return timer;
 }
 
+// The demo clock once it has held still for 0.3 s (the show paused), or 0 after 20 s.
+uint32_t PausedTimer(Display* display, Window window) {
+    uint32_t seen = 0;
+    return WaitForTitleTimer(display, window, [&](uint32_t timer) {
+        const bool steady = timer == seen;
+        seen = timer;
+        if (!steady) {
+            Sleep(0.3);
+        }
+        return steady;
+    });
+}
+
 // --start 120 plays picture and music from 120 s. Space holds both; Right, while held, moves both
 // 5 s on, the music sample-exactly to the picture's new time; Space again lets both go on. (Jumps
 // while playing are held to the uninterrupted run by the player's own tests.)
@@ -654,15 +667,7 @@ TEST_F(ShowInWindow, StartJumpAndPauseMovePictureAndMusicTogether) {
 
     // Held: the clock stands still, however long one waits.
     RunXdotool("key space");
-    uint32_t seen = 0;
-    const uint32_t paused = WaitForTitleTimer(display, window, [&](uint32_t timer) {
-        const bool steady = timer == seen;
-        seen = timer;
-        if (!steady) {
-            Sleep(0.3);  // a reading that held for 0.3 s, while the show runs at hundreds of passes a second
-        }
-        return steady;
-    });
+    const uint32_t paused = PausedTimer(display, window);
     Sleep(0.5);
     EXPECT_EQ(TitleTimer(WindowTitle(display, window)), paused);
 
@@ -707,19 +712,6 @@ void FloodWithMotion(const WindowPlace& over, int moves) {
                    std::to_string(over.y + over.height / 2 + i % 7);
     }
     RunXdotool(command);
-}
-
-// The demo clock once it has held still for 0.3 s (the show paused), or 0 after 20 s.
-uint32_t PausedTimer(Display* display, Window window) {
-    uint32_t seen = 0;
-    return WaitForTitleTimer(display, window, [&](uint32_t timer) {
-        const bool steady = timer == seen;
-        seen = timer;
-        if (!steady) {
-            Sleep(0.3);
-        }
-        return steady;
-    });
 }
 
 // Keys act on the next pass however many mouse moves came before them: Space pauses and goes on
