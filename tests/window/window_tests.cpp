@@ -17,7 +17,6 @@
 #include "../audio/disk_capture.h"
 #include "../audio/music_files.h"
 #include "../music/music_decode.h"
-#include "../support/fifo.h"
 
 // After the test framework, whose names the X11 macros would replace.
 #include <X11/Xlib.h>
@@ -639,6 +638,19 @@ uint32_t WaitForTitleTimer(Display* display, Window window, Condition done) {
     return timer;
 }
 
+// The demo clock once it has held still for 0.3 s (the show paused), or 0 after 20 s.
+uint32_t PausedTimer(Display* display, Window window) {
+    uint32_t seen = 0;
+    return WaitForTitleTimer(display, window, [&](uint32_t timer) {
+        const bool steady = timer == seen;
+        seen = timer;
+        if (!steady) {
+            Sleep(0.3);
+        }
+        return steady;
+    });
+}
+
 // --start 120 plays picture and music from 120 s. Space holds both; Right, while held, moves both
 // 5 s on, the music sample-exactly to the picture's new time; Space again lets both go on. (Jumps
 // while playing are held to the uninterrupted run by the player's own tests.)
@@ -654,15 +666,7 @@ TEST_F(ShowInWindow, StartJumpAndPauseMovePictureAndMusicTogether) {
 
     // Held: the clock stands still, however long one waits.
     RunXdotool("key space");
-    uint32_t seen = 0;
-    const uint32_t paused = WaitForTitleTimer(display, window, [&](uint32_t timer) {
-        const bool steady = timer == seen;
-        seen = timer;
-        if (!steady) {
-            Sleep(0.3);  // a reading that held for 0.3 s, while the show runs at hundreds of passes a second
-        }
-        return steady;
-    });
+    const uint32_t paused = PausedTimer(display, window);
     Sleep(0.5);
     EXPECT_EQ(TitleTimer(WindowTitle(display, window)), paused);
 
@@ -707,19 +711,6 @@ void FloodWithMotion(const WindowPlace& over, int moves) {
                    std::to_string(over.y + over.height / 2 + i % 7);
     }
     RunXdotool(command);
-}
-
-// The demo clock once it has held still for 0.3 s (the show paused), or 0 after 20 s.
-uint32_t PausedTimer(Display* display, Window window) {
-    uint32_t seen = 0;
-    return WaitForTitleTimer(display, window, [&](uint32_t timer) {
-        const bool steady = timer == seen;
-        seen = timer;
-        if (!steady) {
-            Sleep(0.3);
-        }
-        return steady;
-    });
 }
 
 // Keys act on the next pass however many mouse moves came before them: Space pauses and goes on
@@ -777,14 +768,14 @@ TEST_F(ShowInWindow, StopSignalsEndTheShowWithTheShellsStatus) {
 // files and devices are reported, and the show goes on.
 TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     const std::string badShader = TempPath("voxelshow_bad_shader"),
-                      noShader = TempPath("voxelshow_no_shader"),
-                      folderShader = TempPath("voxelshow_folder_shader"),
-                      fifoShader = TempPath("voxelshow_fifo_shader");
-    for (const std::string& dir : {badShader, noShader, folderShader, fifoShader}) {
+                      noShader = TempPath("voxelshow_no_shader");
+    for (const std::string& dir : {badShader, noShader}) {
         std::filesystem::create_directories(dir);
     }
     std::filesystem::remove(noShader + "/shaders.glsl");
     // A copy of the program in a folder without the shaders, run from there, finds them nowhere.
+    // (A folder or a FIFO at the name is refused by the reader every data file goes through; the
+    // loaders' tests hold that.)
     const std::string copiedProgram = noShader + "/voxelshow";
     std::filesystem::copy_file(VOXELSHOW_PROGRAM, copiedProgram,
                                std::filesystem::copy_options::overwrite_existing);
@@ -796,12 +787,6 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     std::ofstream(notAModule) << "these are words, not music\n";
     const std::string diskAudio =
         "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_not_music.raw");
-    std::filesystem::create_directories(folderShader + "/shaders.glsl");
-    MakeFifo(fifoShader + "/shaders.glsl");
-    const auto unreadableShader = [](const std::string& reason) {
-        return "voxelshow: GPU presenter: shaders.glsl: cannot read the shader file: " + reason +
-               "; showing the frames without it\n";
-    };
     const std::string data = "--data '" + dataDir + "' ", build = VOXELSHOW_BUILD_DIR;
     const struct {
         std::string options, environment, workDir, printed;
@@ -814,11 +799,9 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
         {data + "--mute --presenter gpu", "", badShader, "",
          {"voxelshow: GPU presenter: shaders.glsl: VShader does not compile: ", "nonsense"}, false},
         {data + "--mute --presenter both --windowed", "", noShader, "",
-         {unreadableShader("No such file or directory")}, true, copiedProgram},
-        {data + "--mute --presenter gpu --windowed", "", folderShader, "", {unreadableShader("Is a directory")},
-         true},
-        {data + "--mute --presenter gpu --windowed", "", fifoShader, "",
-         {unreadableShader("is a FIFO, not a regular file")}, true},
+         {"voxelshow: GPU presenter: shaders.glsl: cannot read the shader file: No such file or directory; "
+          "showing the frames without it\n"},
+         true, copiedProgram},
         {"--data '" + silentDataDir + "' --windowed",
          "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_nomusic.raw"), build,
          "Can't open stream\n(error code: 5)\n", {MusicPath(silentDataDir)}, false},
