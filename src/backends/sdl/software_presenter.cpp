@@ -9,8 +9,8 @@ constexpr int FRAME_PITCH = FRAME_WIDTH_PIXELS * 4;
 }  // namespace
 
 bool CreateSoftwarePresenter(SoftwarePresenter& presenter, SDL_Window* window, std::string& failure) {
-    // No vertical-blank wait: the show runs as fast as it can draw.
-    presenter.renderer = SDL_CreateRenderer(window, -1, 0);
+    // No vertical-blank wait unless asked: the show runs as fast as it can draw.
+    presenter.renderer = SDL_CreateRenderer(window, -1, presenter.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
     if (presenter.renderer == nullptr) {
         failure = SDL_GetError();
         return false;

@@ -9,6 +9,7 @@
 // streaming texture in the framebuffer's own pixel format.
 struct SoftwarePresenter {
     bool keepAspect = false;  // set before CreateSoftwarePresenter
+    bool vsync = false;       // likewise: the renderer's presents wait for the display's refresh
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     const uint32_t* lastFrame = nullptr;  // shown again when the window is exposed or resized
