@@ -75,7 +75,8 @@ void HandleKey(SdlPlatform& platform, const SDL_KeyboardEvent& key) {
         platform.escapePressed = true;
         return;
     }
-    if (key.keysym.sym == SDLK_RETURN && (key.keysym.mod & KMOD_ALT) != 0) {
+    const bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
+    if (enter && (key.keysym.mod & KMOD_ALT) != 0) {
         if (key.repeat == 0) {  // held down, it switches once
             SwitchFullScreen();
             SetRefreshRate(platform.pacer, DisplayRefreshHz());
