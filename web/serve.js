@@ -4,6 +4,7 @@
 // is answered with its status; nothing a request does ends the server.
 import { createServer } from 'node:http';
 import { createReadStream } from 'node:fs';
+import { pipeline } from 'node:stream';
 import { open, realpath, stat } from 'node:fs/promises';
 import { extname, join, sep } from 'node:path';
 
@@ -131,9 +132,9 @@ async function handle(base, request, response) {
     response.end();
     return;
   }
-  const stream = createReadStream(null, { fd: handleOfFile, start: first, end: last });
-  stream.on('error', () => response.destroy());
-  stream.pipe(response);
+  // pipeline ends the read (and closes the file) when the visitor goes away mid-transfer, as a
+  // page closed while the music arrives does; pipe would leave the file open.
+  pipeline(createReadStream(null, { fd: handleOfFile, start: first, end: last }), response, () => {});
 }
 
 export async function serve(root, host, port) {

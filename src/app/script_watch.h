@@ -1,11 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
 
+#include "app/script_watch_system.h"
 #include "script/script_text.h"
 
 // How long a script file must stay unchanged before a save of it is read: an editor that empties
@@ -15,9 +16,13 @@ constexpr uint32_t SAVE_SETTLE_MS = 100;
 // Watches one script file and reads and checks each saved version on a thread of its own, so
 // that the show's loop never waits for the disk or the parser. It watches the file's folder,
 // so that a save that writes a new file and renames it over the old one is seen as well as one
-// that writes in place; when the path is a symbolic link, the folder of the file it leads to as
-// well. A watched folder that is removed (or renamed away) is watched again once a folder of
-// its name is back. Nothing here touches the show: the loop takes each result.
+// that writes in place; on Linux, when the path is a symbolic link, the folder of the file it
+// leads to as well. A watched folder that is removed (or renamed away) is watched again once a
+// folder of its name is back. Nothing here touches the show: the loop takes each result.
+//
+// The rules (when a save is read, what is published, a lost folder looked for again) are the
+// same on every system; each system's change notifications are a part of their own
+// (script_watch_system.h).
 class ScriptWatch {
 public:
     explicit ScriptWatch(const std::string& path, uint32_t settleMs = SAVE_SETTLE_MS);
@@ -36,30 +41,14 @@ public:
     // once; empty if it was not. No save is read after it.
     std::string TakeNotice();
 
-    // One name watched in one folder: the script's path as given, or the file it leads to.
-    struct WatchedName {
-        std::string folder;
-        std::string name;
-        int watch = -1;  // the folder's inotify watch, -1 while it has none
-    };
-
 private:
     void Watch();
-    // Watches the folders of the names the path has now; false, with the folder and errno,
-    // when one cannot be watched.
-    bool Arm(std::string& folder, int& error);
-    void Disarm();
-    // Reads the pending events: whether one was a change of a watched name, whether a folder's
-    // watch was lost.
-    void ReadEvents(bool& changed, bool& lost);
     void Publish(ParsedScript script, std::string notice);
 
     std::string path;
     uint32_t settleMs;
-    std::vector<WatchedName> names;
     std::string failure;
-    int events = -1;  // inotify
-    int stop = -1;    // eventfd that ends the thread
+    FolderNotificationsHandle system{nullptr, nullptr};
     std::mutex latestLock;
     std::optional<ParsedScript> latest;
     std::string notice;

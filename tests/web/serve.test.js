@@ -2,7 +2,7 @@
 // serves as a static host does and no request ends it.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
-import { chmodSync, mkdirSync, mkdtempSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
+import { chmodSync, mkdirSync, mkdtempSync, readdirSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { request } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -24,6 +24,7 @@ before(async () => {
   writeFileSync(join(site, 'index.html'), '<p>home</p>');
   writeFileSync(join(site, 'sub', 'index.html'), '<p>sub</p>');
   writeFileSync(join(site, 'music.mp3'), Buffer.from(Array.from({ length: 1000 }, (_, i) => i % 251)));
+  writeFileSync(join(site, 'large.bin'), Buffer.alloc(32 << 20));
   writeFileSync(join(site, 'locked.js'), 'secret');
   chmodSync(join(site, 'locked.js'), 0);
   writeFileSync(join(work, 'outside.txt'), 'outside the site');
@@ -102,6 +103,24 @@ test('a reload is answered 304 by its validators, and byte ranges are served', a
   const stale = await ask('/music.mp3', { headers: { Range: 'bytes=0-9', 'If-Range': '"old"' } });
   assert.equal(stale.status, 200, 'a range of another version of the file gives the whole file');
   assert.equal((await ask('/music.mp3', { method: 'HEAD' })).headers['content-length'], '1000');
+});
+
+test('a transfer the visitor breaks off closes its file', async () => {
+  const openFiles = () => readdirSync('/proc/self/fd').length;
+  const before = openFiles();
+  for (let i = 0; i < 10; ++i) {
+    await new Promise((resolve, reject) => {
+      const req = request({ host: '127.0.0.1', port, path: '/large.bin' }, (response) => {
+        response.once('data', () => { req.destroy(); resolve(); });
+      });
+      req.on('error', (error) => (error.code === 'ECONNRESET' ? resolve() : reject(error)));
+      req.end();
+    });
+  }
+  for (const deadline = Date.now() + 20000; openFiles() > before && Date.now() < deadline;) {
+    await new Promise((resolve) => setTimeout(resolve, 50));
+  }
+  assert.equal(openFiles(), before, 'every file of a broken-off transfer is closed');
 });
 
 test('the command line: usage, a missing folder, and the real port printed', async () => {

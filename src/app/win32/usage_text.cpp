@@ -1,7 +1,7 @@
 #include "app/options.h"
 
-// What the Windows program does: its forms and keys (no capture, no reloading of a saved
-// script), and Windows' own ways of asking (/?, a script dropped on the program).
+// What the Windows program does: its forms and keys (no capture), and Windows' own ways of
+// asking (/?, a script dropped on the program).
 const char* UsageText() {
     return "usage: voxelshow [--windowed] [--vsync] [--presenter software|gpu|both] [--data DIR]\n"
            "                 [--seed N] [--mute | --music FILE] [--script FILE] [--start S]\n"
@@ -31,7 +31,7 @@ const char* UsageText() {
            "  --music FILE        play this module (.mod .s3m .xm .it) or stream (.mp3 .ogg) instead of\n"
            "                      the data folder's music\n"
            "  --script FILE       register the scene script from this text file instead of the\n"
-           "                      built-in one (read when the show starts)\n"
+           "                      built-in one; the played show reloads it whenever it is saved\n"
            "  --dump-script FILE  write the built-in scene script as text (- for standard output)\n"
            "  --render-frame N    draw pass N without a window and write its frame;\n"
            "                      several passes: --out must contain %d, replaced by the pass number\n"
@@ -56,9 +56,8 @@ const char* UsageText() {
            "                      (default: the best this processor has)\n"
            "\n"
            "Output names may hold any letters (accents, other scripts); NUL and the other devices\n"
-           "are written as devices. Writing the show to video or picture files (--capture) and\n"
-           "reloading a saved script while the show plays are the Linux program's; the web page\n"
-           "makes mp4 and webm videos with its \"video\" button.\n"
+           "are written as devices. Writing the show to video or picture files (--capture) is the\n"
+           "Linux program's; the web page makes mp4 and webm videos with its \"video\" button.\n"
            "\n"
            "keys while the show plays:\n"
            "  Space               pause or go on (picture and music)\n"
