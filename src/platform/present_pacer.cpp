@@ -4,7 +4,8 @@
 #include <cmath>
 
 void SetRefreshRate(PresentPacer& pacer, uint32_t refreshHz) {
-    pacer.periodUs = 1e6 / static_cast<double>(refreshHz == 0 ? DEFAULT_REFRESH_HZ : refreshHz);
+    const uint32_t given = refreshHz == 0 ? DEFAULT_REFRESH_HZ : refreshHz;
+    pacer.periodUs = 1e6 / static_cast<double>(given + (pacer.presenterWaits ? 1 : 0));
 }
 
 uint64_t MicrosecondsToWait(const PresentPacer& pacer, uint64_t nowUs) {

@@ -7,14 +7,19 @@ constexpr uint32_t DEFAULT_REFRESH_HZ = 60;
 // Holds the presents of a show played with --vsync to the display's refresh rate on a real clock
 // of microseconds, for when the presenter's own wait for the refresh is refused or does nothing (a
 // virtual X server, GDI). Where the presenter does wait, each present already comes a refresh after
-// the one before and finds its slot reached: the pacer then adds no wait of its own.
+// the one before and finds its slot reached: the pacer then adds no wait of its own, as long as
+// it paces no slower than the true refresh. Systems give the rate in whole hertz, some rounded
+// down (59 for 59.94 Hz), so a presenter that has a wait of its own is paced 1 Hz above the rate
+// given: a ceiling that never holds back one of its presents past a refresh.
 struct PresentPacer {
-    double periodUs = 0.0;  // microseconds between two presents
-    double nextUs = 0.0;    // the reading from which the next present may go
-    bool started = false;   // a present was noted
+    bool presenterWaits = false;  // the presenter's own wait for the refresh was accepted
+    double periodUs = 0.0;        // microseconds between two presents
+    double nextUs = 0.0;          // the reading from which the next present may go
+    bool started = false;         // a present was noted
 };
 
-// Paces at `refreshHz` presents a second, or at DEFAULT_REFRESH_HZ when it is 0 (unknown).
+// Paces at `refreshHz` presents a second, or at DEFAULT_REFRESH_HZ when it is 0 (unknown); 1 more
+// when the presenter waits itself.
 void SetRefreshRate(PresentPacer& pacer, uint32_t refreshHz);
 // Microseconds to wait, at reading `nowUs`, before the next present may go: 0 when it may go now.
 uint64_t MicrosecondsToWait(const PresentPacer& pacer, uint64_t nowUs);

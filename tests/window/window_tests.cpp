@@ -462,10 +462,11 @@ TEST_F(ShowInWindow, FullScreenShowsTheUnsmoothedPictureAndAltEnterSwitchesToAWi
     ExpectEscapeEndsTheShow(window);
 }
 
-// With --vsync the show presents at the display's refresh rate: Xvfb gives none, so 60 a second.
-// Over three seconds of the show, no half-second window of the title's statistics counts more
-// (the pacer allows half a frame more per window, the millisecond counter a little more); the show
-// draws hundreds a second without it.
+// With --vsync the show presents at the display's refresh rate: Xvfb gives none, so 60 a second,
+// and 61 with both presenters here, whose wait for the refresh Mesa accepts (and does not do on
+// Xvfb). Over three seconds of the show, no half-second window of the title's statistics counts
+// more than 63 (the pacer allows half a frame more per window, the millisecond counter a little
+// more); the show draws hundreds a second without it.
 TEST_F(ShowInWindow, VsyncHoldsTheFrameRateToTheRefreshRate) {
     const std::regex maxFps(R"(max fps: (\d+\.\d\d))");
     for (const char* presenter : {"software", "gpu"}) {
@@ -481,7 +482,7 @@ TEST_F(ShowInWindow, VsyncHoldsTheFrameRateToTheRefreshRate) {
         })) << title;
         std::smatch match;
         ASSERT_TRUE(std::regex_search(title, match, maxFps)) << title;
-        EXPECT_LE(std::stod(match[1]), 62.0) << title;
+        EXPECT_LE(std::stod(match[1]), 63.0) << title;
         ExpectEscapeEndsTheShow(window);
     }
 }

@@ -42,7 +42,7 @@ bool CreateGpuPresenter(GpuPresenter& presenter, SDL_Window* window, const char*
         return false;
     }
     // A refused interval leaves the pacing to the platform's clock (see PresentPacer).
-    SDL_GL_SetSwapInterval(presenter.vsync ? 1 : 0);
+    presenter.swapWaits = SDL_GL_SetSwapInterval(presenter.vsync ? 1 : 0) == 0 && presenter.vsync;
     presenter.program = BuildShaderProgram(shaderPath, failure);
     if (presenter.program == 0) {
         ReleaseGpuPresenter(presenter, window);

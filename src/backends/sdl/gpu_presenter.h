@@ -9,7 +9,8 @@
 // draws one triangle with a red, a green and a blue corner on every present. It never shows
 // the software framebuffer.
 struct GpuPresenter {
-    bool vsync = false;  // set before CreateGpuPresenter: swaps wait for the display's refresh
+    bool vsync = false;      // set before CreateGpuPresenter: swaps wait for the display's refresh
+    bool swapWaits = false;  // the swap interval of 1 that vsync asks for was accepted
     SDL_GLContext context = nullptr;
     GLuint program = 0;
     GLuint vertexArray = 0;

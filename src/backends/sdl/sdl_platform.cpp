@@ -173,7 +173,6 @@ void SdlPlatform::StopMusic() {
 
 bool OpenPresenters(SdlPlatform& platform, const char* shaderPath, std::string& failure) {
     platform.software.vsync = platform.gpu.vsync = platform.vsync;
-    SetRefreshRate(platform.pacer, DisplayRefreshHz());
     if ((presenterFlags & PRESENTER_GPU_BIT) != 0) {
         std::string gpuFailure;
         platform.gpuReady = CreateGpuPresenter(platform.gpu, mainWindow, shaderPath, gpuFailure);
@@ -190,6 +189,9 @@ bool OpenPresenters(SdlPlatform& platform, const char* shaderPath, std::string& 
             return false;
         }
     }
+    platform.pacer.presenterWaits =
+        ShowsSoftwareFrames(platform) ? platform.software.presentWaits : platform.gpu.swapWaits;
+    SetRefreshRate(platform.pacer, DisplayRefreshHz());
     return true;
 }
 

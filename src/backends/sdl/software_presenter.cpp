@@ -15,6 +15,9 @@ bool CreateSoftwarePresenter(SoftwarePresenter& presenter, SDL_Window* window, s
         failure = SDL_GetError();
         return false;
     }
+    SDL_RendererInfo info{};
+    presenter.presentWaits =
+        SDL_GetRendererInfo(presenter.renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     // RGB888 is a 32-bit word 0xXXRRGGBB whose top byte is ignored: the framebuffer's layout.
     presenter.texture =
         SDL_CreateTexture(presenter.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,

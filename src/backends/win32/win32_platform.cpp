@@ -122,7 +122,6 @@ void Win32Platform::StopMusic() {
 
 void OpenPresenters(Win32Platform& platform, uint8_t presenterFlags, const char* shaderPath) {
     platform.gpu.vsync = platform.vsync;
-    SetRefreshRate(platform.pacer, DisplayRefreshHz(platform.window));
     if ((presenterFlags & PRESENTER_GPU) != 0) {
         std::string failure;
         platform.gpuReady = CreateD3dPresenter(platform.gpu, platform.window.handle, shaderPath, failure);
@@ -132,6 +131,9 @@ void OpenPresenters(Win32Platform& platform, uint8_t presenterFlags, const char*
         }
     }
     platform.window.softwareFrames = (presenterFlags & PRESENTER_SOFTWARE) != 0 || !platform.gpuReady;
+    // Direct3D's present with sync interval 1 waits for the vertical blank; GDI has no such wait.
+    platform.pacer.presenterWaits = !platform.window.softwareFrames;
+    SetRefreshRate(platform.pacer, DisplayRefreshHz(platform.window));
 }
 
 void ClosePresenters(Win32Platform& platform) {
