@@ -14,7 +14,7 @@ data=$(dirname "$program")/data
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 echo "span $from to $to s at $size; load before: $(cut -d' ' -f1-3 /proc/loadavg), cores: $(nproc)"
-for name in show.mp4 show.mkv show.webm show.webp f%d.png music.wav music.flac; do
+for name in show.mp4 show.mkv show.webm show.webp f%d.png f%d.bgra music.wav music.flac; do
     # CPU seconds of the finished child, from the shell's own accounting.
     before=$(awk '{print $16 + $17}' /proc/$$/stat)
     case $name in

@@ -24,3 +24,7 @@ const CaptureModule* LoadCaptureModule(std::string& failure) {
     }
     return entry();
 }
+
+bool CaptureWritesMediaFiles() {
+    return true;
+}

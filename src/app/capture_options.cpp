@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/capture_loader.h"
 #include "app/seek.h"
 #include "app/show.h"
 #include "capture/capture_format.h"
 #include "capture/capture_span.h"
 #include "capture/picture_sequence_name.h"
+#include "files/picture_file.h"
 
 namespace {
 
@@ -71,9 +73,7 @@ std::string CheckSpan(const Options& options) {
 // A picture sequence's name: "" unless its "%" forms are wrong or the pass number is in its
 // folder, where frames would go to folders that may not all exist.
 std::string CheckSequenceName(const std::string& path) {
-    if (path.size() < 4 || !std::equal(path.end() - 4, path.end(), ".png", [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) == b;
-        })) {
+    if (PictureFileKindOf(path) == PictureFileKind::None) {
         return "";
     }
     const FrameNamePattern pattern = ReadFrameNamePattern(path);
@@ -132,9 +132,15 @@ std::string CheckCaptureOptions(const std::vector<std::string>& args, const Opti
     CaptureFormat format;
     if (!CaptureFormatForName(options.capturePath, format)) {
         return "--capture cannot tell what to write from the name '" + options.capturePath +
-               "'; the name picks the kind of file:\n" + CaptureFormatNames();
+               "'; the name picks the kind of file:\n" + CaptureFormatNames(CaptureWritesMediaFiles());
     }
     const CaptureFormatInfo& info = InfoOf(format);
+    if (info.media && !CaptureWritesMediaFiles()) {
+        return "--capture " + options.capturePath +
+               ": this program writes picture sequences (NAME%d.png, NAME%d.bgra) and .wav sound; the web "
+               "page makes mp4 and webm videos (its \"video\" button) and the Linux program writes every "
+               "format";
+    }
     if (!info.picture && options.mute) {
         return "--mute leaves nothing to write to " + options.capturePath;
     }

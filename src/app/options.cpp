@@ -4,11 +4,11 @@
 #include <optional>
 
 #include "app/capture_options.h"
-#include "app/frame_file.h"
 #include "app/show.h"
 #include "audio/music_playback.h"
 #include "capture/picture_sequence_name.h"
 #include "files/output_file.h"
+#include "files/picture_file.h"
 #include "render/worker_pool.h"
 
 namespace {
@@ -269,7 +269,7 @@ std::string CheckFrameName(const Options& options) {
         return "--render-frame needs --out FILE";
     }
     // A device or FIFO (/dev/stdout) has no format in its name: it gets a PNG.
-    if (FrameFileKindOf(out) == FrameFileKind::None && !IsWrittenInPlace(out)) {
+    if (PictureFileKindOf(out) == PictureFileKind::None && !IsWrittenInPlace(out)) {
         return "--out takes a name ending in .png (a PNG picture) or .bgra (raw pixels), not '" + out + "'";
     }
     const FrameNamePattern pattern = ReadFrameNamePattern(out);

@@ -5,12 +5,12 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/frame_file.h"
 #include "app/seek.h"
 #include "app/show_settings.h"
 #include "capture/picture_sequence_name.h"
 #include "files/interruption.h"
 #include "files/output_files.h"
+#include "files/picture_file.h"
 #include "render/framebuffer.h"
 #include "render/random.h"
 
@@ -23,15 +23,19 @@ std::vector<uint32_t> SortedPasses(std::vector<uint32_t> passes) {
 }
 
 // Writes the pass's frame into a temporary of its own beside its name, the frames sharing
-// their folder; the run commits them all at its end.
-void WriteFrame(const Options& options, uint32_t pass, std::vector<OutputFile>& files) {
+// their folder; the run commits them all at its end. A frame to the standard output is written
+// `through` the name that still leads to it.
+void WriteFrame(const Options& options, uint32_t pass, const std::string& through,
+                std::vector<OutputFile>& files) {
     const std::string path = FrameNameFor(options.outPath, pass);
     OutputFile file;
-    std::string error = ReserveOutputFile(file, path, files.empty() ? nullptr : &files.back());
+    std::string error = ReserveOutputFile(file, through == options.outPath ? path : through,
+                                          files.empty() ? nullptr : &files.back());
+    file.target = path;
     if (error.empty()) {
         file.replace = options.overwrite;
         files.push_back(file);
-        error = WriteFrameFile(files.back(), frameBuffer);
+        error = WritePictureFile(files.back(), {frameBuffer, FRAME_WIDTH, FRAME_HEIGHT});
     }
     if (!error.empty()) {
         DiscardOutputFiles(files);
@@ -52,6 +56,7 @@ int RenderFrames(const Options& options) {
     }
     const ShowSettings settings = SettingsFor(options);
     SeedRandom(settings.seed);
+    const std::string through = SetLinesAsideFor(options.outPath);
     std::unique_ptr<Show> show = BuildShow(settings);
     // The frames appear together once all are drawn, or none does: a run that fails or is
     // stopped half-way leaves no part of itself.
@@ -61,7 +66,7 @@ int RenderFrames(const Options& options) {
             break;  // the commit below removes what was written and says why
         }
         SeekShow(*show, StepsFor(settings.renderer), GridPass(pass, options.fps));
-        WriteFrame(options, pass, files);
+        WriteFrame(options, pass, through, files);
     }
     if (InterruptingSignal() != 0) {
         DiscardOutputFiles(files);

@@ -13,13 +13,14 @@ struct NamedFormat {
 };
 
 constexpr NamedFormat FORMATS[] = {
-    {".mp4", {CaptureFormat::Mp4, true, true, true}},
-    {".mkv", {CaptureFormat::Mkv, true, true, false}},
-    {".webm", {CaptureFormat::Webm, true, true, true}},
-    {".webp", {CaptureFormat::Webp, true, false, false}},
-    {".png", {CaptureFormat::PictureSequence, true, false, false}},
-    {".wav", {CaptureFormat::Wav, false, true, false}},
-    {".flac", {CaptureFormat::Flac, false, true, false}},
+    {".mp4", {CaptureFormat::Mp4, true, true, true, true}},
+    {".mkv", {CaptureFormat::Mkv, true, true, false, true}},
+    {".webm", {CaptureFormat::Webm, true, true, true, true}},
+    {".webp", {CaptureFormat::Webp, true, false, false, true}},
+    {".png", {CaptureFormat::PictureSequence, true, false, false, false}},
+    {".bgra", {CaptureFormat::PictureSequence, true, false, false, false}},
+    {".wav", {CaptureFormat::Wav, false, true, false, false}},
+    {".flac", {CaptureFormat::Flac, false, true, false, true}},
 };
 
 bool EndsWithIgnoringCase(const std::string& text, const std::string& suffix) {
@@ -62,13 +63,22 @@ const CaptureFormatInfo& InfoOf(CaptureFormat format) {
     return FORMATS[0].info;
 }
 
-const char* CaptureFormatNames() {
-    return "  NAME.mp4    H.264 video with AAC sound, playable while it downloads\n"
-           "  NAME.mkv    lossless video (FFV1) with FLAC sound\n"
-           "  NAME.webm   VP9 video with Opus sound\n"
-           "  NAME.webp   animated WebP picture, no sound\n"
-           "  NAME%d.png  one PNG per frame, %d replaced by the pass number (%05d: zero-padded\n"
-           "              to 5 digits, %% for a %), no sound\n"
-           "  NAME.wav    the sound alone, 16-bit PCM\n"
-           "  NAME.flac   the sound alone, FLAC\n";
+std::string CaptureFormatNames(bool media) {
+    std::string names;
+    if (media) {
+        names +=
+            "  NAME.mp4     H.264 video with AAC sound, playable while it downloads\n"
+            "  NAME.mkv     lossless video (FFV1) with FLAC sound\n"
+            "  NAME.webm    VP9 video with Opus sound\n"
+            "  NAME.webp    animated WebP picture, no sound\n";
+    }
+    names +=
+        "  NAME%d.png   one PNG per frame, %d replaced by the pass number (%05d: zero-padded\n"
+        "               to 5 digits, %% for a %), no sound\n"
+        "  NAME%d.bgra  one raw picture per frame (bytes blue, green, red, 255), named likewise\n"
+        "  NAME.wav     the sound alone, 16-bit PCM\n";
+    if (media) {
+        names += "  NAME.flac    the sound alone, FLAC\n";
+    }
+    return names;
 }

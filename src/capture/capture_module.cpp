@@ -41,6 +41,6 @@ constexpr CaptureModule MODULE{CatchInterruptions, Start, Submit, Finish, Discar
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) const CaptureModule* VoxelshowCaptureModule() {
+extern "C" CAPTURE_MODULE_EXPORT const CaptureModule* VoxelshowCaptureModule() {
     return &MODULE;
 }

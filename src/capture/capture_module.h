@@ -5,8 +5,8 @@
 
 struct CaptureSession;
 
-// The capture as the program reaches it: a module of its own, opened only when the program
-// captures, because the FFmpeg libraries it links add a good part of a second's loading and tens
+// The capture as the program reaches it: on Linux a module of its own, opened only when the
+// program captures, because the FFmpeg libraries it links add a good part of a second's loading and tens
 // of megabytes to every start of the program otherwise. The module and the program are built
 // together, so the table passes the program's own types.
 struct CaptureModule {
@@ -23,7 +23,14 @@ struct CaptureModule {
     void (*discard)(CaptureSession* session);
 };
 
-// The module's file, beside the program, and the function in it that gives its table.
+// The module's file, beside the program, and the function in it that gives its table. The
+// Windows program, which writes no media files and so links no media libraries, has the
+// capture linked in and calls the function directly.
 inline constexpr const char* CAPTURE_MODULE_FILE = "voxelshow-capture.so";
 inline constexpr const char* CAPTURE_MODULE_ENTRY = "VoxelshowCaptureModule";
+#ifdef _WIN32
+#define CAPTURE_MODULE_EXPORT
+#else
+#define CAPTURE_MODULE_EXPORT __attribute__((visibility("default")))
+#endif
 extern "C" const CaptureModule* VoxelshowCaptureModule();

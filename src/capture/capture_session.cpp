@@ -1,7 +1,3 @@
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include "capture/capture_session.h"
 
 #include <csignal>
@@ -92,8 +88,6 @@ CaptureSession::~CaptureSession() {
 }
 
 void StartCapture(CaptureSession& session, const CaptureSettings& settings) {
-    // The libraries' own messages would come on top of the one line a failure gets.
-    av_log_set_level(AV_LOG_QUIET);
     session.settings = settings;
     if (settings.span.frameCount == 0) {
         // Nothing would be written but an empty file, in place of one that may hold a show.

@@ -2,10 +2,15 @@
 
 #include "capture/media_file.h"
 #include "capture/picture_sequence.h"
+#include "capture/wav_file.h"
 
 std::unique_ptr<CaptureWriter> OpenCaptureWriter(const CaptureSettings& settings, MusicSource* music) {
-    if (settings.format == CaptureFormat::PictureSequence) {
-        return OpenPictureSequence(settings);
+    switch (settings.format) {
+        case CaptureFormat::PictureSequence:
+            return OpenPictureSequence(settings);
+        case CaptureFormat::Wav:
+            return OpenWavFile(settings, music);
+        default:
+            return OpenMediaFile(settings, music);
     }
-    return OpenMediaFile(settings, music);
 }

@@ -1,6 +1,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/log.h>
 }
 
 #include <vector>
@@ -26,7 +27,6 @@ constexpr ContainerChoice CONTAINERS[] = {
     {CaptureFormat::Mkv, "matroska", ""},
     {CaptureFormat::Webm, "webm", ""},
     {CaptureFormat::Webp, "webp", "loop=0"},  // loops for ever
-    {CaptureFormat::Wav, "wav", ""},
     {CaptureFormat::Flac, "flac", ""},
 };
 
@@ -186,6 +186,8 @@ void MediaFile::Discard() {
 }  // namespace
 
 std::unique_ptr<CaptureWriter> OpenMediaFile(const CaptureSettings& settings, MusicSource* music) {
+    // The libraries' own messages would come on top of the one line a failure gets.
+    av_log_set_level(AV_LOG_QUIET);
     auto file = std::make_unique<MediaFile>(settings, music);
     NamingFile(settings.path, [&] { file->Open(); });
     return file;

@@ -1,8 +1,3 @@
-extern "C" {
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
-
 #include "capture/music_source.h"
 
 #include <algorithm>
@@ -12,7 +7,7 @@ extern "C" {
 #include "audio/file_reading.h"
 #include "audio/music_playback.h"
 #include "capture/capture_error.h"
-#include "capture/encoding.h"
+#include "capture/link_converter.h"
 
 namespace {
 
@@ -22,24 +17,10 @@ constexpr int DECODE_FRAMES = 4096;  // frames asked of the decoder at a time
 constexpr int SKIP_CHUNK_FRAMES = 4096;
 
 void FreeConverter(MusicSource& music) {
-    swr_free(&music.converter);
+    FreeLinkConverter(music.converter);
+    music.converter = nullptr;
     music.converterRate = 0;
     music.converterChannels = 0;
-}
-
-// Converts `count` frames of the link's format (none: the converter's delayed rest) and adds
-// them to the ready frames; returns how many it added.
-int Convert(MusicSource& music, const float* input, int count) {
-    const int room = Check(swr_get_out_samples(music.converter, count), "cannot convert the music");
-    const size_t before = music.ready.size();
-    music.ready.resize(before + static_cast<size_t>(room) * MUSIC_CHANNELS);
-    auto* output = reinterpret_cast<uint8_t*>(music.ready.data() + before);
-    const auto* in = reinterpret_cast<const uint8_t*>(input);
-    const int got =
-        Check(swr_convert(music.converter, &output, room, input != nullptr ? &in : nullptr, count),
-              "cannot convert the music");
-    music.ready.resize(before + static_cast<size_t>(got) * MUSIC_CHANNELS);
-    return got;
 }
 
 // Ends the present link's conversion: what the converter still holds comes first.
@@ -47,28 +28,13 @@ void DrainConverter(MusicSource& music) {
     if (music.converter == nullptr) {
         return;
     }
-    while (Convert(music, nullptr, 0) > 0) {
+    while (ConvertLink(music.converter, nullptr, 0, music.ready) > 0) {
     }
     FreeConverter(music);
 }
 
 void OpenConverter(MusicSource& music, int rate, int channels) {
-    AVChannelLayout inputLayout{};
-    AVChannelLayout outputLayout{};
-    av_channel_layout_default(&inputLayout, channels);
-    av_channel_layout_default(&outputLayout, MUSIC_CHANNELS);
-    const int made = swr_alloc_set_opts2(&music.converter, &outputLayout, AV_SAMPLE_FMT_FLT, music.rate,
-                                         &inputLayout, AV_SAMPLE_FMT_FLT, rate, 0, nullptr);
-    av_channel_layout_uninit(&inputLayout);
-    av_channel_layout_uninit(&outputLayout);
-    Check(made, "cannot set up the music's conversion");
-    if (channels == 1) {
-        // The show plays a mono link on both sides at its own level; the converter's own
-        // mix would lower it by 3 dB.
-        const double bothSides[MUSIC_CHANNELS] = {1.0, 1.0};
-        Check(swr_set_matrix(music.converter, bothSides, 1), "cannot set up the music's conversion");
-    }
-    Check(swr_init(music.converter), "cannot set up the music's conversion");
+    music.converter = OpenLinkConverter(rate, channels, music.rate);
     music.converterRate = rate;
     music.converterChannels = channels;
 }
@@ -97,7 +63,7 @@ void DecodeMore(MusicSource& music) {
     if (music.converter == nullptr) {
         OpenConverter(music, rate, channels);
     }
-    Convert(music, music.decoded.data(), got);
+    ConvertLink(music.converter, music.decoded.data(), got, music.ready);
 }
 
 }  // namespace

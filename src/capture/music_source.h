@@ -5,7 +5,7 @@
 
 #include "audio/decoder.h"
 
-struct SwrContext;
+struct LinkConverter;
 
 // The music of a capture, decoded by the show's own decoders with its loop rule (a module
 // starts again when it ends, a stream plays once), as interleaved stereo float frames at the
@@ -20,7 +20,7 @@ struct MusicSource {
     std::vector<float> ready;    // stereo frames at `rate` not yet handed out
     size_t readyAt = 0;          // samples of `ready` already handed out
     // Converts a link whose format is not the track's; none while the link's format is.
-    SwrContext* converter = nullptr;
+    LinkConverter* converter = nullptr;
     int converterRate = 0;
     int converterChannels = 0;
 };

@@ -1,26 +1,20 @@
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavutil/pixfmt.h>
-}
+#include "capture/picture_sequence.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "capture/capture_error.h"
-#include "capture/encoding.h"
-#include "capture/picture_sequence.h"
-#include "capture/video_encoder.h"
+#include "capture/frame_scaler.h"
 #include "files/output_file.h"
 #include "files/output_files.h"
+#include "files/picture_file.h"
 
 namespace {
 
 struct PictureSequence : CaptureWriter {
-    explicit PictureSequence(const CaptureSettings& captureSettings) : settings(captureSettings) {}
+    explicit PictureSequence(const CaptureSettings& captureSettings)
+        : settings(captureSettings),
+          scaler(MakeFrameScaler(settings.width, settings.height)),
+          scaled(static_cast<size_t>(settings.width) * static_cast<size_t>(settings.height)) {}
     ~PictureSequence() override { Discard(); }
 
     void Open();
@@ -28,14 +22,14 @@ struct PictureSequence : CaptureWriter {
     void WriteSoundUntil(uint32_t) override {}
     void Finish() override {}
     void Commit() override;
-    void Discard() override;
+    void Discard() override { DiscardOutputFiles(files); }
     int64_t BytesWritten() const override { return bytes; }
 
     OutputFile& Reserve(uint32_t pass);
-    void WritePacket(const OutputFile& file);
 
     CaptureSettings settings;
-    VideoEncoder png;
+    FrameScaler scaler;
+    std::vector<uint32_t> scaled;
     std::vector<OutputFile> files;  // one per frame written (or reserved)
     uint32_t framesWritten = 0;
     int64_t bytes = 0;
@@ -52,8 +46,6 @@ void PictureSequence::Open() {
         }
     }
     Reserve(span.firstPass);
-    SetUpPictureCodec(png, "png", AV_PIX_FMT_RGB24, settings.width, settings.height, span.fps);
-    Check(avcodec_open2(png.codec, png.codec->codec, nullptr), "cannot open the png encoder");
 }
 
 OutputFile& PictureSequence::Reserve(uint32_t pass) {
@@ -72,51 +64,24 @@ OutputFile& PictureSequence::Reserve(uint32_t pass) {
 void PictureSequence::WritePicture(const uint32_t* pixels) {
     const uint32_t pass = settings.span.firstPass + framesWritten;
     const OutputFile& file = framesWritten < files.size() ? files[framesWritten] : Reserve(pass);
-    PreparePicture(png, pixels);
-    png.frame->pts = framesWritten;
-    Check(avcodec_send_frame(png.codec, png.frame), "cannot encode with png");
-    Check(avcodec_receive_packet(png.codec, png.packet), "cannot encode with png");
-    WritePacket(file);
-    av_packet_unref(png.packet);
+    ScaleFrame(scaler, pixels, scaled.data());
+    int64_t size = 0;
+    // Unfiltered rows: a capture writes thousands of frames, and adaptive filtering would make
+    // the encoder, not the drawing, set its pace.
+    const std::string reason =
+        WritePictureFile(file, {scaled.data(), settings.width, settings.height}, PngFilters::None, &size);
+    if (!reason.empty()) {
+        throw CaptureError(file.target + ": " + reason);
+    }
+    bytes += size;
     ++framesWritten;
 }
 
-void PictureSequence::WritePacket(const OutputFile& file) {
-    const int out = OpenReservedFile(file);
-    if (out < 0) {
-        throw CaptureError(file.target + ": cannot write: " + std::strerror(errno));
-    }
-    const size_t size = static_cast<size_t>(png.packet->size);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t wrote = write(out, png.packet->data + done, size - done);
-        if (wrote < 0 && errno == EINTR) {
-            continue;
-        }
-        if (wrote <= 0) {
-            const int error = wrote < 0 ? errno : EIO;
-            close(out);
-            throw CaptureError(file.target + ": cannot write: " + std::strerror(error));
-        }
-        done += static_cast<size_t>(wrote);
-    }
-    if (close(out) != 0) {
-        throw CaptureError(file.target + ": cannot write: " + std::strerror(errno));
-    }
-    bytes += static_cast<int64_t>(size);
-}
-
 void PictureSequence::Commit() {
-    CloseVideoEncoder(png);
     const std::string failure = CommitOutputFiles(files);
     if (!failure.empty()) {
         throw CaptureError(failure);
     }
-}
-
-void PictureSequence::Discard() {
-    CloseVideoEncoder(png);
-    DiscardOutputFiles(files);
 }
 
 }  // namespace

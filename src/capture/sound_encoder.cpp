@@ -24,8 +24,9 @@ struct SoundCodecChoice {
 };
 
 constexpr SoundCodecChoice SOUND_CODECS[] = {
-    {CaptureFormat::Mp4, "aac", 192000},      {CaptureFormat::Mkv, "flac", 0},
-    {CaptureFormat::Webm, "libopus", 160000}, {CaptureFormat::Wav, "pcm_s16le", 0},
+    {CaptureFormat::Mp4, "aac", 192000},
+    {CaptureFormat::Mkv, "flac", 0},
+    {CaptureFormat::Webm, "libopus", 160000},
     {CaptureFormat::Flac, "flac", 0},
 };
 

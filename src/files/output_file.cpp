@@ -253,6 +253,24 @@ std::string OpenOutputFile(OutputFile& file, const std::string& target) {
     return "";
 }
 
+std::string SetLinesAsideFor(const std::string& target) {
+    struct stat named {};
+    struct stat out {};
+    if (!IsWrittenInPlace(target) || stat(target.c_str(), &named) != 0 || fstat(STDOUT_FILENO, &out) != 0 ||
+        named.st_dev != out.st_dev || named.st_ino != out.st_ino) {
+        return target;
+    }
+    std::fflush(stdout);
+    const int kept = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    if (kept < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        if (kept >= 0) {
+            close(kept);
+        }
+        return target;
+    }
+    return "/proc/self/fd/" + std::to_string(kept);
+}
+
 std::string OpenStandardOutput(OutputFile& file) {
     file = OutputFile{};
     file.target = "standard output";

@@ -59,6 +59,11 @@ std::string OpenOutputFile(OutputFile& file, const std::string& target);
 // standard output itself goes to standard error from here on, so that nothing else the run
 // prints mixes with what it writes there. Messages name it "standard output".
 std::string OpenStandardOutput(OutputFile& file);
+// Before a run that writes `target` in place: when it is the standard output itself (/dev/stdout
+// into a pipe or a terminal), the program's own lines go to standard error from here on, so that
+// the file's bytes alone reach it. Returns the name that writes to the standard output as it was,
+// or `target` itself when it is not the standard output.
+std::string SetLinesAsideFor(const std::string& target);
 // Opens a reserved file's temporary (or the target written in place) for writing, truncated:
 // a descriptor, or -1 with errno set.
 int OpenReservedFile(const OutputFile& file);

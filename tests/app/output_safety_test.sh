@@ -154,6 +154,11 @@ if [ "$platform" = linux ]; then
     # /dev/stdout leads through /proc to a pipe, a name that is no path: written in place.
     "$program" --dump-script /dev/stdout 2>err | cat >links/piped.txt
     [ "$(grep -cv '^#' links/piped.txt)" -eq 187 ] || fail "--dump-script /dev/stdout into a pipe:" err
+    # A frame through /dev/stdout is the frame alone: the program's own lines go to standard error.
+    "$program" --render-frame 600 --out /dev/stdout --data "$data" 2>err | cat >links/piped.png
+    "$program" --render-frame 600 --out links/frame.png --data "$data" >/dev/null 2>&1
+    cmp -s links/piped.png links/frame.png && grep -q '^float, ' err ||
+        fail "--render-frame --out /dev/stdout into a pipe: not the frame's PNG alone:" err
     ln -s loop1 links/loop2
     ln -s loop2 links/loop1
     for args in "--dump-script links/loop1" "--hashes links/loop2 --data $data"; do

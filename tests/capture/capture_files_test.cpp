@@ -264,6 +264,19 @@ TEST_F(Capture, PictureSequenceIsOneScaledPngPerPass) {
     EXPECT_TRUE(picture.rgbFrames[0] == Rgb(scaled));
 }
 
+TEST_F(Capture, RawPicturesAtTheShowsSizeAreTheFramesRenderFrameWrites) {
+    Write({"--capture", Out("f%d.bgra"), "--from", "17.5", "--to", "17.52"});
+    Write({"--render-frame", "1050,1051", "--out", dir.File("pass%d.bgra")});
+    for (const char* pass : {"1050", "1051"}) {
+        // The fourth byte, which is no part of the picture, is 255 in a capture.
+        std::vector<uint32_t> rendered = PixelsOfRawFrame(dir.File("pass") + pass + ".bgra");
+        for (uint32_t& pixel : rendered) {
+            pixel |= 0xFF000000u;
+        }
+        EXPECT_TRUE(PixelsOfRawFrame(Out("f") + pass + ".bgra") == rendered) << pass;
+    }
+}
+
 struct BadCapture {
     std::vector<std::string> args;
     int status;

@@ -12,17 +12,23 @@ namespace {
 
 TEST(CaptureFormat, TheNameEndPicksTheFormat) {
     const std::pair<const char*, CaptureFormat> named[] = {
-        {"show.mp4", CaptureFormat::Mp4},      {"out/SHOW.MP4", CaptureFormat::Mp4},
-        {"a.b.mkv", CaptureFormat::Mkv},       {"clip.webm", CaptureFormat::Webm},
-        {"preview.webp", CaptureFormat::Webp}, {"frames/f%d.png", CaptureFormat::PictureSequence},
-        {"music.wav", CaptureFormat::Wav},     {"music.flac", CaptureFormat::Flac},
+        {"show.mp4", CaptureFormat::Mp4},
+        {"out/SHOW.MP4", CaptureFormat::Mp4},
+        {"a.b.mkv", CaptureFormat::Mkv},
+        {"clip.webm", CaptureFormat::Webm},
+        {"preview.webp", CaptureFormat::Webp},
+        {"frames/f%d.png", CaptureFormat::PictureSequence},
+        {"music.wav", CaptureFormat::Wav},
+        {"music.flac", CaptureFormat::Flac},
+        {"raw/F%03d.BGRA", CaptureFormat::PictureSequence},
     };
     for (const auto& [name, expected] : named) {
         CaptureFormat format = CaptureFormat::Wav;
         EXPECT_TRUE(CaptureFormatForName(name, format)) << name;
         EXPECT_EQ(format, expected) << name;
     }
-    for (const char* name : {"show.avi", "show", "mp4", "frame.png", "dir%d/frame.png", "show.mp4.tmp", ""}) {
+    for (const char* name :
+         {"show.avi", "show", "mp4", "frame.png", "frame.bgra", "dir%d/frame.png", "show.mp4.tmp", ""}) {
         CaptureFormat format;
         EXPECT_FALSE(CaptureFormatForName(name, format)) << name;
     }

@@ -28,9 +28,11 @@ after(async () => {
 // first part and then nothing until `release()`.
 async function startGate(target, { held, stalled }) {
   const waiting = [];
+  const upstream = [];  // the site's answers, ended on close even while held
   let open = false;
   const server = createServer((incoming, answer) => {
     const forward = request(new URL(incoming.url, target), { method: incoming.method }, (response) => {
+      upstream.push(response);
       answer.writeHead(response.statusCode, response.headers);
       const name = decodeURIComponent(new URL(incoming.url, target).pathname);
       if (open || (name !== held && name !== stalled)) {
@@ -53,7 +55,11 @@ async function startGate(target, { held, stalled }) {
   return {
     url: `http://127.0.0.1:${server.address().port}/`,
     release: () => { open = true; waiting.splice(0).forEach((go) => go()); },
-    close: () => { server.closeAllConnections(); server.close(); },
+    close: () => {
+      upstream.forEach((response) => response.destroy());
+      server.closeAllConnections();
+      server.close();
+    },
   };
 }
 

@@ -1,7 +1,9 @@
 // For the Windows tests under Wine: waits up to the seconds given for a message box titled
 // "voxelshow", prints its text (UTF-8) and presses its OK button. Status 0 once one was read,
 // 1 if none came. A program's own window cannot show what it reported in the box, so the box
-// is read as a user sees it, from outside.
+// is read as a user sees it, from outside. With "open" after the seconds, it leaves the box
+// open and prints its place on the screen on a second line, "X Y WIDTH HEIGHT", for a
+// screenshot.
 #include <windows.h>
 
 #include <cstdio>
@@ -28,6 +30,7 @@ BOOL CALLBACK ReadStatic(HWND child, LPARAM found) {
 
 int main(int argc, char** argv) {
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+    const bool leaveOpen = argc > 2 && std::string(argv[2]) == "open";
     for (int waited = 0; waited < seconds * 10; ++waited) {
         const HWND box = FindWindowW(L"#32770", L"voxelshow");
         std::wstring text;
@@ -42,6 +45,13 @@ int main(int argc, char** argv) {
                                 nullptr, nullptr);
             std::fwrite(utf8.data(), 1, utf8.size(), stdout);
             std::fputs("\n", stdout);
+            if (leaveOpen) {
+                RECT place{};
+                GetWindowRect(box, &place);
+                std::printf("%ld %ld %ld %ld\n", place.left, place.top, place.right - place.left,
+                            place.bottom - place.top);
+                return 0;
+            }
             PostMessageW(box, WM_COMMAND, IDOK, 0);
             return 0;
         }

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Tests the Windows program under Wine, against the Linux build of the same tree (build/): the
 # core's unit tests built for Windows, every pass of the show at 7 and at 60 passes a second
-# equal to Linux's hashes, a missing data file, the program as Windows users meet it
-# (user_tests.sh: names in four scripts, a start without a console, standard output and
+# equal to Linux's hashes, picture sequences and WAV captured equal to Linux's, a missing data
+# file, the program as Windows users meet it (user_tests.sh: names in four scripts, a start without a console, standard output and
 # devices, hidden temporaries, the help), and the show played in a window and full screen
 # (window_tests.sh): picture, title, keys, sound; a script reloaded as it is saved while the
 # show plays (reload_tests.sh); the Direct3D 11 presenter in a window (test_gpu_presenter.sh);
 # and frame pacing with --vsync (pacing_tests.sh). Wine runs under an X server of its own, with a
 # prefix and a HOME in build-windows/ that are removed afterwards. Every Wine run has a time
 # limit, so that a program that hangs fails its part instead of holding up the run. Prints how
-# long each part took. With arguments, runs only the parts named (core_tests whole_show
+# long each part took. With arguments, runs only the parts named (core_tests whole_show capture
 # missing_data output_safety names start_up standard_output temporaries help alt_enter window
 # full_screen_refused full_screen_mode reload gpu_presenter vsync).
 set -euo pipefail
@@ -84,6 +84,47 @@ part_whole_show() {
     done
 }
 
+# --capture: picture sequences (a scaled PNG, the raw pixels) and WAV sound equal the Linux
+# build's captures of the same span byte for byte, with the same summary up to its timing; a
+# video's name is one line saying where videos are made, status 2; a frame that exists is kept
+# without -y (status 1, nothing else written).
+part_capture() {
+    local target status out
+    mkdir -p "$work/capture-linux" "$work/capture"
+    for target in "f%05d.png --from 30 --to 30.05 --size 800x450" "raw%d.bgra --from 30 --to 30.05" \
+        "music.wav --from 30 --to 31.5"; do
+        # shellcheck disable=SC2086 # the target's options are words of their own
+        set -- $target
+        (cd "$work/capture-linux" && "$linux" --capture "$@" --data "$root/build/data" >"$work/capture-linux.out")
+        status=0
+        (cd "$work/capture" && wine_run "$exe" --capture "$@" --data "$root/build/data" >"$work/capture.out" \
+            2>"$work/capture.err") || status=$?
+        # The summary without its timing: "NAME: 3 frames, 0.05 s, 137.2 kB".
+        out=$(sed 's/, written in.*//' "$work/capture.out" | tr -d '\r')
+        [ $status -eq 0 ] && [ "$out" = "$(sed 's/, written in.*//' "$work/capture-linux.out")" ] ||
+            fail "capture $1: status $status, '$out', stderr: $(cat "$work/capture.err")"
+    done
+    if diff -r "$work/capture-linux" "$work/capture" >/dev/null; then
+        echo "windows test: capture wrote $(ls "$work/capture" | wc -l) files equal to the Linux build's"
+    else
+        fail "capture: the files differ from the Linux build's: $(diff -rq "$work/capture-linux" "$work/capture" | head -n 3)"
+    fi
+    status=0
+    (cd "$work/capture" && wine_run "$exe" --capture show.mp4 --data "$root/build/data" >"$work/capture.out" \
+        2>"$work/capture.err") || status=$?
+    [ $status -eq 2 ] && head -n 1 "$work/capture.err" | grep -q 'web page makes mp4 and webm videos.*Linux program' &&
+        [ ! -e "$work/capture/show.mp4" ] || fail "capture show.mp4: status $status, stderr: $(cat "$work/capture.err")"
+    rm -rf "$work/capture" && mkdir -p "$work/capture"
+    echo "kept" >"$work/capture/f1801.png"
+    status=0
+    (cd "$work/capture" && wine_run "$exe" --capture f%d.png --from 30 --to 30.05 --data "$root/build/data" \
+        >"$work/capture.out" 2>"$work/capture.err") || status=$?
+    [ $status -eq 1 ] && [ "$(cat "$work/capture/f1801.png")" = kept ] && [ "$(ls -A "$work/capture")" = f1801.png ] &&
+        grep -q f1801.png "$work/capture.err" ||
+        fail "capture over a file without -y: status $status, files $(ls -A "$work/capture"), stderr: $(cat "$work/capture.err")"
+    part "capture"
+}
+
 # A missing data file: one line naming it, status 1.
 part_missing_data() {
     mkdir -p "$work/nodata"
@@ -117,8 +158,8 @@ source "$root/tools/windows/pacing_tests.sh"
 
 parts=("$@")
 [ ${#parts[@]} -gt 0 ] ||
-    parts=(core_tests whole_show missing_data output_safety names start_up standard_output temporaries help alt_enter window
-        full_screen_refused full_screen_mode reload gpu_presenter vsync)
+    parts=(core_tests whole_show capture missing_data output_safety names start_up standard_output temporaries help alt_enter
+        window full_screen_refused full_screen_mode reload gpu_presenter vsync)
 for name in "${parts[@]}"; do
     "part_$name"
 done

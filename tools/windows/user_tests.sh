@@ -57,6 +57,9 @@ print(struct.unpack_from("<H",d,pe+24+68)[0])' "$exe")
         (cd "$work/alone" && exec timeout --kill-after=10 $limit wine start /wait /unix "$work/alone/voxelshow.exe" \
             "$args" >/dev/null 2>&1) &
         local program=$!
+        if [ -n "${BOX_SCREENSHOT:-}" ] && [ "$args" = --windowed ]; then
+            screenshot_message_box "$BOX_SCREENSHOT"
+        fi
         text=$(timeout $limit wine "$helper" 60 2>/dev/null | tr -d '\r') || true
         wait $program || status=$?
         case $args in
@@ -72,6 +75,24 @@ print(struct.unpack_from("<H",d,pe+24+68)[0])' "$exe")
         fail "start-up: a dropped script from a prompt: status $status, stderr: $(cat "$work/start.err")"
     fi
     part "start-up without a console"
+}
+
+# With BOX_SCREENSHOT=FILE.png (tools/windows/test.sh start_up): the message box of a start with
+# no data, as it shows on the screen, cropped to the box (docs/windows-message-box.png).
+screenshot_message_box() {
+    local place
+    place=$(timeout $limit wine "$helper" 60 open 2>/dev/null | tr -d '\r' | tail -n 1)
+    # The box exists before it is painted: the screen is dumped until the box's rows differ (its
+    # frame, icon and text drawn), at least 8 different ones.
+    box_painted() {
+        timeout 60 xwd -root -silent -out "$work/message-box.xwd" &&
+            python3 -c 'import sys; sys.path.insert(0, "tools/windows"); import screenshot
+d = screenshot.Dump(sys.argv[1]); x, y, w, h = map(int, sys.argv[2:])
+sys.exit(len({bytes(r[x * 3 : (x + w) * 3]) for r in d.rows[y : y + h]}) < 8)' "$work/message-box.xwd" $place
+    }
+    # shellcheck disable=SC2086 # X Y W H
+    wait_until 30 box_painted && python3 tools/windows/screenshot.py png "$work/message-box.xwd" "$1" $place ||
+        fail "start-up: no screenshot of the message box (at '$place')"
 }
 
 # Standard output takes the hashes and the script as bytes (LF, as Linux writes them), status
@@ -114,13 +135,15 @@ part_standard_output() {
     part "standard output and devices"
 }
 
-# --help, -h and /? describe the Windows program: its forms, not the Linux program's capture.
+# --help, -h and /? describe the Windows program: its forms, its capture's formats and not the
+# Linux program's.
 part_help() {
     local option status
     for option in --help -h /?; do
         status=0
         wine_run "$exe" "$option" >"$work/help.txt" 2>"$work/help.err" || status=$?
-        if [ $status -ne 0 ] || ! grep -q '/?' "$work/help.txt" || grep -q -- '--capture FILE' "$work/help.txt"; then
+        if [ $status -ne 0 ] || ! grep -q '/?' "$work/help.txt" || ! grep -q 'NAME%d.bgra' "$work/help.txt" ||
+            grep -q 'flac' "$work/help.txt"; then
             fail "help: '$option': status $status, $(head -n 2 "$work/help.txt") $(cat "$work/help.err")"
         fi
     done

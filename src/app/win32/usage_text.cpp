@@ -1,7 +1,7 @@
 #include "app/options.h"
 
-// What the Windows program does: its forms and keys (no capture), and Windows' own ways of
-// asking (/?, a script dropped on the program).
+// What the Windows program does: its forms and keys (capture to picture sequences and WAV),
+// and Windows' own ways of asking (/?, a script dropped on the program).
 const char* UsageText() {
     return "usage: voxelshow [--windowed] [--vsync] [--presenter software|gpu|both] [--data DIR]\n"
            "                 [--seed N] [--mute | --music FILE] [--script FILE] [--start S]\n"
@@ -11,6 +11,8 @@ const char* UsageText() {
            "                 --out FILE [-y]\n"
            "       voxelshow --benchmark [--verify] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
            "       voxelshow --hashes FILE [--fps F] [--seed N] [--data DIR] [--script FILE] [-y]\n"
+           "       voxelshow --capture FILE [--fps F] [--from S] [--to S] [--size WxH] [--seed N]\n"
+           "                 [--data DIR] [--music FILE] [--script FILE] [-y]\n"
            "       voxelshow --dump-script FILE [-y]\n"
            "       (all but --dump-script also take [--threads N] [--simd portable|sse2|avx2], the\n"
            "       headless ones [--reference])\n"
@@ -28,8 +30,8 @@ const char* UsageText() {
            "                      seconds), music included\n"
            "  --aspect A          stretch (default): the picture fills the window; keep: 4:3 between\n"
            "                      black bars\n"
-           "  --music FILE        play this module (.mod .s3m .xm .it) or stream (.mp3 .ogg) instead of\n"
-           "                      the data folder's music\n"
+           "  --music FILE        play, or capture, this module (.mod .s3m .xm .it) or stream (.mp3 .ogg)\n"
+           "                      instead of the data folder's music\n"
            "  --script FILE       register the scene script from this text file instead of the\n"
            "                      built-in one; the played show reloads it whenever it is saved\n"
            "  --dump-script FILE  write the built-in scene script as text (- for standard output)\n"
@@ -54,10 +56,17 @@ const char* UsageText() {
            "                      per core)\n"
            "  --simd LEVEL        vector instructions of the renderer: portable, sse2 or avx2\n"
            "                      (default: the best this processor has)\n"
+           "  --capture FILE      write the show, faster than it plays, to files whose name picks the\n"
+           "                      kind: NAME%d.png (one picture per pass, %d the pass number),\n"
+           "                      NAME%d.bgra (raw pixels) or NAME.wav (the sound alone)\n"
+           "  --from S, --to T    capture the passes at S seconds and after, and before T (default:\n"
+           "                      all; times as for --start)\n"
+           "  --size WxH          capture pictures at this size, the 4:3 picture centred and scaled\n"
+           "                      without smoothing (default 640x480)\n"
            "\n"
            "Output names may hold any letters (accents, other scripts); NUL and the other devices\n"
-           "are written as devices. Writing the show to video or picture files (--capture) is the\n"
-           "Linux program's; the web page makes mp4 and webm videos with its \"video\" button.\n"
+           "are written as devices. Videos: the web page makes mp4 and webm videos with its\n"
+           "\"video\" button, and the Linux program writes every format.\n"
            "\n"
            "keys while the show plays:\n"
            "  Space               pause or go on (picture and music)\n"

@@ -236,6 +236,11 @@ bool IsDirectory(const std::string& path) {
     return std::filesystem::is_directory(PathOf(path), error);
 }
 
+// Windows' devices (CON) have no second name to tell the standard output by: the lines stay.
+std::string SetLinesAsideFor(const std::string& target) {
+    return target;
+}
+
 bool IsWrittenInPlace(const std::string& path) {
     return !IsDirectory(path) && ExistsAsNonRegularFile(path);
 }
