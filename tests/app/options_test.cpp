@@ -17,7 +17,9 @@ namespace {
 // renderer, the benchmark's own rate, which show reloads its script, and --start's decimals.
 TEST(CommandLine, ReadsTheOptionsNoProgramRunShows) {
     ParsedOptions play = ParseOptions({"--seed", "42", "--threads", "1"});
-    ASSERT_EQ(play.error, "");  // the played show draws on threads too
+    ASSERT_EQ(play.error, "");         // the played show draws on threads too
+    EXPECT_FALSE(play.options.vsync);  // presents at once unless asked
+    EXPECT_TRUE(ParseOptions({"--vsync", "--windowed"}).options.vsync);
     EXPECT_TRUE(play.options.hasSeed);
     EXPECT_EQ(play.options.seed, 42u);
     EXPECT_EQ(play.options.aspect, Aspect::Stretch);
@@ -84,6 +86,7 @@ TEST(CommandLine, RejectsUnknownMissingAndMalformedValues) {
         {"--start", ""},
         {"--render-frame", "5", "--out", "f.png", "--start", "3"},  // headless passes are numbered
         {"--benchmark", "--aspect", "keep"},
+        {"--hashes", "h.txt", "--vsync"},  // nothing is presented
         {"--hashes", "h.txt", "--mute"},
         {"--from", "3"},  // capture options without --capture
         {"--capture", "a.mp4", "--benchmark"},
