@@ -33,6 +33,14 @@ constexpr bool X86_VECTORS = true;
 constexpr bool X86_VECTORS = false;
 #endif
 
+// The separator of a path's parts as the system writes it, for the names the program makes and
+// shows (a data file beside a Windows program reads "...\data\title.png").
+#ifdef _WIN32
+constexpr char PATH_SEPARATOR = '\\';
+#else
+constexpr char PATH_SEPARATOR = '/';
+#endif
+
 // An array whose elements are not initialised, for buffers that are filled before being read.
 template <class T>
 std::unique_ptr<T> MakeUninitialized(size_t count) {

@@ -111,6 +111,8 @@ bool ParsePresenter(const std::string& text, uint8_t& flags) {
 bool ParseFlag(const std::string& name, Options& options, bool& playOnlyOption) {
     if (name == "--windowed") {
         options.windowed = playOnlyOption = true;
+    } else if (name == "--vsync") {
+        options.vsync = playOnlyOption = true;
     } else if (name == "--mute") {
         options.mute = true;
     } else if (name == "--benchmark") {
@@ -305,7 +307,7 @@ std::string CheckCombination(const std::vector<std::string>& args, const Options
     }
     bool headless = options.mode != RunMode::Play;
     if (headless && playOnlyOption) {
-        return "--windowed, --presenter, --start and --aspect apply only when the show is played";
+        return "--windowed, --presenter, --start, --aspect and --vsync apply only when the show is played";
     }
     if (options.mute && options.mode != RunMode::Play && options.mode != RunMode::Capture) {
         return "--mute applies only when the show is played or captured";

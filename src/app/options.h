@@ -21,6 +21,7 @@ enum class Aspect { Stretch, Keep };
 struct Options {
     RunMode mode = RunMode::Play;
     bool windowed = false;
+    bool vsync = false;  // --vsync: each frame presented on the display's refresh
     uint8_t presenterFlags = PRESENTER_SOFTWARE;
     bool mute = false;
     uint32_t startMs = 0;  // --start, in milliseconds of the demo clock

@@ -58,7 +58,7 @@ constexpr ColourMapRecipe COLOUR_MAPS[] = {
 };
 
 std::string DataFile(const std::string& dataDir, const char* name) {
-    return dataDir + "/" + name;
+    return dataDir + PATH_SEPARATOR + name;
 }
 
 // A picture becomes a layer as one run of pixels laid over the framebuffer from its first

@@ -1,8 +1,9 @@
 #include "app/options.h"
 
 const char* UsageText() {
-    return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N]\n"
-           "                 [--mute | --music FILE] [--script FILE] [--start S] [--aspect keep|stretch]\n"
+    return "usage: voxelshow [--windowed] [--vsync] [--presenter software|gpu|both] [--data DIR]\n"
+           "                 [--seed N] [--mute | --music FILE] [--script FILE] [--start S]\n"
+           "                 [--aspect keep|stretch]\n"
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
            "                 --out FILE [-y]\n"
            "       voxelshow --benchmark [--verify] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
@@ -15,6 +16,8 @@ const char* UsageText() {
            "       voxelshow --help | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"
+           "  --vsync             present each frame on the display's refresh (default: at once,\n"
+           "                      as fast as the show draws)\n"
            "  --presenter P       software (default), gpu or both\n"
            "  --data DIR          data directory (default: ./data, else data beside the program)\n"
            "  --seed N            seed of the wave filter's jitter (default: the time; 0 when headless)\n"
@@ -63,5 +66,6 @@ const char* UsageText() {
            "  Page Up, Page Down  30 seconds back, forward\n"
            "  Home                back to the start\n"
            "  . and ,             one pass (1/60 s) forward, back, while paused\n"
+           "  Alt+Enter           switch between full screen and a window\n"
            "  Escape              end the show\n";
 }

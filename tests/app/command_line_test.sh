@@ -127,11 +127,6 @@ expect_status 0 "hashes to standard output" "$program" --hashes - --fps 1
 [ "$(wc -l <"$work/out")" -eq 197 ] && ! grep -qvE '^[0-9]+ [0-9a-f]{16}$' "$work/out" &&
     grep -q '^float, char, ' "$work/err" || fail "--hashes - mixes other output with the hashes:" "$work/err"
 
-# A name as long as a file name may be: the temporary's name is shortened, not the target's.
-long=$(printf 'f%.0s' $(seq 1 251)).png
-expect_status 0 "a 255-character name" "$program" --render-frame 1 --out "$work/$long"
-[ -f "$work/$long" ] || fail "no frame under a 255-character name:" "$work/err"
-
 # A signal, the one of a closed terminal included, stops --hashes: the unfinished file goes,
 # one line says so, and the status tells the signal.
 mkdir "$work/stopped"

@@ -17,7 +17,6 @@
 #include "../audio/disk_capture.h"
 #include "../audio/music_files.h"
 #include "../music/music_decode.h"
-#include "../support/fifo.h"
 
 // After the test framework, whose names the X11 macros would replace.
 #include <X11/Xlib.h>
@@ -419,7 +418,20 @@ Display* ShowInWindow::display = nullptr;
 std::string ShowInWindow::dataDir;
 std::string ShowInWindow::silentDataDir;
 
-TEST_F(ShowInWindow, FullScreenShowsTheStatisticsAndTheUnsmoothedPictureAndEndsOnEscape) {
+// Alt+Enter, with the window focused as a user's key press finds it, then grabs the screen until the
+// window is at `expected` and `drawn` holds for what it shows (at most 10 s); whether it came to that.
+template <typename Drawn>
+bool SwitchWithAltEnter(Display* display, Window window, const WindowPlace& expected, Drawn drawn) {
+    RunXdotool("windowfocus " + std::to_string(window));
+    RunXdotool("key alt+Return");
+    return WaitUntil(10.0, 0.1, [&] {
+        const WindowPlace place = PlaceOnScreen(display, window);
+        return place.x == expected.x && place.y == expected.y && place.width == expected.width &&
+               place.height == expected.height && drawn(GrabScreen(display), place);
+    });
+}
+
+TEST_F(ShowInWindow, FullScreenShowsTheUnsmoothedPictureAndAltEnterSwitchesToAWindowAndBack) {
     const auto [window, grab, place] = StartUntilPicture("--data '" + dataDir + "' --mute");
     ASSERT_NE(window, 0u);
     EXPECT_EQ(place.x, 0);
@@ -432,7 +444,46 @@ TEST_F(ShowInWindow, FullScreenShowsTheStatisticsAndTheUnsmoothedPictureAndEndsO
     EXPECT_GT(Summarise(grab, place).colours, 100u);
     EXPECT_EQ(CountMixedBlocks(grab, place), 0);
 
+    // A 640 x 480 window in the middle of the screen, the picture in it at 1:1 and nothing around it.
+    const auto pictureInWindowOnly = [](const ScreenGrab& shown, const WindowPlace& at) {
+        return Summarise(shown, at).litShare > 0.3 && Summarise(shown, at).colours > 100u &&
+               Summarise(shown, {0, 0, 1280, 240}).litShare == 0.0 &&
+               Summarise(shown, {0, 720, 1280, 240}).litShare == 0.0;
+    };
+    EXPECT_TRUE(SwitchWithAltEnter(display, window, {320, 240, 640, 480}, pictureInWindowOnly))
+        << "no 640 x 480 window after Alt+Enter";
+    const auto coversTheScreen = [](const ScreenGrab& shown, const WindowPlace& at) {
+        return Summarise(shown, at).litShare > 0.3 && CountMixedBlocks(shown, at) == 0;
+    };
+    EXPECT_TRUE(SwitchWithAltEnter(display, window, {0, 0, 1280, 960}, coversTheScreen))
+        << "not full screen again after a second Alt+Enter";
+
     ExpectEscapeEndsTheShow(window);
+}
+
+// With --vsync the show presents at the display's refresh rate: Xvfb gives none, so 60 a second,
+// and 61 with both presenters here, whose wait for the refresh Mesa accepts (and does not do on
+// Xvfb). Over three seconds of the show, no half-second window of the title's statistics counts
+// more than 63 (the pacer allows half a frame more per window, the millisecond counter a little
+// more); the show draws hundreds a second without it.
+TEST_F(ShowInWindow, VsyncHoldsTheFrameRateToTheRefreshRate) {
+    const std::regex maxFps(R"(max fps: (\d+\.\d\d))");
+    for (const char* presenter : {"software", "gpu"}) {
+        SCOPED_TRACE(presenter);
+        const Window window = StartUntilFps(
+            "--data '" + dataDir + "' --mute --windowed --vsync --presenter " + std::string(presenter));
+        ASSERT_NE(window, 0u);
+        const uint32_t startMs = TitleTimer(WindowTitle(display, window));
+        std::string title;
+        EXPECT_TRUE(WaitUntil(30.0, 0.1, [&] {
+            title = WindowTitle(display, window);
+            return TitleTimer(title) >= startMs + 3000;
+        })) << title;
+        std::smatch match;
+        ASSERT_TRUE(std::regex_search(title, match, maxFps)) << title;
+        EXPECT_LE(std::stod(match[1]), 63.0) << title;
+        ExpectEscapeEndsTheShow(window);
+    }
 }
 
 TEST_F(ShowInWindow, WindowedShowsThePictureAtItsSizeAndClosingTheWindowEndsTheShow) {
@@ -639,6 +690,19 @@ uint32_t WaitForTitleTimer(Display* display, Window window, Condition done) {
     return timer;
 }
 
+// The demo clock once it has held still for 0.3 s (the show paused), or 0 after 20 s.
+uint32_t PausedTimer(Display* display, Window window) {
+    uint32_t seen = 0;
+    return WaitForTitleTimer(display, window, [&](uint32_t timer) {
+        const bool steady = timer == seen;
+        seen = timer;
+        if (!steady) {
+            Sleep(0.3);
+        }
+        return steady;
+    });
+}
+
 // --start 120 plays picture and music from 120 s. Space holds both; Right, while held, moves both
 // 5 s on, the music sample-exactly to the picture's new time; Space again lets both go on. (Jumps
 // while playing are held to the uninterrupted run by the player's own tests.)
@@ -654,15 +718,7 @@ TEST_F(ShowInWindow, StartJumpAndPauseMovePictureAndMusicTogether) {
 
     // Held: the clock stands still, however long one waits.
     RunXdotool("key space");
-    uint32_t seen = 0;
-    const uint32_t paused = WaitForTitleTimer(display, window, [&](uint32_t timer) {
-        const bool steady = timer == seen;
-        seen = timer;
-        if (!steady) {
-            Sleep(0.3);  // a reading that held for 0.3 s, while the show runs at hundreds of passes a second
-        }
-        return steady;
-    });
+    const uint32_t paused = PausedTimer(display, window);
     Sleep(0.5);
     EXPECT_EQ(TitleTimer(WindowTitle(display, window)), paused);
 
@@ -707,19 +763,6 @@ void FloodWithMotion(const WindowPlace& over, int moves) {
                    std::to_string(over.y + over.height / 2 + i % 7);
     }
     RunXdotool(command);
-}
-
-// The demo clock once it has held still for 0.3 s (the show paused), or 0 after 20 s.
-uint32_t PausedTimer(Display* display, Window window) {
-    uint32_t seen = 0;
-    return WaitForTitleTimer(display, window, [&](uint32_t timer) {
-        const bool steady = timer == seen;
-        seen = timer;
-        if (!steady) {
-            Sleep(0.3);
-        }
-        return steady;
-    });
 }
 
 // Keys act on the next pass however many mouse moves came before them: Space pauses and goes on
@@ -777,14 +820,14 @@ TEST_F(ShowInWindow, StopSignalsEndTheShowWithTheShellsStatus) {
 // files and devices are reported, and the show goes on.
 TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     const std::string badShader = TempPath("voxelshow_bad_shader"),
-                      noShader = TempPath("voxelshow_no_shader"),
-                      folderShader = TempPath("voxelshow_folder_shader"),
-                      fifoShader = TempPath("voxelshow_fifo_shader");
-    for (const std::string& dir : {badShader, noShader, folderShader, fifoShader}) {
+                      noShader = TempPath("voxelshow_no_shader");
+    for (const std::string& dir : {badShader, noShader}) {
         std::filesystem::create_directories(dir);
     }
     std::filesystem::remove(noShader + "/shaders.glsl");
     // A copy of the program in a folder without the shaders, run from there, finds them nowhere.
+    // (A folder or a FIFO at the name is refused by the reader every data file goes through; the
+    // loaders' tests hold that.)
     const std::string copiedProgram = noShader + "/voxelshow";
     std::filesystem::copy_file(VOXELSHOW_PROGRAM, copiedProgram,
                                std::filesystem::copy_options::overwrite_existing);
@@ -796,12 +839,6 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
     std::ofstream(notAModule) << "these are words, not music\n";
     const std::string diskAudio =
         "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_not_music.raw");
-    std::filesystem::create_directories(folderShader + "/shaders.glsl");
-    MakeFifo(fifoShader + "/shaders.glsl");
-    const auto unreadableShader = [](const std::string& reason) {
-        return "voxelshow: GPU presenter: shaders.glsl: cannot read the shader file: " + reason +
-               "; showing the frames without it\n";
-    };
     const std::string data = "--data '" + dataDir + "' ", build = VOXELSHOW_BUILD_DIR;
     const struct {
         std::string options, environment, workDir, printed;
@@ -814,11 +851,9 @@ TEST_F(ShowInWindow, FailuresAreReportedAndTheSoftwareFramesShow) {
         {data + "--mute --presenter gpu", "", badShader, "",
          {"voxelshow: GPU presenter: shaders.glsl: VShader does not compile: ", "nonsense"}, false},
         {data + "--mute --presenter both --windowed", "", noShader, "",
-         {unreadableShader("No such file or directory")}, true, copiedProgram},
-        {data + "--mute --presenter gpu --windowed", "", folderShader, "", {unreadableShader("Is a directory")},
-         true},
-        {data + "--mute --presenter gpu --windowed", "", fifoShader, "",
-         {unreadableShader("is a FIFO, not a regular file")}, true},
+         {"voxelshow: GPU presenter: shaders.glsl: cannot read the shader file: No such file or directory; "
+          "showing the frames without it\n"},
+         true, copiedProgram},
         {"--data '" + silentDataDir + "' --windowed",
          "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + TempPath("voxelshow_nomusic.raw"), build,
          "Can't open stream\n(error code: 5)\n", {MusicPath(silentDataDir)}, false},

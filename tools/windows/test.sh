@@ -5,13 +5,13 @@
 # file, the program as Windows users meet it (user_tests.sh: names in four scripts, a start without a console, standard output and
 # devices, hidden temporaries, the help), and the show played in a window and full screen
 # (window_tests.sh): picture, title, keys, sound; a script reloaded as it is saved while the
-# show plays (reload_tests.sh); and the Direct3D 11 presenter in a window
-# (test_gpu_presenter.sh). Wine runs under an X server of its own, with a
+# show plays (reload_tests.sh); the Direct3D 11 presenter in a window (test_gpu_presenter.sh);
+# and frame pacing with --vsync (pacing_tests.sh). Wine runs under an X server of its own, with a
 # prefix and a HOME in build-windows/ that are removed afterwards. Every Wine run has a time
 # limit, so that a program that hangs fails its part instead of holding up the run. Prints how
 # long each part took. With arguments, runs only the parts named (core_tests whole_show capture
 # missing_data output_safety names start_up standard_output temporaries help alt_enter window
-# full_screen_refused full_screen_mode reload gpu_presenter).
+# full_screen_refused full_screen_mode reload gpu_presenter vsync).
 set -euo pipefail
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 cd "$(dirname "$0")/../.."
@@ -154,11 +154,12 @@ source "$root/tools/windows/wine_show.sh"
 source "$root/tools/windows/window_tests.sh"
 source "$root/tools/windows/user_tests.sh"
 source "$root/tools/windows/reload_tests.sh"
+source "$root/tools/windows/pacing_tests.sh"
 
 parts=("$@")
 [ ${#parts[@]} -gt 0 ] ||
     parts=(core_tests whole_show capture missing_data output_safety names start_up standard_output temporaries help alt_enter
-        window full_screen_refused full_screen_mode reload gpu_presenter)
+        window full_screen_refused full_screen_mode reload gpu_presenter vsync)
 for name in "${parts[@]}"; do
     "part_$name"
 done

@@ -3,8 +3,9 @@
 // What the Windows program does: its forms and keys (capture to picture sequences and WAV),
 // and Windows' own ways of asking (/?, a script dropped on the program).
 const char* UsageText() {
-    return "usage: voxelshow [--windowed] [--presenter software|gpu|both] [--data DIR] [--seed N]\n"
-           "                 [--mute | --music FILE] [--script FILE] [--start S] [--aspect keep|stretch]\n"
+    return "usage: voxelshow [--windowed] [--vsync] [--presenter software|gpu|both] [--data DIR]\n"
+           "                 [--seed N] [--mute | --music FILE] [--script FILE] [--start S]\n"
+           "                 [--aspect keep|stretch]\n"
            "       voxelshow SCRIPT     (a script file dropped on voxelshow.exe: --script SCRIPT)\n"
            "       voxelshow --render-frame N[,N...] [--fps F] [--seed N] [--data DIR] [--script FILE]\n"
            "                 --out FILE [-y]\n"
@@ -18,6 +19,8 @@ const char* UsageText() {
            "       voxelshow --help | -h | /? | --version\n"
            "\n"
            "  --windowed          play in a window instead of full screen\n"
+           "  --vsync             present each frame on the display's refresh (default: at once,\n"
+           "                      as fast as the show draws)\n"
            "  --presenter P       software (default), gpu (Direct3D 11, shaders.hlsl) or both\n"
            "  --data DIR          data folder (default: data in the current folder, else data\n"
            "                      beside voxelshow.exe)\n"

@@ -41,7 +41,8 @@ bool CreateGpuPresenter(GpuPresenter& presenter, SDL_Window* window, const char*
         failure = std::string("cannot create an OpenGL 3.3 core context: ") + SDL_GetError();
         return false;
     }
-    SDL_GL_SetSwapInterval(0);
+    // A refused interval leaves the pacing to the platform's clock (see PresentPacer).
+    presenter.swapWaits = SDL_GL_SetSwapInterval(presenter.vsync ? 1 : 0) == 0 && presenter.vsync;
     presenter.program = BuildShaderProgram(shaderPath, failure);
     if (presenter.program == 0) {
         ReleaseGpuPresenter(presenter, window);
@@ -81,5 +82,5 @@ void ReleaseGpuPresenter(GpuPresenter& presenter, SDL_Window* window) {
         glDeleteProgram(presenter.program);
     }
     SDL_GL_DeleteContext(presenter.context);
-    presenter = GpuPresenter{};
+    presenter = GpuPresenter{.vsync = presenter.vsync};
 }

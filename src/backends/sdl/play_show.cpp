@@ -73,6 +73,7 @@ int PlayShow(const Options& options) {
     }
     StoppablePlatform platform;
     platform.mute = options.mute;
+    platform.vsync = options.vsync;
     platform.software.keepAspect = options.aspect == Aspect::Keep;
     WindowSession session{platform};
     if (!OpenPresenters(platform, FindProgramFile(SHADER_FILE).c_str(), failure)) {

@@ -1,10 +1,13 @@
 #include "backends/sdl/sdl_platform.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "audio/music_playback.h"
 #include "backends/sdl/destroyed_window.h"
 #include "backends/sdl/display_settings.h"
+#include "backends/sdl/window.h"
 
 namespace {
 
@@ -32,6 +35,9 @@ void HandleWindowEvent(SdlPlatform& platform, const SDL_WindowEvent& event) {
     switch (event.event) {
         case SDL_WINDOWEVENT_CLOSE:
             platform.windowClosed = true;
+            break;
+        case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+            SetRefreshRate(platform.pacer, DisplayRefreshHz());
             break;
         case SDL_WINDOWEVENT_EXPOSED:
         case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -69,7 +75,21 @@ void HandleKey(SdlPlatform& platform, const SDL_KeyboardEvent& key) {
         platform.escapePressed = true;
         return;
     }
+    const bool enter = key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER;
+    if (enter && (key.keysym.mod & KMOD_ALT) != 0) {
+        if (key.repeat == 0) {  // held down, it switches once
+            SwitchFullScreen();
+            SetRefreshRate(platform.pacer, DisplayRefreshHz());
+        }
+        return;
+    }
     PushCommand(platform.commands, CommandOfKey(key));
+}
+
+uint64_t MicrosecondsNow() {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count());
 }
 
 }  // namespace
@@ -107,10 +127,16 @@ void SdlPlatform::Present(const uint32_t* frame) {
     if (WindowIsGoneNow()) {
         return;
     }
+    if (vsync) {
+        std::this_thread::sleep_for(std::chrono::microseconds(MicrosecondsToWait(pacer, MicrosecondsNow())));
+    }
     if (ShowsSoftwareFrames(*this)) {
         PresentSoftwareFrame(software, frame);
     } else if (gpuReady) {
         PresentGpuFrame(gpu, mainWindow);
+    }
+    if (vsync) {
+        NotePresent(pacer, MicrosecondsNow());
     }
 }
 
@@ -146,6 +172,7 @@ void SdlPlatform::StopMusic() {
 }
 
 bool OpenPresenters(SdlPlatform& platform, const char* shaderPath, std::string& failure) {
+    platform.software.vsync = platform.gpu.vsync = platform.vsync;
     if ((presenterFlags & PRESENTER_GPU_BIT) != 0) {
         std::string gpuFailure;
         platform.gpuReady = CreateGpuPresenter(platform.gpu, mainWindow, shaderPath, gpuFailure);
@@ -162,6 +189,9 @@ bool OpenPresenters(SdlPlatform& platform, const char* shaderPath, std::string& 
             return false;
         }
     }
+    platform.pacer.presenterWaits =
+        ShowsSoftwareFrames(platform) ? platform.software.presentWaits : platform.gpu.swapWaits;
+    SetRefreshRate(platform.pacer, DisplayRefreshHz());
     return true;
 }
 

@@ -4,21 +4,24 @@
 #include <string>
 
 #include "audio/audio_layer.h"
-#include "platform/command_queue.h"
-#include "platform/platform.h"
 #include "backends/sdl/gpu_presenter.h"
 #include "backends/sdl/software_presenter.h"
+#include "platform/command_queue.h"
+#include "platform/platform.h"
+#include "platform/present_pacer.h"
 
 // The show's platform on a real machine: the SDL window opened by InitWindow, its
 // presenters, the keyboard and the music through the audio layer.
 struct SdlPlatform : Platform {
-    bool mute = false;  // no audio device, no music
+    bool mute = false;   // no audio device, no music
+    bool vsync = false;  // each present waits for the display's refresh (set before OpenPresenters)
     bool windowClosed = false;
     bool gpuReady = false;
     bool escapePressed = false;  // a key-down event of Escape was handled: a tap between two passes
     CommandQueue commands;       // the player's keys not yet taken
     SoftwarePresenter software;
     GpuPresenter gpu;
+    PresentPacer pacer;  // with vsync: presents held to the display's refresh rate
     AudioLayer audio;
 
     void HandleEvents() override;

@@ -9,12 +9,15 @@ constexpr int FRAME_PITCH = FRAME_WIDTH_PIXELS * 4;
 }  // namespace
 
 bool CreateSoftwarePresenter(SoftwarePresenter& presenter, SDL_Window* window, std::string& failure) {
-    // No vertical-blank wait: the show runs as fast as it can draw.
-    presenter.renderer = SDL_CreateRenderer(window, -1, 0);
+    // No vertical-blank wait unless asked: the show runs as fast as it can draw.
+    presenter.renderer = SDL_CreateRenderer(window, -1, presenter.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
     if (presenter.renderer == nullptr) {
         failure = SDL_GetError();
         return false;
     }
+    SDL_RendererInfo info{};
+    presenter.presentWaits =
+        SDL_GetRendererInfo(presenter.renderer, &info) == 0 && (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
     // RGB888 is a 32-bit word 0xXXRRGGBB whose top byte is ignored: the framebuffer's layout.
     presenter.texture =
         SDL_CreateTexture(presenter.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,

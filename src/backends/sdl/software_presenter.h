@@ -8,7 +8,9 @@
 // large as it fits, centred between black bars), pixel blocks without smoothing, through one
 // streaming texture in the framebuffer's own pixel format.
 struct SoftwarePresenter {
-    bool keepAspect = false;  // set before CreateSoftwarePresenter
+    bool keepAspect = false;    // set before CreateSoftwarePresenter
+    bool vsync = false;         // likewise: the renderer's presents wait for the display's refresh
+    bool presentWaits = false;  // the renderer took the vsync asked for
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
     const uint32_t* lastFrame = nullptr;  // shown again when the window is exposed or resized

@@ -97,6 +97,40 @@ bool CreateMainWindow(std::string& failure) {
     return true;
 }
 
+void SwitchFullScreen() {
+    if (IsFullscreen()) {
+        windowFlags = WINDOW_WINDOWED;
+        SDL_SetWindowFullscreen(mainWindow, 0);
+        SDL_SetWindowBordered(mainWindow, SDL_TRUE);
+        SDL_SetWindowResizable(mainWindow, SDL_TRUE);
+        SDL_SetWindowSize(mainWindow, SHOW_WIDTH, SHOW_HEIGHT);
+        SDL_SetWindowPosition(mainWindow,
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(SDL_GetWindowDisplayIndex(mainWindow)),
+                              SDL_WINDOWPOS_CENTERED_DISPLAY(SDL_GetWindowDisplayIndex(mainWindow)));
+        SDL_ShowCursor(SDL_ENABLE);
+        return;
+    }
+    windowFlags = WINDOW_FULLSCREEN;
+    // Placed and sized as the display first, as when the window is made full screen at the start,
+    // so that it covers the display without a window manager too.
+    SDL_Rect place{};
+    SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(mainWindow), &place);
+    SDL_SetWindowBordered(mainWindow, SDL_FALSE);
+    SDL_SetWindowPosition(mainWindow, place.x, place.y);
+    SDL_SetWindowSize(mainWindow, place.w, place.h);
+    SDL_SetWindowFullscreen(mainWindow, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_ShowCursor(SDL_DISABLE);
+}
+
+uint32_t DisplayRefreshHz() {
+    SDL_DisplayMode mode{};
+    const int display = SDL_GetWindowDisplayIndex(mainWindow);
+    if (display < 0 || SDL_GetCurrentDisplayMode(display, &mode) != 0 || mode.refresh_rate <= 0) {
+        return 0;
+    }
+    return static_cast<uint32_t>(mode.refresh_rate);
+}
+
 void CloseMainWindow() {
     if (IsFullscreen()) {
         SDL_ShowCursor(SDL_ENABLE);

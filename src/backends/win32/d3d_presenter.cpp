@@ -4,10 +4,10 @@
 
 #include <cstring>
 
-#include "platform/gpu_triangle.h"
 #include "backends/win32/d3d_shaders.h"
 #include "backends/win32/library_function.h"
 #include "files/win32/system_error.h"
+#include "platform/gpu_triangle.h"
 #include "render/framebuffer.h"
 
 namespace {
@@ -127,7 +127,7 @@ void PresentD3dFrame(D3dPresenter& presenter) {
     context->IASetVertexBuffers(0, 1, &presenter.vertexBuffer, &stride, &offset);
     context->IASetPrimitiveTopology(D3D11_PRIMITIVE_TOPOLOGY_TRIANGLELIST);
     context->Draw(3, 0);
-    presenter.swapChain->Present(0, 0);  // no wait for the vertical blank
+    presenter.swapChain->Present(presenter.vsync ? 1 : 0, 0);  // sync interval 1: on the next vertical blank
 }
 
 void ReleaseD3dPresenter(D3dPresenter& presenter) {

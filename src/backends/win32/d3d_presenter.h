@@ -16,6 +16,7 @@ struct ID3D11Buffer;
 // blue corner on every present, stretched over the window. It never shows the software
 // framebuffer. Every object is created once, at set-up, and released before the window goes.
 struct D3dPresenter {
+    bool vsync = false;       // set before CreateD3dPresenter: presents wait for the vertical blank
     void* runtime = nullptr;  // the Direct3D 11 library, loaded at set-up (an HMODULE)
     IDXGISwapChain* swapChain = nullptr;
     ID3D11Device* device = nullptr;
@@ -31,7 +32,7 @@ struct D3dPresenter {
 // at `shaderPath` and fills the vertex buffer. On failure releases what it made and gives one
 // line naming what failed and why.
 bool CreateD3dPresenter(D3dPresenter& presenter, void* window, const char* shaderPath, std::string& failure);
-// Draws the triangle and presents without waiting for the vertical blank.
+// Draws the triangle and presents, without waiting for the vertical blank unless `vsync` asks.
 void PresentD3dFrame(D3dPresenter& presenter);
 // Releases every object and the library; the window must still exist. Does nothing twice.
 void ReleaseD3dPresenter(D3dPresenter& presenter);

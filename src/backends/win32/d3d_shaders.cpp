@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "files/input_file.h"
 #include "backends/win32/library_function.h"
+#include "files/input_file.h"
 #include "files/win32/system_error.h"
 
 namespace {

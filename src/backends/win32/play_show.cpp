@@ -30,6 +30,7 @@ int PlayShow(const Options& options) {
     TimeClock clock;  // holds the timer at 1 ms steps until the show is over
     Win32Platform platform;
     platform.mute = options.mute;
+    platform.vsync = options.vsync;
     platform.window.keepAspect = options.aspect == Aspect::Keep;
     WindowSession session{platform};
     if (!OpenWin32Window(platform.window, options.windowed, failure)) {

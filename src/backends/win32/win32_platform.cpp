@@ -13,6 +13,24 @@ HWND Window(const Win32Platform& platform) {
     return static_cast<HWND>(platform.window.handle);
 }
 
+uint64_t MicrosecondsNow() {
+    LARGE_INTEGER count;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<uint64_t>(count.QuadPart / frequency.QuadPart * 1000000 +
+                                 count.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart);
+}
+
+// Sleeps until the pacer lets the next present go, in whole milliseconds (the play mode holds
+// the timer at 1 ms steps), rounded up so that no present goes early.
+void WaitForPresentSlot(const PresentPacer& pacer) {
+    const uint64_t wait = MicrosecondsToWait(pacer, MicrosecondsNow());
+    if (wait > 0) {
+        Sleep(static_cast<DWORD>((wait + 999) / 1000));
+    }
+}
+
 }  // namespace
 
 // Takes every pending message, so that a key is seen on the next pass however many mouse
@@ -26,6 +44,10 @@ void Win32Platform::HandleEvents() {
         }
         TranslateMessage(&message);
         DispatchMessageA(&message);
+    }
+    if (window.displayChanged) {
+        window.displayChanged = false;
+        SetRefreshRate(pacer, DisplayRefreshHz(window));
     }
     if (window.repaintAsked) {
         window.repaintAsked = false;
@@ -52,13 +74,19 @@ void Win32Platform::WaitForEvent(uint32_t milliseconds) {
 
 void Win32Platform::Present(const uint32_t* frame) {
     window.lastFrame = frame;
+    if (vsync) {
+        WaitForPresentSlot(pacer);
+    }
     if (!window.softwareFrames) {
         PresentD3dFrame(gpu);
-        return;
+    } else {
+        // The paint handler draws it, now.
+        InvalidateRect(Window(*this), nullptr, FALSE);
+        UpdateWindow(Window(*this));
     }
-    // The paint handler draws it, now.
-    InvalidateRect(Window(*this), nullptr, FALSE);
-    UpdateWindow(Window(*this));
+    if (vsync) {
+        NotePresent(pacer, MicrosecondsNow());
+    }
 }
 
 void Win32Platform::SetTitle(const char* title) {
@@ -93,6 +121,7 @@ void Win32Platform::StopMusic() {
 }
 
 void OpenPresenters(Win32Platform& platform, uint8_t presenterFlags, const char* shaderPath) {
+    platform.gpu.vsync = platform.vsync;
     if ((presenterFlags & PRESENTER_GPU) != 0) {
         std::string failure;
         platform.gpuReady = CreateD3dPresenter(platform.gpu, platform.window.handle, shaderPath, failure);
@@ -102,6 +131,9 @@ void OpenPresenters(Win32Platform& platform, uint8_t presenterFlags, const char*
         }
     }
     platform.window.softwareFrames = (presenterFlags & PRESENTER_SOFTWARE) != 0 || !platform.gpuReady;
+    // Direct3D's present with sync interval 1 waits for the vertical blank; GDI has no such wait.
+    platform.pacer.presenterWaits = !platform.window.softwareFrames;
+    SetRefreshRate(platform.pacer, DisplayRefreshHz(platform.window));
 }
 
 void ClosePresenters(Win32Platform& platform) {

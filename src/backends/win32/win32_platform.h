@@ -1,16 +1,19 @@
 #pragma once
 #include "audio/audio_layer.h"
-#include "platform/platform.h"
 #include "backends/win32/d3d_presenter.h"
 #include "backends/win32/win32_window.h"
+#include "platform/platform.h"
+#include "platform/present_pacer.h"
 
 // The show's platform on Windows: the USER32 window with its GDI and Direct3D 11 presenters,
 // the keyboard, and the music through the audio layer over waveOut.
 struct Win32Platform : Platform {
-    bool mute = false;  // no audio device, no music
+    bool mute = false;   // no audio device, no music
+    bool vsync = false;  // each present waits for the display's refresh (set before OpenPresenters)
     Win32Window window;
     D3dPresenter gpu;
     bool gpuReady = false;
+    PresentPacer pacer;  // with vsync: presents held to the display's refresh rate
     AudioLayer audio;
 
     void HandleEvents() override;

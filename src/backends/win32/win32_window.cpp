@@ -77,6 +77,7 @@ RECT FramedBounds() {
 void SwitchFullScreen(Win32Window& window) {
     const HWND handle = static_cast<HWND>(window.handle);
     window.fullScreen = !window.fullScreen;
+    window.displayChanged = true;
     if (window.fullScreen) {
         const RECT bounds = EnterFullScreenMode(window);
         SetWindowLongPtrA(handle, GWL_STYLE, WS_POPUP | WS_VISIBLE);
@@ -135,6 +136,9 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM wParam, LPARA
                 SetCursor(nullptr);
                 return TRUE;
             }
+            break;
+        case WM_DISPLAYCHANGE:
+            window->displayChanged = true;
             break;
         case WM_ERASEBKGND:
             return 1;  // the paint handler covers the whole client area
@@ -195,6 +199,20 @@ bool OpenWin32Window(Win32Window& window, bool windowed, std::string& failure) {
     UpdateWindow(handle);
     SetForegroundWindow(handle);
     return true;
+}
+
+uint32_t DisplayRefreshHz(const Win32Window& window) {
+    MONITORINFOEXA monitor{};
+    monitor.cbSize = sizeof monitor;
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    const HMONITOR shownOn = MonitorFromWindow(static_cast<HWND>(window.handle), MONITOR_DEFAULTTONEAREST);
+    if (GetMonitorInfoA(shownOn, &monitor) == 0 ||
+        EnumDisplaySettingsA(monitor.szDevice, ENUM_CURRENT_SETTINGS, &mode) == 0) {
+        return 0;
+    }
+    // 0 and 1 stand for the hardware's default rate, which the system does not name.
+    return mode.dmDisplayFrequency > 1 ? mode.dmDisplayFrequency : 0;
 }
 
 void CloseWin32Window(Win32Window& window) {

@@ -20,10 +20,13 @@ struct Win32Window {
     bool softwareFrames = true;           // the paint handler shows frames (false: the GPU presenter does)
     const uint32_t* lastFrame = nullptr;  // painted on every WM_PAINT
     bool repaintAsked = false;            // a WM_PAINT came while the GPU presenter shows the picture
+    bool displayChanged = false;          // the display's mode changed (Alt+Enter, WM_DISPLAYCHANGE)
 };
 
 // Opens the window: full screen (the display switched to 640x480x32, or when the mode is
 // refused the window covering the desktop at its own size) or a framed 640x480 client area.
 bool OpenWin32Window(Win32Window& window, bool windowed, std::string& failure);
+// The refresh rate of the display the window is on, in hertz; 0 when the system does not say.
+uint32_t DisplayRefreshHz(const Win32Window& window);
 // Destroys the window and gives the display its own mode back.
 void CloseWin32Window(Win32Window& window);
