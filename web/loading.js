@@ -28,8 +28,9 @@ export class Progress {
 }
 
 // `url`'s bytes counted into `progress` under `name`, or an Error whose message names the file
-// and the reason in one line: not found, refused, or stalled for `stallMs`.
-export async function fetchCounted(url, name, progress, stallMs = STALL_MS) {
+// and the reason in one line: not found, refused, or stalled for `stallMs`. With `after`, the
+// body is read once that promise has settled (its length counted at once).
+export async function fetchCounted(url, name, progress, stallMs = STALL_MS, after = null) {
   const abort = new AbortController();
   let stalled = false;
   let timer = 0;
@@ -53,6 +54,11 @@ export async function fetchCounted(url, name, progress, stallMs = STALL_MS) {
     }
     const total = Number(response.headers.get('Content-Length')) || 0;
     progress.set(name, 0, total);
+    if (after !== null) {
+      clearTimeout(timer);  // the transfer waits for us meanwhile, not for the connection
+      await after;
+      watch();
+    }
     const chunks = [];
     let loaded = 0;
     const reader = response.body.getReader();
@@ -82,8 +88,8 @@ export async function fetchCounted(url, name, progress, stallMs = STALL_MS) {
 }
 
 // The data file `name` from the site's data/ folder.
-export function fetchData(name, progress = new Progress(), stallMs = STALL_MS) {
-  return fetchCounted('data/' + encodeURIComponent(name), `data/${name}`, progress, stallMs);
+export function fetchData(name, progress = new Progress(), stallMs = STALL_MS, after = null) {
+  return fetchCounted('data/' + encodeURIComponent(name), `data/${name}`, progress, stallMs, after);
 }
 
 // The module factory that voxelshow.js defines, the script added to the page if not there yet.
@@ -107,10 +113,13 @@ function loadCoreScript() {
 export function loadShow({ progress = new Progress(), stallMs = STALL_MS, printErr = (line) => console.warn(line) } = {}) {
   // The music asked for first: its length, most of the bytes, is then in the count from the
   // start, and it takes one of the browser's connections to the site, the rest going to the
-  // files the show starts with.
-  const music = fetchData(MUSIC_FILE, progress, stallMs);
+  // files the show starts with. Its body is read once those are in, so that it does not take
+  // their bandwidth (and the machine's time) while the start waits for them.
+  let startIsIn;
+  const music = fetchData(MUSIC_FILE, progress, stallMs, new Promise((resolve) => { startIsIn = resolve; }));
   const wasm = fetchCounted('voxelshow.wasm', 'voxelshow.wasm', progress, stallMs);
   const files = DATA_FILES.map((name) => fetchData(name, progress, stallMs));
+  Promise.allSettled([wasm, ...files]).then(() => startIsIn());
   music.catch(() => {});  // its failure is the caller's to report, when it looks
   // Compiled as soon as its bytes are there, while the rest still arrives.
   const compiled = wasm.then((bytes) => WebAssembly.compile(bytes).catch((error) => {
