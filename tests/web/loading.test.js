@@ -7,7 +7,7 @@ import { cpSync, mkdtempSync, rmSync, writeFileSync, readFileSync } from 'node:f
 import { createServer, request } from 'node:http';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { startSite, launch, waitForState, SITE } from './browser.js';
+import { startSite, launch, waitForState, ROOT, SITE } from './browser.js';
 import { installTap, measure, checkInSync } from './tap.js';
 
 let work;
@@ -171,4 +171,12 @@ test('the overlay counts the bytes at once, the show starts before the music arr
     gate.close();
     site.server.close();
   }
+});
+
+test('the studio asks the browser early for exactly the data files the show starts with', async () => {
+  const { DATA_FILES } = await import(join(ROOT, 'web', 'loading.js'));
+  const html = readFileSync(join(ROOT, 'web', 'studio.html'), 'utf8');
+  const preloaded = [...html.matchAll(/<link rel="preload" href="data\/([^"]+)" as="fetch" crossorigin="anonymous">/g)]
+    .map((match) => decodeURIComponent(match[1]));
+  assert.deepEqual(preloaded, DATA_FILES);
 });
