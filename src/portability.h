@@ -41,6 +41,14 @@ constexpr char PATH_SEPARATOR = '\\';
 constexpr char PATH_SEPARATOR = '/';
 #endif
 
+// A function a loadable module offers its program (built with hidden symbols); the Windows program
+// links such code in and loads no module.
+#ifdef _WIN32
+#define MODULE_EXPORT
+#else
+#define MODULE_EXPORT __attribute__((visibility("default")))
+#endif
+
 // An array whose elements are not initialised, for buffers that are filled before being read.
 template <class T>
 std::unique_ptr<T> MakeUninitialized(size_t count) {

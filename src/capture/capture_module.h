@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "capture/capture_settings.h"
+#include "portability.h"
 
 struct CaptureSession;
 
@@ -28,9 +29,5 @@ struct CaptureModule {
 // capture linked in and calls the function directly.
 inline constexpr const char* CAPTURE_MODULE_FILE = "voxelshow-capture.so";
 inline constexpr const char* CAPTURE_MODULE_ENTRY = "VoxelshowCaptureModule";
-#ifdef _WIN32
-#define CAPTURE_MODULE_EXPORT
-#else
-#define CAPTURE_MODULE_EXPORT __attribute__((visibility("default")))
-#endif
+#define CAPTURE_MODULE_EXPORT MODULE_EXPORT
 extern "C" const CaptureModule* VoxelshowCaptureModule();
